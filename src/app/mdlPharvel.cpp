@@ -1,0 +1,7 @@
+#include "app/mdlPharvel.h"
+
+namespace mdlPharvel {
+
+void Main() {}
+
+} // namespace mdlPharvel

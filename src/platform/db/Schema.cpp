@@ -1,0 +1,115 @@
+#include "platform/db/Schema.h"
+
+#include "platform/db/PharvelError.h"
+#include "platform/db/SQLConnection.h"
+#include "platform/db/ScopedTransaction.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+namespace Schema {
+
+namespace {
+QString folderFor(const SQLConnection& connection)
+{
+    return connection.engine() == SQLConnection::Engine::SQLite
+               ? QStringLiteral(":/platform/db/migrations/sqlite")
+               : QStringLiteral(":/platform/db/migrations/postgresql");
+}
+
+bool versionTableExists(SQLConnection& connection)
+{
+    if (connection.engine() == SQLConnection::Engine::SQLite)
+        return connection
+                   .Scalar(QStringLiteral("SELECT count(*) FROM inventory.sqlite_master "
+                                          "WHERE type = 'table' AND lower(name) = ?"),
+                           {QStringLiteral("tbschemaversion")})
+                   .toInt() > 0;
+    return connection
+               .Scalar(QStringLiteral("SELECT count(*) FROM information_schema.tables "
+                                      "WHERE table_schema = ? AND table_name = ?"),
+                       {QStringLiteral("inventory"), QStringLiteral("tbschemaversion")})
+               .toInt() > 0;
+}
+} // namespace
+
+QList<Migration> Migrations(const SQLConnection& connection)
+{
+    static const QRegularExpression numbered(QStringLiteral("^(\\d{4})_.*\\.sql$"));
+    QList<Migration> result;
+    const QDir folder(folderFor(connection));
+    const QStringList files = folder.entryList({QStringLiteral("*.sql")}, QDir::Files, QDir::Name);
+    for (const QString& file : files) {
+        const auto match = numbered.match(file);
+        if (match.hasMatch())
+            result.append({match.captured(1).toInt(), folder.filePath(file)});
+    }
+    return result;
+}
+
+QStringList Statements(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw PharvelError(ErrorNumber::DatabaseError,
+                           QStringLiteral("The migration %1 cannot be read.").arg(path),
+                           QStringLiteral("Schema.Statements"));
+    // Statements end with a semicolon at the end of a line. A trigger's body holds semicolons of
+    // its own and ends at a line "END;".
+    QStringList statements;
+    QString current;
+    bool inTrigger = false;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+        const QString trimmed = line.trimmed();
+        if (current.isEmpty() && (trimmed.isEmpty() || trimmed.startsWith(QLatin1String("--"))))
+            continue;
+        if (current.isEmpty())
+            inTrigger = trimmed.startsWith(QLatin1String("CREATE TRIGGER"), Qt::CaseInsensitive);
+        current += line + QLatin1Char('\n');
+        const bool ends = inTrigger ? trimmed.compare(QLatin1String("END;"), Qt::CaseInsensitive) == 0
+                                    : trimmed.endsWith(QLatin1Char(';'));
+        if (ends) {
+            statements << current.trimmed();
+            current.clear();
+        }
+    }
+    if (!current.trimmed().isEmpty())
+        statements << current.trimmed();
+    return statements;
+}
+
+int CurrentVersion(SQLConnection& connection)
+{
+    if (!versionTableExists(connection))
+        return 0;
+    return connection.Scalar(QStringLiteral("SELECT max(Version) FROM inventory.tbSchemaVersion"))
+        .toInt();
+}
+
+int LatestVersion(const SQLConnection& connection)
+{
+    const QList<Migration> all = Migrations(connection);
+    return all.isEmpty() ? 0 : all.last().version;
+}
+
+QList<int> Migrate(SQLConnection& connection)
+{
+    QList<int> applied;
+    const int current = CurrentVersion(connection);
+    for (const Migration& migration : Migrations(connection)) {
+        if (migration.version <= current)
+            continue;
+        ScopedTransaction transaction(connection);
+        for (const QString& statement : Statements(migration.path))
+            connection.Execute(statement);
+        connection.Execute(QStringLiteral("INSERT INTO inventory.tbSchemaVersion (Version) VALUES (?)"),
+                           {migration.version});
+        transaction.Commit();
+        applied << migration.version;
+    }
+    return applied;
+}
+
+} // namespace Schema
