@@ -130,6 +130,13 @@ QSqlQuery SQLConnection::Run(const QString& sql, const QVariantList& values,
 {
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
+    // A statement without values runs as it stands: PostgreSQL cannot prepare a utility
+    // statement (SET, CREATE ...), and there is nothing to bind.
+    if (values.isEmpty()) {
+        if (!query.exec(sql))
+            Raise(query.lastError(), source);
+        return query;
+    }
     if (!query.prepare(sql))
         Raise(query.lastError(), source);
     for (const QVariant& value : values)
