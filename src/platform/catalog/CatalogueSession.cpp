@@ -1,0 +1,96 @@
+#include "platform/catalog/CatalogueSession.h"
+
+#include "platform/db/ConnectionString.h"
+
+namespace ClassPharvel {
+
+namespace {
+constexpr int kHighestId = 32767;
+const QString kViewOnlyRights = QStringLiteral("BB");
+} // namespace
+
+CatalogueSession::~CatalogueSession() = default;
+
+void CatalogueSession::Open(const QString& connectionString)
+{
+    m_connection.reset();
+    auto connection = SQLConnection::Open(connectionString);
+    m_refusal = RefusalFor(*connection);
+    m_connection = std::move(connection);
+}
+
+QString CatalogueSession::RefusalFor(SQLConnection& connection)
+{
+    const QString user = connection.Target().user;
+    if (user.isEmpty())
+        return {};
+    const RowSet profile = connection.OpenRowSet(
+        QStringLiteral("SELECT UserRights FROM patient_data.tbUserProfile WHERE UserID = ?"),
+        {user});
+    if (profile.RecordCount() == 0)
+        return QStringLiteral("The user %1 has no profile, so the catalogue can only be looked "
+                              "at; nothing was changed.")
+            .arg(user);
+    if (profile.Text(0).trimmed() == kViewOnlyRights)
+        return QStringLiteral("The rights of the user %1 allow looking at the catalogue only; "
+                              "nothing was changed.")
+            .arg(user);
+    return {};
+}
+
+SQLConnection& CatalogueSession::Connection()
+{
+    if (!m_connection)
+        throw PharvelError(ErrorNumber::ConnectionFailed,
+                           QStringLiteral("The catalogue component is not connected to a "
+                                          "server."),
+                           QStringLiteral("Pharvel.Connect"));
+    return *m_connection;
+}
+
+void CatalogueSession::RequireWritable() const
+{
+    if (!m_refusal.isEmpty())
+        throw PharvelError(ErrorNumber::NotPermitted, m_refusal, {});
+}
+
+void CatalogueSession::LockForWriting(const QString& table)
+{
+    // Shares the table with readers but with no other writer until the transaction ends.
+    if (Connection().engine() == SQLConnection::Engine::PostgreSQL)
+        Connection().Execute(QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(table));
+}
+
+int CatalogueSession::NextFreeId(const QString& table, const QString& column)
+{
+    LockForWriting(table);
+    SQLConnection& connection = Connection();
+    const int highest =
+        connection.Scalar(QStringLiteral("SELECT COALESCE(MAX(%1), 0) FROM %2").arg(column, table))
+            .toInt();
+    if (highest < kHighestId)
+        return highest + 1;
+    const bool firstTaken =
+        connection.Scalar(QStringLiteral("SELECT count(*) FROM %2 WHERE %1 = ?").arg(column, table),
+                          {1})
+            .toInt() > 0;
+    if (!firstTaken)
+        return 1;
+    const QVariant gap = connection.Scalar(
+        QStringLiteral("SELECT MIN(a.%1) + 1 FROM %2 a WHERE a.%1 < ? AND NOT EXISTS "
+                       "(SELECT 1 FROM %2 b WHERE b.%1 = a.%1 + 1)")
+            .arg(column, table),
+        {kHighestId});
+    if (gap.isNull())
+        Refuse(QStringLiteral("Every id up to %1 is taken in %2; nothing was added.")
+                   .arg(kHighestId)
+                   .arg(table));
+    return gap.toInt();
+}
+
+void CatalogueSession::Refuse(const QString& description)
+{
+    throw PharvelError(ErrorNumber::Refused, description, {});
+}
+
+} // namespace ClassPharvel

@@ -1,0 +1,139 @@
+#include "platform/catalog/NodeStore.h"
+
+#include "platform/catalog/CatalogueSession.h"
+#include "platform/db/PharvelError.h"
+#include "platform/db/SQLConnection.h"
+
+namespace ClassPharvel {
+
+namespace {
+const QString kRootKey = QStringLiteral("_0");
+
+bool allDigits(QStringView text)
+{
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+QString kindOf(const QString& type)
+{
+    if (type == NodeType::Classification)
+        return QStringLiteral("a classification");
+    if (type == NodeType::Generic)
+        return QStringLiteral("a generic name");
+    if (type == NodeType::Drug)
+        return QStringLiteral("a drug");
+    return QStringLiteral("the root");
+}
+} // namespace
+
+std::optional<CatalogueNode> NodeStore::Find(const QString& key)
+{
+    return FindWhere(QStringLiteral("p.Node_Key = ?"), {key});
+}
+
+std::optional<CatalogueNode> NodeStore::FindFiled(const QString& type, int id)
+{
+    return FindWhere(QStringLiteral("p.Node_Type = ? AND p.Node_ID = ?"), {type, id});
+}
+
+std::optional<CatalogueNode> NodeStore::FindWhere(const QString& condition,
+                                                  const QVariantList& values)
+{
+    RowSet rows = m_connection.OpenRowSet(
+        QStringLiteral("SELECT p.Node_Key, p.Node_Parent, p.Node_Type, p.Node_ID, "
+                       "COALESCE(c.ClassificationName, g.genericname, d.DrugName, '') "
+                       "FROM inventory.tbPharvel p "
+                       "LEFT JOIN inventory.tbForClassification c "
+                       "ON p.Node_Type = '1' AND c.ClassificationID = p.Node_ID "
+                       "LEFT JOIN inventory.tbforgeneric g "
+                       "ON p.Node_Type = '2' AND g.GenericCode = p.Node_ID "
+                       "LEFT JOIN inventory.tbinvmaster d ON p.Node_Type = '3' AND d.itemid = p.Node_ID "
+                       "WHERE ") +
+            condition,
+        values);
+    if (rows.RecordCount() == 0)
+        return std::nullopt;
+    return CatalogueNode{rows.Text(0), rows.Text(1), rows.Text(2).trimmed(), rows.Value(3).toInt(),
+                         rows.Text(4)};
+}
+
+bool NodeStore::HasChildren(const QString& key)
+{
+    return m_connection
+               .Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbPharvel WHERE Node_Parent = ?"),
+                       {key})
+               .toInt() > 0;
+}
+
+void NodeStore::Insert(const QString& parentKey, const QString& key, const QString& type, int id)
+{
+    const std::optional<CatalogueNode> parent = Find(parentKey);
+    if (!parent)
+        CatalogueSession::Refuse(
+            QStringLiteral("The node %1 does not exist (another user may have just removed it); "
+                           "nothing was filed under it.")
+                .arg(parentKey));
+    if (!MayHold(parent->type, type))
+        CatalogueSession::Refuse(QStringLiteral("%1 cannot be filed under %2 (node %3).")
+                                     .arg(kindOf(type), kindOf(parent->type), parentKey));
+    if (!IsChildKey(parentKey, key))
+        CatalogueSession::Refuse(
+            QStringLiteral("The key \"%1\" is not a key for a node under %2.").arg(key, parentKey));
+    if (Find(key))
+        RefuseTakenKey(key);
+    try {
+        m_connection.Execute(QStringLiteral("INSERT INTO inventory.tbPharvel "
+                                            "(Node_Key, Node_Parent, Node_Type, Node_ID) "
+                                            "VALUES (?, ?, ?, ?)"),
+                             {key, parentKey, type, id});
+    } catch (const PharvelError& error) {
+        // A writer outside this component took the key, or filed the same entry, meanwhile.
+        if (error.Number() == ErrorNumber::ConstraintViolated)
+            RefuseTakenKey(key);
+        throw;
+    }
+}
+
+void NodeStore::RefuseTakenKey(const QString& key)
+{
+    throw PharvelError(ErrorNumber::ConstraintViolated,
+                       QStringLiteral("The node key %1 is already taken, or the entry was filed, "
+                                      "by another user at the same moment; nothing was changed.")
+                           .arg(key),
+                       {});
+}
+
+void NodeStore::Remove(const CatalogueNode& node, const QString& refusal)
+{
+    if (HasChildren(node.key))
+        CatalogueSession::Refuse(refusal);
+    m_connection.Execute(QStringLiteral("DELETE FROM inventory.tbPharvel WHERE Node_Key = ?"),
+                         {node.key});
+}
+
+bool NodeStore::IsChildKey(const QString& parentKey, const QString& key)
+{
+    if (parentKey == kRootKey)
+        return key.startsWith(QLatin1Char('_')) && allDigits(QStringView(key).mid(1));
+    const QString prefix = parentKey + QLatin1Char('.');
+    return key.startsWith(prefix) && allDigits(QStringView(key).mid(prefix.size()));
+}
+
+bool NodeStore::MayHold(const QString& parentType, const QString& childType)
+{
+    if (childType == NodeType::Classification)
+        return parentType == NodeType::Root || parentType == NodeType::Classification;
+    if (childType == NodeType::Generic)
+        return parentType == NodeType::Classification;
+    if (childType == NodeType::Drug)
+        return parentType == NodeType::Generic;
+    return false;
+}
+
+} // namespace ClassPharvel

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "platform/catalog/clsClassifications.h"
+#include "platform/catalog/clsDrugs.h"
+#include "platform/catalog/clsGenerics.h"
+#include "platform/catalog/clsNode.h"
+#include "platform/db/RowSet.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class SQLConnection;
+
+namespace ClassPharvel {
+
+class CatalogueSession;
+
+// The catalogue component ("ClassPharvel.Pharvel"): reads and writes the catalogue tree on its
+// own connection, opened by Connect with the logged-in user's connection string. It keeps one
+// current node (moved by every successful NodePharvel().SearchNode) and one current generic name
+// and drug (moved by Generics().SearchGeneric and Drugs().SearchDrug).
+//
+// Every write runs in one transaction and is refused, with a PharvelError, when the user's
+// rights code is "BB" or when it would break the catalogue (orphaned nodes, a key taken twice).
+class Pharvel : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Pharvel(QObject* parent = nullptr);
+    ~Pharvel() override;
+
+    // True when connected. A failure to connect returns False; the reason is in LastError().
+    bool Connect(const QString& connectionString);
+    bool IsConnected() const;
+    QString LastError() const;
+
+    // The children of parentKey in tree order, parents before children; every level below it
+    // when loadAll is set. Columns: node_type, ClassificationName, GenericName, DrugName, ItemID,
+    // Node_Parent, Node_Key.
+    RowSet LoadClassifications(const QString& parentKey, bool loadAll);
+
+    clsNode& NodePharvel();
+    clsClassifications& Classifications();
+    clsGenerics& Generics();
+    clsDrugs& Drugs();
+
+    // The component's connection, for the administrator's tool and tests.
+    SQLConnection& Connection();
+
+private:
+    std::unique_ptr<CatalogueSession> m_session;
+    std::unique_ptr<clsNode> m_node;
+    std::unique_ptr<clsClassifications> m_classifications;
+    std::unique_ptr<clsGenerics> m_generics;
+    std::unique_ptr<clsDrugs> m_drugs;
+};
+
+} // namespace ClassPharvel

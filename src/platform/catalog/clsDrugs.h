@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+namespace ClassPharvel {
+
+class CatalogueSession;
+
+// The filing of stock drugs under generic names.
+class clsDrugs
+{
+public:
+    explicit clsDrugs(CatalogueSession& session) : m_session(session) {}
+
+    // True when the drug has a node; NodeKey() then gives that node's key.
+    bool SearchDrug(double drugId);
+    const QString& NodeKey() const { return m_nodeKey; }
+    // Files the drug under the generic name's node parentKey with newKey; a drug filed elsewhere
+    // moves, in one transaction. name is not used (the drug keeps its own).
+    bool AddDrug(const QString& parentKey, const QString& newKey, const QString& name,
+                 double drugId);
+    // Takes the drug out of its generic name (its node goes).
+    bool DeleteDrug(double drugId);
+
+private:
+    CatalogueSession& m_session;
+    QString m_nodeKey;
+};
+
+} // namespace ClassPharvel

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QTreeWidgetItem>
+
+// A node of a KeyedTree: the item with its key, image keys and tag held as plain members.
+class KeyedTreeItem : public QTreeWidgetItem
+{
+public:
+    static constexpr int ItemType = QTreeWidgetItem::UserType + 1;
+
+    KeyedTreeItem(QString nodeKey, const QString& text, QString imageKey);
+
+    QString key;
+    QString image;
+    QString expandedImage;
+    QString tag;
+};
+
+inline KeyedTreeItem* keyedItem(QTreeWidgetItem* item)
+{
+    return item && item->type() == KeyedTreeItem::ItemType ? static_cast<KeyedTreeItem*>(item)
+                                                           : nullptr;
+}
