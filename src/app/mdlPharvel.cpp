@@ -1,7 +1,93 @@
 #include "app/mdlPharvel.h"
 
+#include "app/frmSplash.h"
+#include "catalogue/frmPharvel.h"
+#include "platform/ComponentFactory.h"
+#include "platform/FileSystemObject.h"
+#include "platform/catalog/Pharvel.h"
+#include "platform/db/SQLConnection.h"
+#include "platform/user/AccountStore.h"
+#include "platform/user/clsCurrentUser.h"
+#include "platform/widgets/ErrorHandler.h"
+#include "platform/widgets/MsgBox.h"
+
+#include <QCoreApplication>
+
 namespace mdlPharvel {
 
-void Main() {}
+std::unique_ptr<ClassPharvel::Pharvel> objPharvel;
+std::unique_ptr<Corvida_User::clsCurrentUser> objCurrentUser;
+std::unique_ptr<Scripting::FileSystemObject> objFileSystem;
+QPointer<frmPharvel> MainWindow;
+bool blnQuietLoad = false;
+HospitalHeader Hospital;
+
+namespace {
+
+// A statement may run this long before the server gives up on it: the report preparation and a
+// full tree load on a large catalogue take well over the driver's default.
+constexpr int kCommandTimeoutSeconds = 240;
+
+// Login, connection and the main window. Returns normally also when the connection cannot be
+// made (after saying so); an error on the way leaves as an exception.
+void StartUp()
+{
+    objPharvel = CreateObjectAs<ClassPharvel::Pharvel>(QStringLiteral("ClassPharvel.Pharvel"));
+    objCurrentUser =
+        CreateObjectAs<Corvida_User::clsCurrentUser>(QStringLiteral("Corvida_User.clsCurrentUser"));
+    objFileSystem =
+        CreateObjectAs<Scripting::FileSystemObject>(QStringLiteral("Scripting.FileSystemObject"));
+
+    objCurrentUser->SetPasswordDeptCode(AccountStore::kPharmacyDeptCode);
+    objCurrentUser->ShowMain();
+    blnQuietLoad = false;
+
+    // The splash is painted before the connection attempt, which does not yield again.
+    auto splash = std::make_unique<frmSplash>();
+    splash->show();
+    splash->repaint();
+    QCoreApplication::processEvents();
+
+    bool connected = false;
+    if (objCurrentUser->Connected()) {
+        objCurrentUser->SQLConnection()->SetCommandTimeout(kCommandTimeoutSeconds);
+        connected = objPharvel->Connect(objCurrentUser->connectionstr());
+    }
+
+    if (!connected) {
+        splash.reset();
+        MsgBox::Show(
+            QCoreApplication::translate("mdlPharvel", "Program was unable to connect to server."),
+            MsgBox::Icon::Critical, MsgBox::Buttons::OK);
+        ReleaseComponents();
+        return;
+    }
+
+    // The window is shown only once its load, with the first fill of the tree, has completed.
+    auto window = std::make_unique<frmPharvel>();
+    window->Form_Load();
+    MainWindow = window.release();
+    splash.reset();
+    MainWindow->show();
+}
+
+} // namespace
+
+void Main()
+{
+    bool failed = true;
+    Guarded([&failed] {
+        StartUp();
+        failed = false;
+    });
+    if (failed)
+        ReleaseComponents();
+}
+
+void ReleaseComponents()
+{
+    objCurrentUser.reset();
+    objPharvel.reset();
+}
 
 } // namespace mdlPharvel

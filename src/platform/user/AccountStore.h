@@ -25,8 +25,9 @@ inline constexpr QLatin1String kViewOnlyRights("BB");
 // (at most 63, not starting with "-" or the server's reserved "pg_").
 bool IsValidUserId(const QString& userId);
 
-// Creates the account. Raises PharvelError for an invalid id, an empty password or initials, an
-// account or server role that exists already; nothing is left behind when it fails.
+// Creates the account; an empty rights code gives full rights. Raises PharvelError for an invalid
+// id, an empty password, initials or department, an account or server role that exists already;
+// nothing is left behind when it fails.
 void AddAccount(SQLConnection& connection, const QString& userId, const QString& password,
                 const QString& initials, const QString& rights, const QString& deptCode);
 

@@ -1,0 +1,78 @@
+// The benchmark program: the catalogue tree's loads and the start-up, on the embedded engine and
+// on PostgreSQL, each with its baseline or target.
+//
+//   pharvel-bench [nodes]
+//
+// PostgreSQL is measured on the server whose superuser URL is in PHARVEL_BENCH_PG (or
+// PHARVEL_TEST_PG); without one it is skipped with a note.
+#include "BenchDatabase.h"
+#include "CatalogueBench.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+void Print(const char* format, auto... values)
+{
+    std::printf(format, values...);
+    std::fflush(stdout);
+}
+
+const char* Verdict(bool met)
+{
+    return met ? "met" : "MISSED";
+}
+
+void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)
+{
+    Print("\n== %s ==\n", qPrintable(engine));
+    {
+        BenchDatabase synthetic(engine, serverUrl, BenchDatabase::Content::Synthetic, nodes);
+        const CatalogueBench::LoadFigures f = CatalogueBench::MeasureTreeLoads(
+            synthetic.Target(), synthetic.UserId(), BenchDatabase::Password());
+        Print("Load All (%d rows):           %8.1f ms\n", f.rows, f.loadAllMs);
+        Print("  baseline (query + bare tree): %6.1f ms   ratio %.2f (target < 2.00: %s)\n",
+              f.baselineMs, f.loadAllMs / f.baselineMs, Verdict(f.loadAllMs < 2 * f.baselineMs));
+        Print("Lazy load of one node:        %8.2f ms median, %.2f ms worst over %d nodes "
+              "(target < 20 ms: %s)\n",
+              f.lazyMedianMs, f.lazyWorstMs, f.lazyLoads, Verdict(f.lazyWorstMs < 20));
+        Print("Peak memory, whole tree:      %8.1f MB (target < 200 MB: %s)\n", f.peakMemoryMb,
+              Verdict(f.peakMemoryMb < 200));
+    }
+    {
+        BenchDatabase demo(engine, serverUrl, BenchDatabase::Content::Demo, 0);
+        const double ms =
+            CatalogueBench::MeasureStartUp(demo.Target(), demo.UserId(), BenchDatabase::Password());
+        Print("Start-up to main window (demo, login excluded): %.1f ms (target < 1000 ms: %s)\n",
+              ms, Verdict(ms >= 0 && ms < 1000));
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("pharvel-bench"));
+    const int nodes = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 32000;
+    QString server = qEnvironmentVariable("PHARVEL_BENCH_PG");
+    if (server.isEmpty())
+        server = qEnvironmentVariable("PHARVEL_TEST_PG");
+
+    Print("Pharvel benchmark: synthetic catalogue of %d nodes made with pharvel-admin\n", nodes);
+    try {
+        BenchEngine(QStringLiteral("sqlite"), QString(), nodes);
+        if (server.isEmpty())
+            Print("\nPostgreSQL skipped: set PHARVEL_BENCH_PG to a superuser URL of a server\n");
+        else
+            BenchEngine(QStringLiteral("postgresql"), server, nodes);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "pharvel-bench: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,147 @@
+#pragma once
+
+#include "catalogue/PharvelLayout.h"
+#include "platform/widgets/TreeNode.h"
+
+#include <QMainWindow>
+#include <QSet>
+#include <QStringList>
+
+class FlexGrid;
+class ImageList;
+class KeyStatePanel;
+class KeyStateTracker;
+class KeyedTree;
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+class QToolBar;
+class QToolButton;
+class SQLConnection;
+class SplitterImage;
+class StretchedPicture;
+
+// The main window: the catalogue tree with its menus, toolbar and status bar. There is one per
+// run, made and loaded by the start-up and shown only once its load has completed; closing it
+// releases both components and ends the run.
+//
+// Geometry is kept in twips (PharvelLayout) and drawn in pixels of the window's screen.
+class frmPharvel : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit frmPharvel(QWidget* parent = nullptr);
+    ~frmPharvel() override;
+
+    // Fills the tree below ParentNode ("_0" rebuilds it from the root), every level when LoadAll
+    // is set, and returns the number of rows the catalogue delivered. Title names the load in
+    // the progress window.
+    qint16 LoadTreeView(const QString& ParentNode, const QString& Title, bool LoadAll);
+    void ControlsResize();
+    void AdjustControls();
+    // A node clicked, or opened by the find window: its children loaded if it shows none, and
+    // the editing commands set for its type and the user's rights.
+    void trePharvel_NodeClick(TreeNode Node);
+    // True when the database knows a node with this key.
+    bool NodeFound(const QString& strNodeKey);
+
+    // The window's events.
+    void Form_Load();
+    void Form_Resize();
+    void mnuExit_Click();
+    // x and y in twips within the splitter.
+    void imgSplitter_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int x, int y);
+    void imgSplitter_MouseMove(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, int x, int y);
+    void imgSplitter_MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int x, int y);
+
+    const PharvelLayout& Layout() const { return m_layout; }
+
+    // The client area: everything below the menu bar, toolbar and status bar included.
+    QWidget* clientArea;
+    QToolBar* tbPharvel;
+    QStatusBar* staPharvel;
+    QLabel* staMessage;
+    QLabel* staInitials;
+    KeyStatePanel* staInsert;
+    KeyStatePanel* staCaps;
+    KeyStatePanel* staNum;
+    KeyedTree* trePharvel;
+    SplitterImage* imgSplitter;
+    QWidget* pctSplitter;
+    StretchedPicture* imgBack;
+    QFrame* fraPharvel;
+    FlexGrid* flexMSHPharvel;
+    QFrame* fraButton;
+    QPushButton* cmdAdd;
+    QPushButton* cmdClearAll;
+    ImageList* ilsTree;
+    ImageList* ilPharvel;
+    ImageList* ilsInactive;
+
+    QMenu* mnuPopup;
+    QMenu* mnuNew;
+    QAction* mnuNewClassification;
+    QAction* mnuNewGeneric;
+    QAction* mnuNewDrug;
+    QAction* mnuOther;
+    QAction* mnuSep1;
+    QAction* mnuDelete;
+    QAction* mnuRename;
+    QAction* mnuSep2;
+    QAction* mnuProperties;
+    QAction* mnuSep3;
+    QAction* mnuExit;
+    QMenu* mnuBuildFile;
+    QAction* mnuGenericFiles;
+    QMenu* mnuFind;
+    QAction* mnuFindEntry;
+    QAction* mnuSep12;
+    QAction* mnuRefresh;
+    QAction* mnuLoadAll;
+    QMenu* mnuReport;
+    QAction* mnuPharvelReport;
+    QAction* mnuDrugsWOGeneric;
+    QAction* mnuDrugsWODetails;
+
+    // Toolbar buttons 1 ("New Entry", whose click does nothing but open its drop-down items
+    // "Classification", "Generic" and "Drug"), 3 "Delete", 4 "Rename", 6 "Generic Name Buil File"
+    // and 7, the find button, which is never offered.
+    QAction* tbNewEntry;
+    QToolButton* tbNewEntryButton;
+    QAction* tbNewClassification;
+    QAction* tbNewGeneric;
+    QAction* tbNewDrug;
+    QAction* tbDelete;
+    QAction* tbRename;
+    QAction* tbGenericFiles;
+    QAction* tbFindEntry;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreatePanes();
+    void CreateMenus();
+    void CreateToolbar();
+    void CreateStatusBar();
+    void ReadHospitalHeader();
+    void DisableNodeCommands();
+    void SetCommandsForType(const QString& nodeType);
+    void DockBars();
+    void PlaceDetailsPane();
+    void PlaceDragBar();
+    QRect Pixels(const TwipsBox& box) const;
+    int ClientWidthTwips() const;
+    int OuterWidthTwips() const;
+    SQLConnection& UserConnection(const QString& source) const;
+    QSet<QString> NodesFound(const QStringList& keys);
+    void Form_Unload();
+
+    PharvelLayout m_layout;
+    KeyStateTracker* m_keyStates = nullptr;
+};

@@ -1,0 +1,531 @@
+#include "app/StretchedPicture.h"
+#include "app/mdlPharvel.h"
+#include "catalogue/KeyStatePanel.h"
+#include "catalogue/PharvelLayout.h"
+#include "catalogue/SplitterImage.h"
+#include "catalogue/frmPharvel.h"
+#include "fixtures/LoggedInRun.h"
+#include "fixtures/ProgressWindowSpy.h"
+#include "fixtures/SampleTree.h"
+#include "fixtures/TestDatabase.h"
+#include "platform/db/SQLConnection.h"
+#include "platform/user/clsCurrentUser.h"
+#include "platform/widgets/ImageList.h"
+#include "platform/widgets/KeyedTree.h"
+#include "platform/widgets/MsgBox.h"
+#include "platform/widgets/Twips.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+// The main window: its frame after load, the commands a node click leaves enabled for each
+// kind of node and user, its layout and splitter, and how it ends.
+class tst_mainwindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+
+    void frameAfterLoad_data() { TestDatabase::AddEngineRows(); }
+    void frameAfterLoad();
+    void viewOnlyUserAfterLoad();
+    void nodeClickSetsCommandsByType_data() { TestDatabase::AddEngineRows(); }
+    void nodeClickSetsCommandsByType();
+    void viewOnlyUserNodeClicks();
+    void emptyCatalogueSaysNoData();
+    void errorInClickReachesTopLevelHandler_data() { TestDatabase::AddEngineRows(); }
+    void errorInClickReachesTopLevelHandler();
+    void exitReleasesComponents();
+    void keyStatePanels();
+
+    void layoutOfDesignSize();
+    void layoutStopsAtImpossibleSize();
+    void splitterDragLimits();
+    void windowKeepsMinimumSizeAndLaysOut();
+    void splitterDraggedWithMouse();
+};
+
+namespace {
+
+const QString kRoot = QStringLiteral("_0");
+
+// The messages shown while it lives.
+struct MessageLog
+{
+    MessageLog()
+        : handler([this](const MsgBox::Message& message) {
+              messages << message;
+              return MsgBox::Answer::Ok;
+          })
+    {}
+    QList<MsgBox::Message> messages;
+    ScopedMsgBoxHandler handler;
+};
+
+// The main window as the start-up makes it: loaded, then shown.
+frmPharvel* OpenMainWindow()
+{
+    auto* window = new frmPharvel;
+    window->Form_Load();
+    mdlPharvel::MainWindow = window;
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window))
+        qWarning("main window not exposed");
+    return window;
+}
+
+void ClickNode(frmPharvel* window, const QString& key)
+{
+    KeyedTree* tree = window->trePharvel;
+    TreeNode node = tree->Find(key);
+    QVERIFY2(node, qPrintable(key));
+    node.EnsureVisible();
+    const QRect place = tree->visualItemRect(node.Item());
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, place.center());
+}
+
+// The enabled state of the node commands, each as menu item and toolbar twin.
+struct CommandStates
+{
+    bool addRemove, addClassification, assignGenerics, assignDrugs, remove, rename;
+    bool operator==(const CommandStates&) const = default;
+};
+
+CommandStates MenuStates(const frmPharvel* w)
+{
+    return {w->mnuNew->menuAction()->isEnabled(),
+            w->mnuNewClassification->isEnabled(),
+            w->mnuNewGeneric->isEnabled(),
+            w->mnuNewDrug->isEnabled(),
+            w->mnuDelete->isEnabled(),
+            w->mnuRename->isEnabled()};
+}
+
+CommandStates ToolbarStates(const frmPharvel* w)
+{
+    return {w->tbNewEntry->isEnabled(),   w->tbNewClassification->isEnabled(),
+            w->tbNewGeneric->isEnabled(), w->tbNewDrug->isEnabled(),
+            w->tbDelete->isEnabled(),     w->tbRename->isEnabled()};
+}
+
+QByteArray Describe(const CommandStates& s)
+{
+    return QByteArray("addRemove ") + (s.addRemove ? "on" : "off") + ", classification " +
+           (s.addClassification ? "on" : "off") + ", generic " + (s.assignGenerics ? "on" : "off") +
+           ", drug " + (s.assignDrugs ? "on" : "off") + ", delete " + (s.remove ? "on" : "off") +
+           ", rename " + (s.rename ? "on" : "off");
+}
+
+#define COMPARE_COMMANDS(window, expected)                                                         \
+    do {                                                                                           \
+        QVERIFY2(MenuStates(window) == (expected), Describe(MenuStates(window)).constData());      \
+        QVERIFY2(ToolbarStates(window) == (expected),                                              \
+                 Describe(ToolbarStates(window)).constData());                                     \
+    } while (false)
+
+QStringList Captions(const QMenu* menu)
+{
+    QStringList captions;
+    for (const QAction* action : menu->actions()) {
+        if (!action->isSeparator())
+            captions << action->text() + QLatin1Char('|') + action->shortcut().toString() +
+                            (action->isVisible() ? QString() : QStringLiteral("|hidden"));
+    }
+    return captions;
+}
+
+} // namespace
+
+void tst_mainwindow::cleanup()
+{
+    QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+}
+
+void tst_mainwindow::frameAfterLoad()
+{
+    QFETCH(QString, engine);
+    TestDatabase db(engine);
+    SampleTree::Fill(db.Connection());
+    db.Connection().Execute(QStringLiteral("INSERT INTO patient_data.tbHospitalInfo "
+                                           "(HospitalID, clientname, company, address1) "
+                                           "VALUES (1, ?, ?, ?)"),
+                            {QStringLiteral("St Ann"), QStringLiteral("St Ann Hospital"),
+                             QStringLiteral("1 Main Road")});
+    LoggedInRun run(db);
+    ProgressWindowSpy spy;
+    frmPharvel* window = OpenMainWindow();
+
+    QCOMPARE(window->windowTitle(), QStringLiteral("Visual Corvida - Pharvel"));
+    QVERIFY(!window->windowIcon().isNull());
+    QCOMPARE(mdlPharvel::Hospital.strClientName, QStringLiteral("St Ann"));
+    QCOMPARE(mdlPharvel::Hospital.strCompany, QStringLiteral("St Ann Hospital"));
+    QCOMPARE(mdlPharvel::Hospital.strAddress1, QStringLiteral("1 Main Road"));
+    QCOMPARE(spy.Windows().size(), 1);
+    QCOMPARE(spy.Windows()[0].title, QStringLiteral("Loading All Classifications..."));
+    QVERIFY(!spy.Windows()[0].mainWindowVisible);
+    QCOMPARE(window->trePharvel->Count(), 1 + SampleTree::kTopLevelNodes);
+    QVERIFY(window->trePharvel->Find(kRoot).Expanded());
+
+    QStringList bar;
+    for (const QAction* menu : window->menuBar()->actions())
+        bar << menu->text();
+    QCOMPARE(bar, (QStringList{QStringLiteral("&Pharvel"), QStringLiteral("&Build File"),
+                               QStringLiteral("&Options"), QStringLiteral("&Reports")}));
+    QCOMPARE(Captions(window->mnuPopup),
+             (QStringList{QStringLiteral("&Add/Remove|"), QStringLiteral("&Delete|"),
+                          QStringLiteral("&Rename|"), QStringLiteral("&Properties||hidden"),
+                          QStringLiteral("E&xit|")}));
+    QVERIFY(!window->mnuSep2->isVisible());
+    QCOMPARE(
+        Captions(window->mnuNew),
+        (QStringList{QStringLiteral("&Classification|Ctrl+C"), QStringLiteral("&Generic|Ctrl+G"),
+                     QStringLiteral("&Drug|Ctrl+D"), QStringLiteral("&Other Details|Ctrl+R")}));
+    QCOMPARE(Captions(window->mnuBuildFile), QStringList{QStringLiteral("&Generic Names|")});
+    QCOMPARE(Captions(window->mnuFind),
+             (QStringList{QStringLiteral("&Find Entry|Ctrl+F"), QStringLiteral("&Refresh Tree|"),
+                          QStringLiteral("&Load All|")}));
+    QCOMPARE(Captions(window->mnuReport),
+             (QStringList{QStringLiteral("&Pharvel Structure|"),
+                          QStringLiteral("&Drugs with no Generic|"),
+                          QStringLiteral("&Drugs with other Details|")}));
+
+    QStringList toolbar;
+    for (const QAction* button : window->tbPharvel->actions()) {
+        toolbar << (button->isSeparator() ? QStringLiteral("-")
+                    : button->isVisible() ? button->toolTip()
+                                          : QStringLiteral("hidden"));
+    }
+    QCOMPARE(toolbar,
+             (QStringList{QStringLiteral("New Entry"), QStringLiteral("-"),
+                          QStringLiteral("Delete"), QStringLiteral("Rename"), QStringLiteral("-"),
+                          QStringLiteral("Generic Name Buil File"), QStringLiteral("hidden")}));
+    QCOMPARE(window->tbNewEntryButton->popupMode(), QToolButton::MenuButtonPopup);
+    QStringList dropDown;
+    for (const QAction* item : window->tbNewEntry->menu()->actions())
+        dropDown << item->text();
+    QCOMPARE(dropDown, (QStringList{QStringLiteral("Classification"), QStringLiteral("Generic"),
+                                    QStringLiteral("Drug")}));
+
+    COMPARE_COMMANDS(window, (CommandStates{true, true, false, false, false, false}));
+    QVERIFY(window->mnuOther->isEnabled());
+    QVERIFY(window->tbPharvel->isEnabled());
+    QVERIFY(window->mnuBuildFile->menuAction()->isEnabled());
+
+    QCOMPARE(window->staInitials->text(), LoggedInRun::Initials());
+    QVERIFY(window->staMessage->text().isEmpty());
+    QCOMPARE(window->staInsert->text(), QStringLiteral("INS"));
+    QCOMPARE(window->staCaps->text(), QStringLiteral("CAPS"));
+    QCOMPARE(window->staNum->text(), QStringLiteral("NUM"));
+    QVERIFY(!window->fraPharvel->isVisible());
+    QVERIFY(!window->pctSplitter->isVisible());
+    QVERIFY(window->imgBack->isVisible());
+    QCOMPARE(window->minimumSize(), window->size());
+}
+
+void tst_mainwindow::viewOnlyUserAfterLoad()
+{
+    TestDatabase db(QStringLiteral("sqlite"));
+    SampleTree::Fill(db.Connection());
+    LoggedInRun run(db, QStringLiteral("BB"));
+    frmPharvel* window = OpenMainWindow();
+
+    QVERIFY(mdlPharvel::Hospital.strCompany.isEmpty());
+    QVERIFY(!window->tbPharvel->isEnabled());
+    QVERIFY(!window->mnuNew->menuAction()->isEnabled());
+    QVERIFY(!window->mnuDelete->isEnabled());
+    QVERIFY(!window->mnuRename->isEnabled());
+    QVERIFY(!window->mnuBuildFile->menuAction()->isEnabled());
+    QVERIFY(window->mnuFind->menuAction()->isEnabled());
+    QVERIFY(window->mnuReport->menuAction()->isEnabled());
+    QVERIFY(window->mnuExit->isEnabled());
+    QVERIFY(window->mnuLoadAll->isEnabled());
+}
+
+void tst_mainwindow::nodeClickSetsCommandsByType()
+{
+    QFETCH(QString, engine);
+    TestDatabase db(engine);
+    SampleTree::Fill(db.Connection());
+    LoggedInRun run(db);
+    frmPharvel* window = OpenMainWindow();
+    ProgressWindowSpy spy;
+    MessageLog log;
+
+    ClickNode(window, QStringLiteral("_1"));
+    QCOMPARE(spy.Windows().size(), 1);
+    QCOMPARE(spy.Windows()[0].title, QStringLiteral("Loading Analgesics"));
+    const TreeNode analgesics = window->trePharvel->Find(QStringLiteral("_1"));
+    QCOMPARE(analgesics.Children(), 2);
+    QVERIFY(analgesics.Expanded());
+    COMPARE_COMMANDS(window, (CommandStates{true, true, true, false, true, true}));
+
+    ClickNode(window, QStringLiteral("_1.2"));
+    COMPARE_COMMANDS(window, (CommandStates{true, false, false, true, false, false}));
+
+    ClickNode(window, QStringLiteral("_1.2.1"));
+    // Only the add/remove submenu, delete and rename change for a drug.
+    COMPARE_COMMANDS(window, (CommandStates{false, false, false, true, false, false}));
+
+    ClickNode(window, kRoot);
+    COMPARE_COMMANDS(window, (CommandStates{false, false, false, false, false, false}));
+    QVERIFY(window->trePharvel->Find(kRoot).Expanded());
+
+    // Children loaded once are not loaded again.
+    spy.Clear();
+    ClickNode(window, QStringLiteral("_1"));
+    QVERIFY(spy.Windows().isEmpty());
+    COMPARE_COMMANDS(window, (CommandStates{true, true, true, false, true, true}));
+
+    // A context menu hides "Exit"; the next node click shows it again.
+    window->mnuSep3->setVisible(false);
+    window->mnuExit->setVisible(false);
+    ClickNode(window, QStringLiteral("_2"));
+    QVERIFY(window->mnuSep3->isVisible());
+    QVERIFY(window->mnuExit->isVisible());
+    QVERIFY(log.messages.isEmpty());
+}
+
+void tst_mainwindow::viewOnlyUserNodeClicks()
+{
+    TestDatabase db(QStringLiteral("sqlite"));
+    SampleTree::Fill(db.Connection());
+    LoggedInRun run(db, QStringLiteral("BB"));
+    frmPharvel* window = OpenMainWindow();
+
+    ClickNode(window, QStringLiteral("_1"));
+    COMPARE_COMMANDS(window, (CommandStates{false, false, false, false, false, false}));
+    ClickNode(window, QStringLiteral("_1.2"));
+    COMPARE_COMMANDS(window, (CommandStates{false, false, false, true, false, false}));
+    QVERIFY(!window->tbPharvel->isEnabled());
+}
+
+void tst_mainwindow::emptyCatalogueSaysNoData()
+{
+    TestDatabase db(QStringLiteral("sqlite"));
+    LoggedInRun run(db);
+    frmPharvel* window = OpenMainWindow();
+    MessageLog log;
+    window->mnuNewClassification->setEnabled(false);
+
+    ClickNode(window, kRoot);
+    QCOMPARE(log.messages.size(), 1);
+    QCOMPARE(log.messages[0].text, QStringLiteral("No data!"));
+    QCOMPARE(log.messages[0].icon, MsgBox::Icon::Information);
+    QCOMPARE(log.messages[0].buttons, MsgBox::Buttons::OK);
+    QCOMPARE(log.messages[0].title, QStringLiteral("MESSAGE"));
+    QVERIFY(!window->mnuNewClassification->isEnabled());
+    QCOMPARE(window->trePharvel->Count(), 1);
+
+    ClickNode(window, kRoot);
+    QCOMPARE(log.messages.size(), 2);
+}
+
+void tst_mainwindow::errorInClickReachesTopLevelHandler()
+{
+    QFETCH(QString, engine);
+    TestDatabase db(engine);
+    SampleTree::Fill(db.Connection());
+    LoggedInRun run(db);
+    frmPharvel* window = OpenMainWindow();
+    MessageLog log;
+
+    mdlPharvel::objCurrentUser->SQLConnection()->Database().close();
+    ClickNode(window, QStringLiteral("_1"));
+    QCOMPARE(log.messages.size(), 1);
+    QCOMPARE(log.messages[0].icon, MsgBox::Icon::Critical);
+    QVERIFY2(log.messages[0].text.endsWith(QStringLiteral("Source: frmPharvel.NodeFound")),
+             qPrintable(log.messages[0].text));
+    QVERIFY(mdlPharvel::MainWindow);
+    QVERIFY(window->isVisible());
+}
+
+void tst_mainwindow::exitReleasesComponents()
+{
+    TestDatabase db(QStringLiteral("sqlite"));
+    LoggedInRun run(db);
+    QPointer<frmPharvel> window = OpenMainWindow();
+
+    window->mnuExit->trigger();
+    QVERIFY(!mdlPharvel::objPharvel);
+    QVERIFY(!mdlPharvel::objCurrentUser);
+    QTRY_VERIFY(!window);
+    QVERIFY(!mdlPharvel::MainWindow);
+}
+
+void tst_mainwindow::keyStatePanels()
+{
+    TestDatabase db(QStringLiteral("sqlite"));
+    LoggedInRun run(db);
+    frmPharvel* window = OpenMainWindow();
+    window->activateWindow();
+    window->trePharvel->setFocus();
+
+    QVERIFY(!window->staInsert->IsOn());
+    QTest::keyClick(window->windowHandle(), Qt::Key_Insert);
+    QVERIFY(window->staInsert->IsOn());
+    QTest::keyClick(window->windowHandle(), Qt::Key_Insert);
+    QVERIFY(!window->staInsert->IsOn());
+
+    // Without a display server to ask, the lock keys' presses are counted.
+    const bool caps = window->staCaps->IsOn();
+    QTest::keyClick(window->windowHandle(), Qt::Key_CapsLock);
+    QCOMPARE(window->staCaps->IsOn(), !caps);
+    QCOMPARE(window->staCaps->isEnabled(), !caps);
+}
+
+void tst_mainwindow::layoutOfDesignSize()
+{
+    PharvelLayout layout;
+    QVERIFY(layout.ControlsResize(11880, 7935, 375));
+    QCOMPARE(layout.tree.height, 6810);
+    QCOMPARE(layout.tree.top + layout.tree.height, 7935 - 375 - 30);
+    QCOMPARE(layout.splitter.height, 6810);
+    QCOMPARE(layout.back.height, 6810);
+    QCOMPARE(layout.frame.height, 6810);
+    QCOMPARE(layout.back.width, 8585);
+    QCOMPARE(layout.frame.width, 8585);
+    QCOMPARE(layout.grid.width, 8460);
+    QCOMPARE(layout.grid.height, 5945);
+    QCOMPARE(layout.gridColumns, (std::array<int, 6>{250, 4080, 4080, 0, 0, 0}));
+    QCOMPARE(layout.buttons.top, 6125);
+    QCOMPARE(layout.buttons.left, 6225);
+    // The left edges stay as designed until the first drag.
+    QCOMPARE(layout.tree.left, 60);
+    QCOMPARE(layout.splitter.left, 3240);
+    QCOMPARE(layout.back.left, 3300);
+    QCOMPARE(layout.frame.left, 2160);
+
+    // An exact half of the columns' share goes to the even neighbour.
+    QVERIFY(layout.ControlsResize(11881 + 125 - 125, 7935, 375));
+    QCOMPARE(layout.grid.width, 8461);
+    QCOMPARE(layout.gridColumns[1], 4080);
+    QVERIFY(layout.ControlsResize(11883, 7935, 375));
+    QCOMPARE(layout.gridColumns[1], 4082);
+    QCOMPARE(layout.gridColumns[2], 4082);
+}
+
+void tst_mainwindow::layoutStopsAtImpossibleSize()
+{
+    PharvelLayout layout;
+    QVERIFY(layout.ControlsResize(11880, 7935, 375));
+    layout.SplitterDown(0);
+    layout.SplitterMove(30000, 33000);
+    layout.SplitterUp();
+    QVERIFY(layout.AdjustControls(33000));
+    QCOMPARE(layout.splitter.left, 30000);
+
+    // Narrower again: the heights are set, the right pane cannot be, and the steps after it
+    // wait for a size that fits.
+    const TwipsBox gridBefore = layout.grid;
+    QVERIFY(!layout.ControlsResize(11880, 9000, 375));
+    QCOMPARE(layout.tree.height, 9000 - 375 - 750);
+    QCOMPARE(layout.grid, gridBefore);
+    QVERIFY(layout.ControlsResize(40000, 9000, 375));
+    QCOMPARE(layout.back.width, 40000 - layout.tree.width - 100);
+}
+
+void tst_mainwindow::splitterDragLimits()
+{
+    PharvelLayout layout;
+    layout.ControlsResize(11880, 7935, 375);
+
+    layout.SplitterMove(-3000, 11880);
+    QVERIFY2(layout.dragBar.left == 7560, "a move without a press drags nothing");
+
+    layout.SplitterDown(20);
+    QVERIFY(layout.Dragging());
+    QCOMPARE(layout.dragBar, (TwipsBox{3260, 720, 75, 6810}));
+    layout.SplitterMove(-1000, 11880);
+    QCOMPARE(layout.dragBar.left, 3000);
+    layout.SplitterMove(9000, 11880);
+    QCOMPARE(layout.dragBar.left, 11880 - 3000);
+    QCOMPARE(layout.splitter.left, 3240);
+    layout.SplitterMove(1000, 11880);
+    QCOMPARE(layout.dragBar.left, 4240);
+    layout.SplitterUp();
+    QVERIFY(!layout.Dragging());
+    QVERIFY(layout.AdjustControls(11880));
+
+    QCOMPARE(layout.splitter.left, 4240);
+    QCOMPARE(layout.tree.width, 60 + 4240 - 75);
+    QCOMPARE(layout.tree.Right(), 4240 + 45);
+    QCOMPARE(layout.back.left, 4240 + 75);
+    QCOMPARE(layout.frame.left, 4240 + 75);
+    QCOMPARE(layout.back.Right(), 11880 - 10);
+    QCOMPARE(layout.grid.width, layout.frame.width - 125);
+    QCOMPARE(layout.gridColumns[1], 4080); // columns follow the window, not the splitter
+
+    // A later resize keeps the dragged tree width.
+    layout.ControlsResize(15000, 9000, 375);
+    QCOMPARE(layout.tree.width, 60 + 4240 - 75);
+    QCOMPARE(layout.back.width, 15000 - layout.tree.width - 100);
+}
+
+void tst_mainwindow::windowKeepsMinimumSizeAndLaysOut()
+{
+    TestDatabase db(QStringLiteral("sqlite"));
+    LoggedInRun run(db);
+    frmPharvel* window = OpenMainWindow();
+    const QSize loaded = window->size();
+
+    window->resize(loaded.width() - 200, loaded.height() + 100);
+    QTRY_COMPARE(window->size(), QSize(loaded.width(), loaded.height() + 100));
+    window->resize(loaded.width() + 300, loaded.height() - 50);
+    QTRY_COMPARE(window->size(), QSize(loaded.width() + 300, loaded.height()));
+
+    // The layout follows, in the screen's pixels: 15 twips a pixel at 96 dpi.
+    QTRY_COMPARE(window->clientArea->width(), loaded.width() + 300);
+    const qreal dpi = Twips::LogicalDpi(window);
+    const int clientHeight = Twips::FromPixels(window->clientArea->height(), dpi);
+    const int statusHeight = Twips::FromPixels(window->staPharvel->height(), dpi);
+    QCOMPARE(window->Layout().tree.height, clientHeight - statusHeight - 750);
+    QCOMPARE(window->trePharvel->geometry(),
+             TwipsRect(60, 720, 3195, window->Layout().tree.height, dpi));
+    QCOMPARE(
+        window->imgBack->width(),
+        Twips::ToPixels(Twips::FromPixels(window->clientArea->width(), dpi) - 3195 - 100, dpi));
+    QCOMPARE(window->staPharvel->geometry().bottom(), window->clientArea->height() - 1);
+}
+
+void tst_mainwindow::splitterDraggedWithMouse()
+{
+    TestDatabase db(QStringLiteral("sqlite"));
+    LoggedInRun run(db);
+    frmPharvel* window = OpenMainWindow();
+    SplitterImage* splitter = window->imgSplitter;
+    const qreal dpi = Twips::LogicalDpi(window);
+    const int outer = Twips::FromPixels(window->frameGeometry().width(), dpi);
+
+    QTest::mousePress(splitter, Qt::LeftButton, {}, QPoint(2, 20));
+    QVERIFY(window->pctSplitter->isVisible());
+    QTest::mouseMove(splitter, QPoint(-2000, 20));
+    QCOMPARE(window->Layout().dragBar.left, 3000);
+    QCOMPARE(window->pctSplitter->x(), Twips::ToPixels(3000, dpi));
+    QCOMPARE(window->trePharvel->width(), Twips::ToPixels(3195, dpi));
+    QTest::mouseRelease(splitter, Qt::LeftButton, {}, QPoint(-2000, 20));
+    QVERIFY(!window->pctSplitter->isVisible());
+    QCOMPARE(window->Layout().splitter.left, 3000);
+    QCOMPARE(window->Layout().tree.width, 2985);
+    QCOMPARE(window->trePharvel->width(), Twips::ToPixels(2985, dpi));
+    QCOMPARE(window->imgBack->x(), Twips::ToPixels(3075, dpi));
+
+    QTest::mousePress(splitter, Qt::LeftButton, {}, QPoint(2, 20));
+    QTest::mouseMove(splitter, QPoint(5000, 20));
+    QTest::mouseRelease(splitter, Qt::LeftButton, {}, QPoint(5000, 20));
+    QCOMPARE(window->Layout().splitter.left, outer - 3000);
+
+    // A press and release in place moves the splitter by the pointer's offset within it.
+    const int before = window->Layout().splitter.left;
+    QTest::mouseClick(splitter, Qt::LeftButton, {}, QPoint(3, 20));
+    QCOMPARE(window->Layout().splitter.left, before + Twips::FromPixels(3, dpi));
+}
+
+QTEST_MAIN(tst_mainwindow)
+#include "tst_mainwindow.moc"
