@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -254,6 +255,8 @@ void frmPharvel::Form_Load()
     setMinimumSize(size());
 
     pctSplitter->hide();
+    // The window is not shown yet: its layout gives the client area its size now.
+    layout()->activate();
     DockBars();
     ControlsResize();
 

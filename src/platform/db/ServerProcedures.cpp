@@ -1,0 +1,334 @@
+#include "platform/db/ServerProcedures.h"
+
+#include "platform/db/DriverError.h"
+#include "platform/db/PharvelError.h"
+#include "platform/db/SQLConnection.h"
+#include "platform/db/ScopedTransaction.h"
+
+#include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <algorithm>
+#include <type_traits>
+#include <utility>
+
+namespace ServerProcedures {
+
+namespace {
+const QString kRootKey = QStringLiteral("_0");
+
+bool isPostgreSQL(const SQLConnection& connection)
+{
+    return connection.engine() == SQLConnection::Engine::PostgreSQL;
+}
+
+// Runs the body as one transaction; any failure in it is raised again as the procedure's own.
+template <typename Body>
+auto AsProcedure(SQLConnection& connection, const QString& source, Body body)
+{
+    try {
+        ScopedTransaction transaction(connection);
+        if constexpr (std::is_void_v<std::invoke_result_t<Body>>) {
+            body();
+            transaction.Commit();
+        } else {
+            auto result = body();
+            transaction.Commit();
+            return result;
+        }
+    } catch (const PharvelError& error) {
+        throw error.WithSource(source);
+    }
+}
+
+// One node of the catalogue with the name it shows: the classification's, generic name's or
+// drug's name by its type, empty when the item it files is missing.
+struct CatalogueNode
+{
+    QString key;
+    QString parent;
+    QString type;
+    int id = 0;
+    QString name;
+    QString otherDetails;
+};
+
+std::vector<CatalogueNode> CatalogueNodes(SQLConnection& connection)
+{
+    RowSet rows = connection.OpenRowSet(QStringLiteral(
+        "SELECT n.Node_Key, n.Node_Parent, n.Node_Type, n.Node_ID,"
+        " CASE n.Node_Type WHEN '1' THEN c.ClassificationName WHEN '2' THEN g.genericname"
+        " WHEN '3' THEN d.DrugName END AS NodeName,"
+        " o.OtherDetails"
+        " FROM inventory.tbPharvel n"
+        " LEFT JOIN inventory.tbForClassification c"
+        "  ON n.Node_Type = '1' AND c.ClassificationID = n.Node_ID"
+        " LEFT JOIN inventory.tbforgeneric g ON n.Node_Type = '2' AND g.GenericCode = n.Node_ID"
+        " LEFT JOIN inventory.tbinvmaster d ON n.Node_Type = '3' AND d.itemid = n.Node_ID"
+        " LEFT JOIN inventory.tbPharvelOtherDetails o"
+        "  ON n.Node_Type = '2' AND o.GenericID = n.Node_ID"
+        " WHERE n.Node_Parent IS NOT NULL"));
+    std::vector<CatalogueNode> nodes;
+    nodes.reserve(static_cast<size_t>(rows.RecordCount()));
+    for (int r = 0; r < rows.RecordCount(); ++r) {
+        nodes.push_back({rows.At(r, 0).toString(), rows.At(r, 1).toString(),
+                         rows.At(r, 2).toString().trimmed(), rows.At(r, 3).toInt(),
+                         rows.At(r, 4).toString(), rows.At(r, 5).toString()});
+    }
+    return nodes;
+}
+
+// Names in the order a pharmacist reads them: letter case not counting, the key settling ties so
+// that the order never depends on the engine.
+bool NameOrder(const CatalogueNode& a, const CatalogueNode& b)
+{
+    const int byName = a.name.compare(b.name, Qt::CaseInsensitive);
+    return byName != 0 ? byName < 0 : a.key < b.key;
+}
+
+QString QuestionMarks(qsizetype count)
+{
+    QStringList marks;
+    marks.reserve(count);
+    for (qsizetype i = 0; i < count; ++i)
+        marks << QStringLiteral("?");
+    return marks.join(QStringLiteral(", "));
+}
+
+// "(?, ?), (?, ?), ..." for a VALUES clause of many rows.
+QString RowsOfQuestionMarks(qsizetype rows, int columns)
+{
+    const QString row = QLatin1Char('(') + QuestionMarks(columns) + QLatin1Char(')');
+    QStringList all;
+    all.reserve(rows);
+    for (qsizetype r = 0; r < rows; ++r)
+        all << row;
+    return all.join(QStringLiteral(", "));
+}
+
+// Inserts many rows in statements of many rows each, the statement prepared once and re-used for
+// every full chunk: a round trip per chunk instead of one per row.
+void InsertRows(SQLConnection& connection, const QString& insertHead, int columns,
+                const QVariantList& values)
+{
+    constexpr qsizetype kRowsPerStatement = 200;
+    const QString source = QStringLiteral("SQLConnection.Execute");
+    const qsizetype rowCount = values.size() / columns;
+    QSqlQuery fullChunk(connection.Database());
+    bool fullChunkPrepared = false;
+    for (qsizetype first = 0; first < rowCount; first += kRowsPerStatement) {
+        const qsizetype count = std::min(kRowsPerStatement, rowCount - first);
+        const bool isFull = count == kRowsPerStatement;
+        QSqlQuery lastChunk(connection.Database());
+        QSqlQuery& query = isFull ? fullChunk : lastChunk;
+        if (!isFull || !fullChunkPrepared) {
+            if (!query.prepare(insertHead + RowsOfQuestionMarks(count, columns)))
+                throw DriverError(query.lastError(), connection.Target(), source);
+            fullChunkPrepared = fullChunkPrepared || isFull;
+        }
+        const qsizetype offset = first * columns;
+        for (qsizetype i = 0; i < count * columns; ++i)
+            query.bindValue(static_cast<int>(i), values.at(offset + i));
+        if (!query.exec())
+            throw DriverError(query.lastError(), connection.Target(), source);
+    }
+}
+
+// A table that every user's preparation replaces: on PostgreSQL a second preparer waits for the
+// first to commit (readers go on reading the last complete content) instead of mixing its rows
+// with the first one's; SQLite's write lock already queues them.
+void ReplaceContentOf(SQLConnection& connection, const QString& table)
+{
+    if (isPostgreSQL(connection))
+        connection.Execute(QStringLiteral("LOCK TABLE %1 IN EXCLUSIVE MODE").arg(table));
+    connection.Execute(QStringLiteral("DELETE FROM %1").arg(table));
+}
+} // namespace
+
+RowSet For_FoundNode(SQLConnection& connection, const QString& nodeKey)
+{
+    return AsProcedure(connection, QStringLiteral("For_FoundNode"), [&] {
+        return connection.OpenRowSet(
+            QStringLiteral("SELECT Node_Key, Node_Parent, Node_Type, Node_ID "
+                           "FROM inventory.tbPharvel WHERE Node_Key = ?"),
+            {nodeKey});
+    });
+}
+
+RowSet For_SearchNodeList(SQLConnection& connection, const QString& searchText)
+{
+    // The match is made here rather than in SQL: the engines fold letter case differently (SQLite
+    // only for ASCII letters, PostgreSQL by the database's locale), and the user's text never
+    // becomes a pattern, so "%" and "_" are plain letters.
+    std::vector<CatalogueNode> nodes = AsProcedure(connection, QStringLiteral("For_SearchNodeList"),
+                                                   [&] { return CatalogueNodes(connection); });
+    QHash<QString, QString> nameOfKey;
+    nameOfKey.reserve(static_cast<qsizetype>(nodes.size()));
+    for (const CatalogueNode& node : nodes)
+        nameOfKey.insert(node.key, node.name);
+
+    // An entry with a blank name has no place in the tree, so it cannot be opened there either.
+    std::erase_if(nodes, [&](const CatalogueNode& node) {
+        return node.name.trimmed().isEmpty() ||
+               !node.name.contains(searchText, Qt::CaseInsensitive);
+    });
+    std::sort(nodes.begin(), nodes.end(), NameOrder);
+
+    std::vector<RowSet::Row> rows;
+    rows.reserve(nodes.size());
+    for (const CatalogueNode& node : nodes) {
+        const QVariant parentName =
+            node.parent == kRootKey ? QVariant() : QVariant(nameOfKey.value(node.parent));
+        rows.push_back({node.name, parentName, node.key});
+    }
+    return RowSet(
+        {QStringLiteral("ItemName"), QStringLiteral("ParentName"), QStringLiteral("Node_Key")},
+        std::move(rows));
+}
+
+void PrepareSession(SQLConnection& connection)
+{
+    // A temporary table belongs to its connection, so each user's trace is his own; unqualified
+    // names find it before any table of the same name on both engines.
+    AsProcedure(connection, QStringLiteral("PrepareSession"), [&] {
+        connection.Execute(QStringLiteral(
+            "CREATE TEMPORARY TABLE IF NOT EXISTS tbForTraceParent (Node_Key TEXT)"));
+    });
+}
+
+void For_TraceParent(SQLConnection& connection, const QString& nodeKey)
+{
+    AsProcedure(connection, QStringLiteral("For_TraceParent"), [&] {
+        PrepareSession(connection);
+        connection.Execute(QStringLiteral("DELETE FROM tbForTraceParent"));
+        // Up the stored parents, not the key's text: only nodes that really exist are traced,
+        // and the root (the one node without a parent) is left out.
+        connection.Execute(
+            QStringLiteral("INSERT INTO tbForTraceParent (Node_Key) "
+                           "WITH RECURSIVE Trace (Node_Key, Node_Parent) AS ("
+                           " SELECT Node_Key, Node_Parent FROM inventory.tbPharvel"
+                           "  WHERE Node_Key = ?"
+                           " UNION ALL"
+                           " SELECT p.Node_Key, p.Node_Parent FROM inventory.tbPharvel p"
+                           "  JOIN Trace t ON p.Node_Key = t.Node_Parent) "
+                           "SELECT Node_Key FROM Trace WHERE Node_Parent IS NOT NULL"),
+            {nodeKey});
+    });
+}
+
+void Pharvel_NodeLevel(SQLConnection& connection)
+{
+    AsProcedure(connection, QStringLiteral("Pharvel_NodeLevel"), [&] {
+        ReplaceContentOf(connection, QStringLiteral("inventory.tbPharvelNodeLevel"));
+        connection.Execute(
+            QStringLiteral(
+                "INSERT INTO inventory.tbPharvelNodeLevel"
+                " (Node_Key, Node_Parent, Node_Type, Node_ID, Node_Level) "
+                "WITH RECURSIVE Levels (Node_Key, Node_Parent, Node_Type, Node_ID, Node_Level) AS ("
+                " SELECT Node_Key, Node_Parent, Node_Type, Node_ID, 1 FROM inventory.tbPharvel"
+                "  WHERE Node_Parent = ?"
+                " UNION ALL"
+                " SELECT n.Node_Key, n.Node_Parent, n.Node_Type, n.Node_ID, l.Node_Level + 1"
+                "  FROM inventory.tbPharvel n JOIN Levels l ON n.Node_Parent = l.Node_Key) "
+                "SELECT Node_Key, Node_Parent, Node_Type, Node_ID, Node_Level FROM Levels"),
+            {kRootKey});
+    });
+}
+
+void Pharvel_Generate(SQLConnection& connection)
+{
+    AsProcedure(connection, QStringLiteral("Pharvel_Generate"), [&] {
+        ReplaceContentOf(connection, QStringLiteral("inventory.tbPharvelReport"));
+        std::vector<CatalogueNode> nodes = CatalogueNodes(connection);
+        std::sort(nodes.begin(), nodes.end(), NameOrder);
+        // Children in name order under each parent, since the nodes were sorted before.
+        QHash<QString, std::vector<const CatalogueNode*>> childrenOf;
+        for (const CatalogueNode& node : nodes)
+            childrenOf[node.parent].push_back(&node);
+
+        // Pre-order: each node before its children. The stack holds the children of each open
+        // level in reverse, so the first child is taken first.
+        constexpr int kColumns = 7;
+        QVariantList values;
+        values.reserve(static_cast<qsizetype>(nodes.size()) * kColumns);
+        std::vector<std::pair<const CatalogueNode*, int>> stack;
+        const auto pushChildren = [&](const QString& key, int level) {
+            const auto found = childrenOf.constFind(key);
+            if (found == childrenOf.constEnd())
+                return;
+            for (auto child = found->rbegin(); child != found->rend(); ++child)
+                stack.emplace_back(*child, level);
+        };
+        pushChildren(kRootKey, 1);
+        int sortOrder = 0;
+        while (!stack.empty()) {
+            const auto [node, level] = stack.back();
+            stack.pop_back();
+            values << ++sortOrder << node->key << level << node->type << node->name
+                   << (node->type == QLatin1String("3") ? QString::number(node->id) : QString())
+                   << (node->type == QLatin1String("2") ? node->otherDetails : QString());
+            pushChildren(node->key, level + 1);
+        }
+        InsertRows(connection,
+                   QStringLiteral("INSERT INTO inventory.tbPharvelReport (SortOrder, Node_Key, "
+                                  "Node_Level, Node_Type, ItemName, ItemCode, OtherDetails) "
+                                  "VALUES "),
+                   kColumns, values);
+    });
+}
+
+void Delete_Generic(SQLConnection& connection, int genericCode)
+{
+    const QString source = QStringLiteral("Delete_Generic");
+    AsProcedure(connection, source, [&] {
+        // Nobody may file the generic name between the check and the delete: SQLite's write lock
+        // already keeps other writers out; on PostgreSQL new nodes wait for this transaction.
+        if (isPostgreSQL(connection))
+            connection.Execute(QStringLiteral("LOCK TABLE inventory.tbPharvel IN SHARE MODE"));
+        if (connection
+                .Scalar(QStringLiteral(
+                            "SELECT count(*) FROM inventory.tbforgeneric WHERE GenericCode = ?"),
+                        {genericCode})
+                .toInt() == 0)
+            throw PharvelError(
+                ErrorNumber::Refused,
+                QStringLiteral("The generic name %1 does not exist; nothing was deleted.")
+                    .arg(genericCode),
+                source);
+        if (connection
+                .Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbPharvel "
+                                       "WHERE Node_Type = '2' AND Node_ID = ?"),
+                        {genericCode})
+                .toInt() > 0)
+            throw PharvelError(ErrorNumber::Refused,
+                               QStringLiteral("The generic name %1 is still filed in the "
+                                              "catalogue; take it out of its classification "
+                                              "before deleting it.")
+                                   .arg(genericCode),
+                               source);
+        connection.Execute(
+            QStringLiteral("DELETE FROM inventory.tbforgeneric WHERE GenericCode = ?"),
+            {genericCode});
+    });
+}
+
+QSet<QString> ExistingNodeKeys(SQLConnection& connection, const QStringList& keys)
+{
+    constexpr qsizetype kKeysPerStatement = 500;
+    const QStringList asked = QSet<QString>(keys.cbegin(), keys.cend()).values();
+    return AsProcedure(connection, QStringLiteral("ExistingNodeKeys"), [&] {
+        QSet<QString> existing;
+        for (qsizetype first = 0; first < asked.size(); first += kKeysPerStatement) {
+            const QStringList chunk = asked.mid(first, kKeysPerStatement);
+            const RowSet rows = connection.OpenRowSet(
+                QStringLiteral("SELECT Node_Key FROM inventory.tbPharvel WHERE Node_Key IN (%1)")
+                    .arg(QuestionMarks(chunk.size())),
+                QVariantList(chunk.cbegin(), chunk.cend()));
+            for (int r = 0; r < rows.RecordCount(); ++r)
+                existing.insert(rows.At(r, 0).toString());
+        }
+        return existing;
+    });
+}
+
+} // namespace ServerProcedures
