@@ -8,7 +8,7 @@
 
 #include <vector>
 
-class ImageList;
+#include "platform/widgets/ImageList.h"
 
 namespace ErrorNumber {
 inline constexpr int ElementNotFound = 35601;
