@@ -93,4 +93,11 @@ void CatalogueSession::Refuse(const QString& description)
     throw PharvelError(ErrorNumber::Refused, description, {});
 }
 
+void CatalogueSession::RequireName(const QString& name)
+{
+    if (name.trimmed().isEmpty())
+        Refuse(QStringLiteral("A name is needed; a blank name would show as nothing in the "
+                              "catalogue."));
+}
+
 } // namespace ClassPharvel

@@ -61,6 +61,8 @@ public:
 
     // A change the catalogue refuses because it would break it; Read adds the member's name.
     [[noreturn]] static void Refuse(const QString& description);
+    // Names are stored exactly as given, but a name of blanks only would show as nothing.
+    static void RequireName(const QString& name);
 
 private:
     void RequireWritable() const;

@@ -22,8 +22,12 @@ class CatalogueSession;
 // current node (moved by every successful NodePharvel().SearchNode) and one current generic name
 // and drug (moved by Generics().SearchGeneric and Drugs().SearchDrug).
 //
-// Every write runs in one transaction and is refused, with a PharvelError, when the user's
-// rights code is "BB" or when it would break the catalogue (orphaned nodes, a key taken twice).
+// Every write runs in one transaction and is refused, with a PharvelError whose source names
+// the member ("Pharvel.AddGeneric"): NotPermitted when the user may only look (see
+// CatalogueSession), Refused when it would break the catalogue (a node left without its
+// parent, a node under a parent of the wrong kind, an entry that is not registered),
+// ConstraintViolated when another user took the key at the same moment. Ids beyond 16 bits
+// raise Overflow, fractions and texts that are no number TypeMismatch.
 class Pharvel : public QObject
 {
     Q_OBJECT
@@ -56,6 +60,7 @@ private:
     std::unique_ptr<clsClassifications> m_classifications;
     std::unique_ptr<clsGenerics> m_generics;
     std::unique_ptr<clsDrugs> m_drugs;
+    QString m_lastError;
 };
 
 } // namespace ClassPharvel

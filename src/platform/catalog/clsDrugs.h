@@ -6,13 +6,14 @@ namespace ClassPharvel {
 
 class CatalogueSession;
 
-// The filing of stock drugs under generic names.
+// The filing of stock drugs under generic names. Writes return True when they changed the
+// catalogue, False when there was nothing to change; refusals raise PharvelError.
 class clsDrugs
 {
 public:
     explicit clsDrugs(CatalogueSession& session) : m_session(session) {}
 
-    // True when the drug has a node; NodeKey() then gives that node's key.
+    // True when the drug has a node; NodeKey() then gives that node's key (empty otherwise).
     bool SearchDrug(double drugId);
     const QString& NodeKey() const { return m_nodeKey; }
     // Files the drug under the generic name's node parentKey with newKey; a drug filed elsewhere

@@ -1,0 +1,109 @@
+#include "platform/catalog/clsClassifications.h"
+
+#include "platform/catalog/CatalogueSession.h"
+#include "platform/catalog/NodeStore.h"
+#include "platform/catalog/RowSelection.h"
+#include "platform/catalog/ShortId.h"
+
+namespace ClassPharvel {
+
+namespace {
+// The register with where each generic name stands: its node, and the classification above it.
+const QString kGenericRows = QStringLiteral(
+    "SELECT g.genericname AS \"Generic Name\", p.Node_Key AS \"Node Key\", "
+    "g.GenericCode AS \"Code\", c.ClassificationID AS \"Classification ID\", "
+    "COALESCE(c.ClassificationName, 'no classification') AS \"Classification\" "
+    "FROM inventory.tbforgeneric g "
+    "LEFT JOIN inventory.tbPharvel p ON p.Node_Type = '2' AND p.Node_ID = g.GenericCode "
+    "LEFT JOIN inventory.tbPharvel cp ON cp.Node_Key = p.Node_Parent "
+    "LEFT JOIN inventory.tbForClassification c "
+    "ON cp.Node_Type = '1' AND c.ClassificationID = cp.Node_ID ");
+constexpr int kNameColumn = 0;
+
+std::optional<CatalogueNode> findClassification(NodeStore& nodes, const QString& nodeKey)
+{
+    std::optional<CatalogueNode> node = nodes.Find(nodeKey);
+    if (node && node->type != NodeType::Classification)
+        CatalogueSession::Refuse(
+            QStringLiteral("The node %1 is not a classification.").arg(nodeKey));
+    return node;
+}
+} // namespace
+
+bool clsClassifications::AddClassification(const QString& parentKey, const QString& newKey,
+                                           const QString& name, int /*itemCode*/)
+{
+    return m_session.Write(QStringLiteral("Pharvel.AddClassification"), [&] {
+        CatalogueSession::RequireName(name);
+        SQLConnection& connection = m_session.Connection();
+        const int id = m_session.NextFreeId(QStringLiteral("inventory.tbForClassification"),
+                                            QStringLiteral("ClassificationID"));
+        connection.Execute(QStringLiteral("INSERT INTO inventory.tbForClassification "
+                                          "(ClassificationID, ClassificationName) VALUES (?, ?)"),
+                           {id, name});
+        NodeStore(connection).Insert(parentKey, newKey, NodeType::Classification, id);
+        return true;
+    });
+}
+
+bool clsClassifications::DeleteClassification(const QString& nodeKey)
+{
+    return m_session.Write(QStringLiteral("Pharvel.DeleteClassification"), [&] {
+        NodeStore nodes(m_session.Connection());
+        const std::optional<CatalogueNode> node = findClassification(nodes, nodeKey);
+        if (!node)
+            return false;
+        nodes.Remove(*node, QStringLiteral("The classification %1 still holds classifications or "
+                                           "generic names; it cannot be deleted until they are "
+                                           "taken out of it.")
+                                .arg(node->name));
+        m_session.Connection().Execute(
+            QStringLiteral("DELETE FROM inventory.tbForClassification WHERE ClassificationID = ?"),
+            {node->id});
+        return true;
+    });
+}
+
+bool clsClassifications::RenameClassification(const QString& nodeKey, const QString& newName)
+{
+    return m_session.Write(QStringLiteral("Pharvel.RenameClassification"), [&] {
+        CatalogueSession::RequireName(newName);
+        NodeStore nodes(m_session.Connection());
+        const std::optional<CatalogueNode> node = findClassification(nodes, nodeKey);
+        if (!node)
+            return false;
+        m_session.Connection().Execute(QStringLiteral("UPDATE inventory.tbForClassification SET "
+                                                      "ClassificationName = ? "
+                                                      "WHERE ClassificationID = ?"),
+                                       {newName, node->id});
+        return true;
+    });
+}
+
+RowSet clsClassifications::OtherGenerics(int classificationId, int /*mode*/,
+                                         const QString& search)
+{
+    return m_session.Read(QStringLiteral("Pharvel.OtherGenerics"), [&] {
+        const int id = ShortId::FromInteger(classificationId, QStringLiteral("The classification id"));
+        return RowSelection::Matching(
+            m_session.Connection().OpenRowSet(
+                kGenericRows + QStringLiteral("WHERE c.ClassificationID IS NULL "
+                                              "OR c.ClassificationID <> ?"),
+                {id}),
+            {kNameColumn}, search, kNameColumn);
+    });
+}
+
+RowSet clsClassifications::LoadGenerics(int classificationId, int /*mode*/, const QString& search)
+{
+    return m_session.Read(QStringLiteral("Pharvel.LoadGenerics"), [&] {
+        const int id = ShortId::FromInteger(classificationId, QStringLiteral("The classification id"));
+        return RowSelection::Matching(
+            m_session.Connection().OpenRowSet(kGenericRows +
+                                                  QStringLiteral("WHERE c.ClassificationID = ?"),
+                                              {id}),
+            {kNameColumn}, search, kNameColumn);
+    });
+}
+
+} // namespace ClassPharvel

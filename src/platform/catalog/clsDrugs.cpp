@@ -1,0 +1,62 @@
+#include "platform/catalog/clsDrugs.h"
+
+#include "platform/catalog/CatalogueSession.h"
+#include "platform/catalog/NodeStore.h"
+#include "platform/catalog/ShortId.h"
+
+namespace ClassPharvel {
+
+namespace {
+const QString kDrugId = QStringLiteral("The drug id");
+const QString kDrugHoldsNodes = QStringLiteral("A drug's node holds other nodes; it is left as "
+                                               "it is.");
+} // namespace
+
+bool clsDrugs::SearchDrug(double drugId)
+{
+    return m_session.Read(QStringLiteral("Pharvel.SearchDrug"), [&] {
+        const int id = ShortId::FromNumber(drugId, kDrugId);
+        const std::optional<CatalogueNode> node =
+            NodeStore(m_session.Connection()).FindFiled(NodeType::Drug, id);
+        m_nodeKey = node ? node->key : QString();
+        return node.has_value();
+    });
+}
+
+bool clsDrugs::AddDrug(const QString& parentKey, const QString& newKey, const QString& /*name*/,
+                       double drugId)
+{
+    return m_session.Write(QStringLiteral("Pharvel.AddDrug"), [&] {
+        const int id = ShortId::FromNumber(drugId, kDrugId);
+        SQLConnection& connection = m_session.Connection();
+        const bool stocked =
+            connection
+                .Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbinvmaster WHERE itemid = ?"),
+                        {id})
+                .toInt() > 0;
+        if (!stocked)
+            CatalogueSession::Refuse(QStringLiteral("No drug with the id %1 is in the inventory; "
+                                                    "it cannot be filed.")
+                                         .arg(id));
+        NodeStore nodes(connection);
+        if (const std::optional<CatalogueNode> old = nodes.FindFiled(NodeType::Drug, id))
+            nodes.Remove(*old, kDrugHoldsNodes);
+        nodes.Insert(parentKey, newKey, NodeType::Drug, id);
+        return true;
+    });
+}
+
+bool clsDrugs::DeleteDrug(double drugId)
+{
+    return m_session.Write(QStringLiteral("Pharvel.DeleteDrug"), [&] {
+        const int id = ShortId::FromNumber(drugId, kDrugId);
+        NodeStore nodes(m_session.Connection());
+        const std::optional<CatalogueNode> node = nodes.FindFiled(NodeType::Drug, id);
+        if (!node)
+            return false;
+        nodes.Remove(*node, kDrugHoldsNodes);
+        return true;
+    });
+}
+
+} // namespace ClassPharvel

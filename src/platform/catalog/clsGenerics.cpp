@@ -1,0 +1,149 @@
+#include "platform/catalog/clsGenerics.h"
+
+#include "platform/catalog/CatalogueSession.h"
+#include "platform/catalog/NodeStore.h"
+#include "platform/catalog/RowSelection.h"
+#include "platform/catalog/ShortId.h"
+
+namespace ClassPharvel {
+
+namespace {
+const QString kCode = QStringLiteral("The generic code");
+const QString kGenericId = QStringLiteral("The generic id");
+
+// Every stock drug with the generic name it is filed under (gp is the generic name's node).
+const QString kDrugRows = QStringLiteral(
+    "SELECT d.DrugName AS \"Drug Name\", d.Description AS \"Description\", "
+    "COALESCE(g.genericname, 'Unclassified') AS \"Generic Name\", d.itemid AS \"Drug ID\", "
+    "p.Node_Key AS \"Node Key\" "
+    "FROM inventory.tbinvmaster d "
+    "LEFT JOIN inventory.tbPharvel p ON p.Node_Type = '3' AND p.Node_ID = d.itemid "
+    "LEFT JOIN inventory.tbPharvel gp ON gp.Node_Key = p.Node_Parent AND gp.Node_Type = '2' "
+    "LEFT JOIN inventory.tbforgeneric g ON g.GenericCode = gp.Node_ID ");
+constexpr int kDrugNameColumn = 0;
+constexpr int kDescriptionColumn = 1;
+
+constexpr int kFilterUnclassified = 2;
+constexpr int kFilterClassified = 3;
+
+QString drugsHeldRefusal(const CatalogueNode& node)
+{
+    return QStringLiteral("Drugs are filed under the generic name %1; it cannot leave its "
+                          "classification until they are taken out of it.")
+        .arg(node.name);
+}
+} // namespace
+
+bool clsGenerics::AddGeneric(const QString& parentKey, const QString& newKey,
+                             const QString& /*name*/, double genericCode)
+{
+    // The register keeps the name; the tree only files the generic name where it now belongs.
+    return m_session.Write(QStringLiteral("Pharvel.AddGeneric"), [&] {
+        const int code = ShortId::FromNumber(genericCode, kCode);
+        SQLConnection& connection = m_session.Connection();
+        const bool registered =
+            connection
+                .Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbforgeneric "
+                                       "WHERE GenericCode = ?"),
+                        {code})
+                .toInt() > 0;
+        if (!registered)
+            CatalogueSession::Refuse(QStringLiteral("No generic name with the code %1 is in the "
+                                                    "register; it cannot be filed.")
+                                         .arg(code));
+        NodeStore nodes(connection);
+        if (const std::optional<CatalogueNode> old = nodes.FindFiled(NodeType::Generic, code))
+            nodes.Remove(*old, drugsHeldRefusal(*old));
+        nodes.Insert(parentKey, newKey, NodeType::Generic, code);
+        return true;
+    });
+}
+
+bool clsGenerics::SearchGeneric(double genericCode)
+{
+    return m_session.Read(QStringLiteral("Pharvel.SearchGeneric"), [&] {
+        const int code = ShortId::FromNumber(genericCode, kCode);
+        const std::optional<CatalogueNode> node =
+            NodeStore(m_session.Connection()).FindFiled(NodeType::Generic, code);
+        m_nodeKey = node ? node->key : QString();
+        return node.has_value();
+    });
+}
+
+bool clsGenerics::DeleteGeneric(const QString& genericCode)
+{
+    return m_session.Write(QStringLiteral("Pharvel.DeleteGeneric"), [&] {
+        const int code = ShortId::FromText(genericCode, kCode);
+        NodeStore nodes(m_session.Connection());
+        const std::optional<CatalogueNode> node = nodes.FindFiled(NodeType::Generic, code);
+        if (!node)
+            return false;
+        nodes.Remove(*node, drugsHeldRefusal(*node));
+        return true;
+    });
+}
+
+RowSet clsGenerics::ListGeneric(const QString& search)
+{
+    return m_session.Read(QStringLiteral("Pharvel.ListGeneric"), [&] {
+        constexpr int nameColumn = 1;
+        return RowSelection::Matching(
+            m_session.Connection().OpenRowSet(
+                QStringLiteral("SELECT GenericCode AS \"Code\", genericname AS \"Generic Name\" "
+                               "FROM inventory.tbforgeneric")),
+            {nameColumn}, search, nameColumn);
+    });
+}
+
+bool clsGenerics::NewGeneric(const QString& name)
+{
+    return m_session.Write(QStringLiteral("Pharvel.NewGeneric"), [&] {
+        CatalogueSession::RequireName(name);
+        const int code = m_session.NextFreeId(QStringLiteral("inventory.tbforgeneric"),
+                                              QStringLiteral("GenericCode"));
+        m_session.Connection().Execute(QStringLiteral("INSERT INTO inventory.tbforgeneric "
+                                                      "(GenericCode, genericname) VALUES (?, ?)"),
+                                       {code, name});
+        return true;
+    });
+}
+
+bool clsGenerics::RenameGeneric(const QString& genericCode, const QString& newName)
+{
+    return m_session.Write(QStringLiteral("Pharvel.RenameGeneric"), [&] {
+        CatalogueSession::RequireName(newName);
+        const int code = ShortId::FromText(genericCode, kCode);
+        return m_session.Connection().Execute(
+                   QStringLiteral("UPDATE inventory.tbforgeneric SET genericname = ? "
+                                  "WHERE GenericCode = ?"),
+                   {newName, code}) > 0;
+    });
+}
+
+RowSet clsGenerics::OtherDrugs(int genericId, int /*mode*/, const QString& search, int filter)
+{
+    return m_session.Read(QStringLiteral("Pharvel.OtherDrugs"), [&] {
+        const int id = ShortId::FromInteger(genericId, kGenericId);
+        QString condition = QStringLiteral("WHERE (gp.Node_ID IS NULL OR gp.Node_ID <> ?)");
+        if (filter == kFilterUnclassified)
+            condition += QStringLiteral(" AND p.Node_Key IS NULL");
+        else if (filter == kFilterClassified)
+            condition += QStringLiteral(" AND gp.Node_ID IS NOT NULL");
+        return RowSelection::Matching(
+            m_session.Connection().OpenRowSet(kDrugRows + condition, {id}),
+            {kDrugNameColumn, kDescriptionColumn}, search, kDrugNameColumn);
+    });
+}
+
+RowSet clsGenerics::LoadDrugs(int genericId, int /*mode*/, const QString& search)
+{
+    return m_session.Read(QStringLiteral("Pharvel.LoadDrugs"), [&] {
+        const int id = ShortId::FromInteger(genericId, kGenericId);
+        return RowSelection::Matching(
+            m_session.Connection().OpenRowSet(kDrugRows + QStringLiteral("WHERE gp.Node_ID = ?"),
+                                              {id}),
+            {kDrugNameColumn, kDescriptionColumn}, search, kDrugNameColumn);
+    });
+}
+
+} // namespace ClassPharvel

@@ -1,0 +1,68 @@
+#include "register/frmGenericEntry.h"
+
+#include "platform/catalog/Pharvel.h"
+#include "platform/widgets/ErrorHandler.h"
+#include "platform/widgets/MsgBox.h"
+#include "register/frmGeneric.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// Names longer than this do not fit the register.
+constexpr int kMaxNameLength = 100;
+
+} // namespace
+
+frmGenericEntry::frmGenericEntry(ClassPharvel::Pharvel& pharvel, SQLConnection& connection,
+                                 frmGeneric& genericRegister, QWidget* parent)
+    : NameEntryDialog(parent), m_pharvel(pharvel), m_connection(connection),
+      m_register(genericRegister)
+{
+    Frame1->setTitle(tr("&Enter New Generic Name"));
+    txtEntry->setMaxLength(kMaxNameLength);
+    connectGuarded(cmdSave, &QPushButton::clicked, this, &frmGenericEntry::cmdSave_Click);
+}
+
+void frmGenericEntry::Form_Load()
+{
+    setWindowTitle(QString());
+    Frame1->setTitle(m_mode == NewName ? tr("Enter New Generic Name") : tr("Rename Generic Name"));
+    UpdateSaveButton();
+    txtEntry->setFocus();
+}
+
+void frmGenericEntry::Form_Unload()
+{
+    // The opener fills the box for a rename before showing the dialog, so it is emptied here
+    // and each opening starts with a fresh box.
+    txtEntry->clear();
+}
+
+void frmGenericEntry::cmdSave_Click()
+{
+    if (m_mode == NewName) {
+        if (GenericNameExists(TrimmedEntry())) {
+            MsgBox::Show(tr("Generic name exists."), MsgBox::Icon::Information);
+            return;
+        }
+        m_pharvel.Generics().NewGeneric(txtEntry->text());
+        txtEntry->clear();
+        txtEntry->setFocus();
+    } else {
+        // A rename is not checked for duplicates: the register may hold one name twice.
+        m_pharvel.Generics().RenameGeneric(m_genericCode, txtEntry->text());
+    }
+    m_register.LoadList(m_register.txtSearch->text());
+    if (m_mode == Rename)
+        accept();
+}
+
+bool frmGenericEntry::GenericNameExists(const QString& name) const
+{
+    return NameExists(m_connection,
+                      QStringLiteral("SELECT 1 FROM inventory.tbforgeneric WHERE genericname = ?"),
+                      name);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "register/NameEntryDialog.h"
+
+namespace ClassPharvel {
+class Pharvel;
+}
+class frmGeneric;
+
+// Takes a new generic name (Mode 1) or a new name for an existing one (Mode 2, GenericCode and
+// the current name in txtEntry set by the opener). It writes through the catalogue component and
+// then reloads the register's list with the register's search text. A new name stays open for
+// the next one and refuses a name the register already holds; a rename closes after saving.
+class frmGenericEntry : public NameEntryDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr qint16 NewName = 1;
+    static constexpr qint16 Rename = 2;
+
+    // connection: the current user's, on which the duplicate check runs.
+    frmGenericEntry(ClassPharvel::Pharvel& pharvel, SQLConnection& connection,
+                    frmGeneric& genericRegister, QWidget* parent = nullptr);
+
+    qint16 Mode() const { return m_mode; }
+    void SetMode(qint16 mode) { m_mode = mode; }
+    const QString& GenericCode() const { return m_genericCode; }
+    void SetGenericCode(const QString& code) { m_genericCode = code; }
+
+    void cmdSave_Click();
+
+    QGroupBox* const Frame1 = EntryFrame();
+    QLineEdit* const txtEntry = EntryBox();
+    QPushButton* const cmdSave = SaveButton();
+    QPushButton* const cmdClose = CloseButton();
+
+protected:
+    void Form_Load() override;
+    void Form_Unload() override;
+
+private:
+    bool GenericNameExists(const QString& name) const;
+
+    ClassPharvel::Pharvel& m_pharvel;
+    SQLConnection& m_connection;
+    frmGeneric& m_register;
+    qint16 m_mode = NewName;
+    QString m_genericCode;
+};
