@@ -51,8 +51,8 @@ BenchDatabase::BenchDatabase(const QString& engine, const QString& serverUrl, Co
 
     m_userId = QStringLiteral("bench_") + QUuid::createUuid().toString(QUuid::Id128).left(8);
     auto connection = SQLConnection::Open(m_target);
-    AccountStore::AddAccount(*connection, m_userId, Password(), QStringLiteral("BN"), QString(),
-                             AccountStore::kPharmacyDeptCode);
+    AccountStore::AddAccount(*connection, m_userId, Password(), QStringLiteral("BN"),
+                             QStringLiteral(""), AccountStore::kPharmacyDeptCode);
 }
 
 BenchDatabase::~BenchDatabase()

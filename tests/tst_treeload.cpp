@@ -268,8 +268,9 @@ void tst_treeload::rowsThatAddNoNode()
     KeyedTree tree;
     AddRoot(tree);
     tree.Add(kRoot, QStringLiteral("_5"), QStringLiteral("Shown already"));
+    tree.Add(kRoot, QStringLiteral(" _6"), QStringLiteral("Key delivered with a blank"));
     const QSet<QString> databaseKnows = {QStringLiteral("_1"), QStringLiteral("_5"),
-                                         QStringLiteral("_7")};
+                                         QStringLiteral("_6"), QStringLiteral("_7")};
     RowSet rows = CatalogueRows({
         {QStringLiteral("1"), QStringLiteral("  "), {}, kRoot, QStringLiteral("_2")},
         {QStringLiteral("1"), QStringLiteral(" Spaced "), {}, kRoot, QStringLiteral("_1")},
@@ -290,12 +291,17 @@ void tst_treeload::rowsThatAddNoNode()
         {QStringLiteral("3"), QStringLiteral("Under trimmed parent"), QStringLiteral("43"),
          QStringLiteral("_1"), QStringLiteral("_1.2")},
         {QStringLiteral("9"), QStringLiteral("Unknown type"), {}, kRoot, QStringLiteral("_8")},
+        {QStringLiteral("2"),
+         QStringLiteral("Asked for trimmed"),
+         {},
+         QStringLiteral(" _6"),
+         QStringLiteral(" _6.1")},
     });
     int rowsDone = 0;
     CatalogueRowLoader loader(tree, [&](const QStringList&) { return databaseKnows; });
     loader.AddRows(rows, [&rowsDone] { ++rowsDone; });
 
-    QCOMPARE(rowsDone, 8);
+    QCOMPARE(rowsDone, 9);
     QVERIFY(!tree.Exists(QStringLiteral("_2")));
     QCOMPARE(tree.Find(QStringLiteral("_1")).Text(), QStringLiteral(" Spaced "));
     QVERIFY(!tree.Exists(QStringLiteral("_9.1")));
@@ -310,7 +316,9 @@ void tst_treeload::rowsThatAddNoNode()
     QVERIFY(!tree.Exists(QStringLiteral("_8")));
     QCOMPARE(tree.Find(QStringLiteral("_5")).Text(), QStringLiteral("Shown already"));
     QVERIFY(tree.Find(QStringLiteral("_5")).Tag().isEmpty());
-    QCOMPARE(tree.Count(), 4);
+    QVERIFY(tree.Exists(QStringLiteral(" _6.1")));
+    QCOMPARE(tree.Find(QStringLiteral(" _6.1")).Parent().Key(), QStringLiteral(" _6"));
+    QCOMPARE(tree.Count(), 6);
 }
 
 void tst_treeload::duplicateTopLevelKeyEndsLoad()

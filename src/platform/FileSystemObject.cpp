@@ -17,6 +17,10 @@ QString FileSystemObject::BuildPath(const QString& path, const QString& name) co
         return name;
     if (name.isEmpty())
         return path;
+    // A folder written with backslashes ("C:\My Documents") goes on with backslashes.
+    const QChar separator = path.contains(QLatin1Char('\\')) && !path.contains(QLatin1Char('/'))
+                                ? QLatin1Char('\\')
+                                : QLatin1Char('/');
     QString head = path;
     while (head.size() > 1 && isSeparator(head.back()))
         head.chop(1);
@@ -25,7 +29,7 @@ QString FileSystemObject::BuildPath(const QString& path, const QString& name) co
         ++start;
     if (isSeparator(head.back()))
         return head + name.mid(start);
-    return head + QLatin1Char('/') + name.mid(start);
+    return head + separator + name.mid(start);
 }
 
 QString FileSystemObject::GetBaseName(const QString& path) const

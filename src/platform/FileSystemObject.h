@@ -13,7 +13,8 @@ class FileSystemObject : public QObject
 public:
     explicit FileSystemObject(QObject* parent = nullptr);
 
-    // path and name joined by exactly one separator; either alone when the other is empty.
+    // path and name joined by exactly one separator, a backslash when path is written with
+    // backslashes only and '/' otherwise; either alone when the other is empty.
     QString BuildPath(const QString& path, const QString& name) const;
     // The last component of path without its extension: "C:\\rep\\PharvelStructure.rpt" and
     // "/rep/PharvelStructure.rpt" both give "PharvelStructure". '/' and '\\' both separate.

@@ -1,7 +1,213 @@
+// pharvel-admin: the administrator's tool. Creates and upgrades catalogue databases, keeps the
+// accounts, sets the hospital header and loads the demo or a generated catalogue.
+
+#include "PasswordPrompt.h"
+#include "platform/db/DemoCatalogue.h"
+#include "platform/db/PharvelError.h"
+#include "platform/db/SQLConnection.h"
+#include "platform/db/Schema.h"
+#include "platform/db/ScopedTransaction.h"
+#include "platform/user/AccountStore.h"
+
+#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <iostream>
+
+namespace {
+
+const char* const kUsage = R"(usage:
+  pharvel-admin create <server>
+  pharvel-admin user add <server> <userid> --initials XX [--rights BB] [--dept PH]
+  pharvel-admin user remove <server> <userid>
+  pharvel-admin user list <server>
+  pharvel-admin hospital <server> --client NAME --company NAME --address LINE
+  pharvel-admin demo <server>
+  pharvel-admin synthetic <server> [--nodes N] [--drugs M]
+<server> is a folder for the embedded database or a postgresql:// address.
+Passwords are read from the terminal, or from standard input when it is not one.
+)";
+
+struct UsageError
+{
+    QString text;
+};
+
+void out(const QString& text)
+{
+    std::cout << text.toStdString() << '\n';
+}
+
+std::unique_ptr<SQLConnection> openCreated(const QString& server)
+{
+    auto connection = SQLConnection::Open(server, true);
+    const QList<int> applied = Schema::Migrate(*connection);
+    if (!applied.isEmpty())
+        out(QStringLiteral("schema at version %1").arg(applied.last()));
+    return connection;
+}
+
+std::unique_ptr<SQLConnection> openExisting(const QString& server)
+{
+    auto connection = SQLConnection::Open(server);
+    if (Schema::CurrentVersion(*connection) < Schema::LatestVersion(*connection))
+        throw UsageError{QStringLiteral("the database is not created or not upgraded: run "
+                                        "'pharvel-admin create %1' first")
+                             .arg(server)};
+    return connection;
+}
+
+bool catalogueIsEmpty(SQLConnection& connection)
+{
+    return connection.Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbPharvel")).toInt() <=
+               1 &&
+           connection.Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbinvmaster"))
+                   .toInt() == 0;
+}
+
+int number(const QCommandLineParser& parser, const QString& option, int fallback)
+{
+    if (!parser.isSet(option))
+        return fallback;
+    bool ok = false;
+    const int value = parser.value(option).toInt(&ok);
+    if (!ok)
+        throw UsageError{QStringLiteral("--%1 takes a whole number").arg(option)};
+    return value;
+}
+
+void requireArguments(const QStringList& arguments, qsizetype count)
+{
+    if (arguments.size() != count)
+        throw UsageError{QStringLiteral("wrong number of arguments")};
+}
+
+void userCommand(const QCommandLineParser& parser, const QStringList& arguments)
+{
+    if (arguments.size() < 3)
+        throw UsageError{QStringLiteral("user takes add, remove or list and a server")};
+    const QString& verb = arguments.at(1);
+    const QString& server = arguments.at(2);
+    if (verb == QLatin1String("list")) {
+        requireArguments(arguments, 3);
+        for (const UserProfile& account : AccountStore::ListAccounts(*openExisting(server)))
+            out(QStringLiteral("%1\t%2\t%3\t%4")
+                    .arg(account.userId, account.initial,
+                         account.userRights.isEmpty() ? QStringLiteral("-") : account.userRights,
+                         account.deptCode));
+        return;
+    }
+    requireArguments(arguments, 4);
+    const QString& userId = arguments.at(3);
+    if (verb == QLatin1String("add")) {
+        if (!parser.isSet(QStringLiteral("initials")))
+            throw UsageError{QStringLiteral("user add needs --initials")};
+        auto connection = openExisting(server);
+        const QString password = ReadPassword(QStringLiteral("Password for %1: ").arg(userId));
+        AccountStore::AddAccount(
+            *connection, userId, password, parser.value(QStringLiteral("initials")),
+            parser.isSet(QStringLiteral("rights")) ? parser.value(QStringLiteral("rights"))
+                                                   : QStringLiteral(""),
+            parser.isSet(QStringLiteral("dept")) ? parser.value(QStringLiteral("dept"))
+                                                 : QString(AccountStore::kPharmacyDeptCode));
+        out(QStringLiteral("account %1 added").arg(userId));
+    } else if (verb == QLatin1String("remove")) {
+        switch (AccountStore::RemoveAccount(*openExisting(server), userId)) {
+        case AccountStore::Removal::NotFound:
+            throw UsageError{QStringLiteral("there is no account %1").arg(userId)};
+        case AccountStore::Removal::Removed:
+            out(QStringLiteral("account %1 removed").arg(userId));
+            break;
+        case AccountStore::Removal::RemovedRoleKept:
+            out(QStringLiteral("account %1 removed; its server role serves other databases and "
+                               "was kept")
+                    .arg(userId));
+            break;
+        }
+    } else {
+        throw UsageError{QStringLiteral("unknown user command %1").arg(verb)};
+    }
+}
+
+int run(const QCommandLineParser& parser)
+{
+    const QStringList arguments = parser.positionalArguments();
+    if (arguments.isEmpty())
+        throw UsageError{QStringLiteral("no command given")};
+    const QString& command = arguments.first();
+    if (command == QLatin1String("user")) {
+        userCommand(parser, arguments);
+        return 0;
+    }
+    requireArguments(arguments, 2);
+    const QString& server = arguments.at(1);
+    if (command == QLatin1String("create")) {
+        openCreated(server);
+        out(QStringLiteral("database ready: %1").arg(server));
+    } else if (command == QLatin1String("hospital")) {
+        auto connection = openExisting(server);
+        ScopedTransaction transaction(*connection);
+        connection->Execute(QStringLiteral("DELETE FROM patient_data.tbHospitalInfo"));
+        connection->Execute(QStringLiteral("INSERT INTO patient_data.tbHospitalInfo (clientname, "
+                                           "company, address1) VALUES (?, ?, ?)"),
+                            {parser.value(QStringLiteral("client")),
+                             parser.value(QStringLiteral("company")),
+                             parser.value(QStringLiteral("address"))});
+        transaction.Commit();
+    } else if (command == QLatin1String("demo")) {
+        auto connection = openCreated(server);
+        if (!catalogueIsEmpty(*connection))
+            throw UsageError{
+                QStringLiteral("the catalogue is not empty; the demo is loaded only into "
+                               "an empty one")};
+        DemoCatalogue::Load(*connection);
+        AccountStore::AddAccount(*connection, QStringLiteral("pharmacist"),
+                                 QStringLiteral("pharmacist"), QStringLiteral("PH1"),
+                                 QStringLiteral("AA"), AccountStore::kPharmacyDeptCode);
+        AccountStore::AddAccount(*connection, QStringLiteral("viewer"), QStringLiteral("viewer"),
+                                 QStringLiteral("VW"), QString(AccountStore::kViewOnlyRights),
+                                 AccountStore::kPharmacyDeptCode);
+        out(QStringLiteral(
+            "demo catalogue loaded: accounts pharmacist/pharmacist and viewer/viewer"));
+    } else if (command == QLatin1String("synthetic")) {
+        auto connection = openExisting(server);
+        if (!catalogueIsEmpty(*connection))
+            throw UsageError{QStringLiteral("the catalogue is not empty")};
+        const int nodes = number(parser, QStringLiteral("nodes"), 32000);
+        DemoCatalogue::LoadSynthetic(
+            *connection, nodes,
+            number(parser, QStringLiteral("drugs"), std::min(20000, nodes * 5 / 8)));
+        out(QStringLiteral("synthetic catalogue loaded"));
+    } else {
+        throw UsageError{QStringLiteral("unknown command %1").arg(command)};
+    }
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
-    return 0;
+    QCommandLineParser parser;
+    const auto option = [](const char* name, const char* valueName) {
+        return QCommandLineOption(QString::fromLatin1(name), QString(),
+                                  QString::fromLatin1(valueName));
+    };
+    parser.addOptions({option("initials", "XX"), option("rights", "CODE"), option("dept", "CODE"),
+                       option("client", "NAME"), option("company", "NAME"),
+                       option("address", "LINE"), option("nodes", "N"), option("drugs", "M")});
+    parser.addHelpOption();
+    if (!parser.parse(application.arguments())) {
+        std::cerr << "pharvel-admin: " << parser.errorText().toStdString() << '\n' << kUsage;
+        return 2;
+    }
+    try {
+        return run(parser);
+    } catch (const UsageError& error) {
+        std::cerr << "pharvel-admin: " << error.text.toStdString() << '\n' << kUsage;
+        return 2;
+    } catch (const PharvelError& error) {
+        std::cerr << "pharvel-admin: " << error.Description().toStdString() << '\n';
+        return 1;
+    }
 }

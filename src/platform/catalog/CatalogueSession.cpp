@@ -58,7 +58,8 @@ void CatalogueSession::LockForWriting(const QString& table)
 {
     // Shares the table with readers but with no other writer until the transaction ends.
     if (Connection().engine() == SQLConnection::Engine::PostgreSQL)
-        Connection().Execute(QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(table));
+        Connection().Execute(
+            QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(table));
 }
 
 int CatalogueSession::NextFreeId(const QString& table, const QString& column)
@@ -71,8 +72,8 @@ int CatalogueSession::NextFreeId(const QString& table, const QString& column)
     if (highest < kHighestId)
         return highest + 1;
     const bool firstTaken =
-        connection.Scalar(QStringLiteral("SELECT count(*) FROM %2 WHERE %1 = ?").arg(column, table),
-                          {1})
+        connection
+            .Scalar(QStringLiteral("SELECT count(*) FROM %2 WHERE %1 = ?").arg(column, table), {1})
             .toInt() > 0;
     if (!firstTaken)
         return 1;

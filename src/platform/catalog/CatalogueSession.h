@@ -5,7 +5,6 @@
 #include "platform/db/ScopedTransaction.h"
 
 #include <QString>
-
 #include <memory>
 
 namespace ClassPharvel {
@@ -29,8 +28,7 @@ public:
     bool MayWrite() const { return m_refusal.isEmpty(); }
 
     // Runs a member's reading work; an error leaves with the member's name as its source.
-    template <typename Work>
-    auto Read(const QString& source, Work&& work) -> decltype(work())
+    template <typename Work> auto Read(const QString& source, Work&& work) -> decltype(work())
     {
         try {
             return work();
@@ -42,8 +40,7 @@ public:
     // Runs a change as one transaction, after checking that the user may change the catalogue.
     // On PostgreSQL the tree is locked against other writers first, so that the checks a change
     // makes still hold when it is written (the embedded engine takes its write lock at BEGIN).
-    template <typename Change>
-    bool Write(const QString& source, Change&& change)
+    template <typename Change> bool Write(const QString& source, Change&& change)
     {
         return Read(source, [&] {
             RequireWritable();

@@ -46,15 +46,16 @@ std::optional<CatalogueNode> NodeStore::FindWhere(const QString& condition,
                                                   const QVariantList& values)
 {
     RowSet rows = m_connection.OpenRowSet(
-        QStringLiteral("SELECT p.Node_Key, p.Node_Parent, p.Node_Type, p.Node_ID, "
-                       "COALESCE(c.ClassificationName, g.genericname, d.DrugName, '') "
-                       "FROM inventory.tbPharvel p "
-                       "LEFT JOIN inventory.tbForClassification c "
-                       "ON p.Node_Type = '1' AND c.ClassificationID = p.Node_ID "
-                       "LEFT JOIN inventory.tbforgeneric g "
-                       "ON p.Node_Type = '2' AND g.GenericCode = p.Node_ID "
-                       "LEFT JOIN inventory.tbinvmaster d ON p.Node_Type = '3' AND d.itemid = p.Node_ID "
-                       "WHERE ") +
+        QStringLiteral(
+            "SELECT p.Node_Key, p.Node_Parent, p.Node_Type, p.Node_ID, "
+            "COALESCE(c.ClassificationName, g.genericname, d.DrugName, '') "
+            "FROM inventory.tbPharvel p "
+            "LEFT JOIN inventory.tbForClassification c "
+            "ON p.Node_Type = '1' AND c.ClassificationID = p.Node_ID "
+            "LEFT JOIN inventory.tbforgeneric g "
+            "ON p.Node_Type = '2' AND g.GenericCode = p.Node_ID "
+            "LEFT JOIN inventory.tbinvmaster d ON p.Node_Type = '3' AND d.itemid = p.Node_ID "
+            "WHERE ") +
             condition,
         values);
     if (rows.RecordCount() == 0)
@@ -66,8 +67,9 @@ std::optional<CatalogueNode> NodeStore::FindWhere(const QString& condition,
 bool NodeStore::HasChildren(const QString& key)
 {
     return m_connection
-               .Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbPharvel WHERE Node_Parent = ?"),
-                       {key})
+               .Scalar(
+                   QStringLiteral("SELECT count(*) FROM inventory.tbPharvel WHERE Node_Parent = ?"),
+                   {key})
                .toInt() > 0;
 }
 

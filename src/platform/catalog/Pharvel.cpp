@@ -26,8 +26,7 @@ Pharvel::Pharvel(QObject* parent)
       m_classifications(std::make_unique<clsClassifications>(*m_session)),
       m_generics(std::make_unique<clsGenerics>(*m_session)),
       m_drugs(std::make_unique<clsDrugs>(*m_session))
-{
-}
+{}
 
 Pharvel::~Pharvel() = default;
 
@@ -66,12 +65,15 @@ RowSet Pharvel::LoadClassifications(const QString& parentKey, bool loadAll)
         // full stop; below the root that is every node but the root.
         if (parentKey == kRootKey)
             return TreeOrder::PreOrder(
-                connection.OpenRowSet(kTreeRows + QStringLiteral("WHERE p.Node_Parent IS NOT NULL")),
+                connection.OpenRowSet(kTreeRows +
+                                      QStringLiteral("WHERE p.Node_Parent IS NOT NULL")),
                 parentKey);
         return TreeOrder::PreOrder(
-            connection.OpenRowSet(kTreeRows + QStringLiteral("WHERE substr(p.Node_Key, 1, length(CAST(? AS TEXT)) + 1) "
-                                                             "= CAST(? AS TEXT) || '.'"),
-                                  {parentKey, parentKey}),
+            connection.OpenRowSet(
+                kTreeRows +
+                    QStringLiteral("WHERE substr(p.Node_Key, 1, length(CAST(? AS TEXT)) + 1) "
+                                   "= CAST(? AS TEXT) || '.'"),
+                {parentKey, parentKey}),
             parentKey);
     });
 }

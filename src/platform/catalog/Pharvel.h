@@ -8,7 +8,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <memory>
 
 class SQLConnection;
@@ -36,14 +35,16 @@ public:
     explicit Pharvel(QObject* parent = nullptr);
     ~Pharvel() override;
 
-    // True when connected. A failure to connect returns False; the reason is in LastError().
+    // True when connected. A failure to connect returns False (never raises) and leaves the
+    // component unconnected; the reason is in LastError().
     bool Connect(const QString& connectionString);
     bool IsConnected() const;
     QString LastError() const;
 
-    // The children of parentKey in tree order, parents before children; every level below it
-    // when loadAll is set. Columns: node_type, ClassificationName, GenericName, DrugName, ItemID,
-    // Node_Parent, Node_Key.
+    // The children of parentKey in tree order (each node right after its parent; under one
+    // parent classifications, then generic names, then drugs, each by name with letter case
+    // ignored); every level below it when loadAll is set. Columns: node_type, ClassificationName,
+    // GenericName, DrugName, ItemID, Node_Parent, Node_Key.
     RowSet LoadClassifications(const QString& parentKey, bool loadAll);
 
     clsNode& NodePharvel();

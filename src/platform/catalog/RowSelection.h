@@ -4,7 +4,6 @@
 
 #include <QList>
 #include <QString>
-
 #include <vector>
 
 // The rows the catalogue's grids show are chosen and ordered here rather than in SQL, so that

@@ -33,10 +33,9 @@ int FromNumber(double value, const QString& what)
 {
     // An infinity is merely too large; NaN and fractions are no id at all.
     if (std::isnan(value) || (std::isfinite(value) && std::trunc(value) != value))
-        throw PharvelError(ErrorNumber::TypeMismatch,
-                           QStringLiteral("%1 %2 is not a whole number.")
-                               .arg(what, QString::number(value)),
-                           {});
+        throw PharvelError(
+            ErrorNumber::TypeMismatch,
+            QStringLiteral("%1 %2 is not a whole number.").arg(what, QString::number(value)), {});
     if (value < kLowest || value > kHighest)
         overflow(QString::number(value), what);
     return static_cast<int>(value);

@@ -3,7 +3,6 @@
 #include "platform/catalog/RowSelection.h"
 
 #include <QHash>
-
 #include <algorithm>
 #include <tuple>
 #include <vector>

@@ -80,16 +80,16 @@ bool clsClassifications::RenameClassification(const QString& nodeKey, const QStr
     });
 }
 
-RowSet clsClassifications::OtherGenerics(int classificationId, int /*mode*/,
-                                         const QString& search)
+RowSet clsClassifications::OtherGenerics(int classificationId, int /*mode*/, const QString& search)
 {
     return m_session.Read(QStringLiteral("Pharvel.OtherGenerics"), [&] {
-        const int id = ShortId::FromInteger(classificationId, QStringLiteral("The classification id"));
+        const int id =
+            ShortId::FromInteger(classificationId, QStringLiteral("The classification id"));
         return RowSelection::Matching(
-            m_session.Connection().OpenRowSet(
-                kGenericRows + QStringLiteral("WHERE c.ClassificationID IS NULL "
-                                              "OR c.ClassificationID <> ?"),
-                {id}),
+            m_session.Connection().OpenRowSet(kGenericRows +
+                                                  QStringLiteral("WHERE c.ClassificationID IS NULL "
+                                                                 "OR c.ClassificationID <> ?"),
+                                              {id}),
             {kNameColumn}, search, kNameColumn);
     });
 }
@@ -97,11 +97,11 @@ RowSet clsClassifications::OtherGenerics(int classificationId, int /*mode*/,
 RowSet clsClassifications::LoadGenerics(int classificationId, int /*mode*/, const QString& search)
 {
     return m_session.Read(QStringLiteral("Pharvel.LoadGenerics"), [&] {
-        const int id = ShortId::FromInteger(classificationId, QStringLiteral("The classification id"));
+        const int id =
+            ShortId::FromInteger(classificationId, QStringLiteral("The classification id"));
         return RowSelection::Matching(
-            m_session.Connection().OpenRowSet(kGenericRows +
-                                                  QStringLiteral("WHERE c.ClassificationID = ?"),
-                                              {id}),
+            m_session.Connection().OpenRowSet(
+                kGenericRows + QStringLiteral("WHERE c.ClassificationID = ?"), {id}),
             {kNameColumn}, search, kNameColumn);
     });
 }

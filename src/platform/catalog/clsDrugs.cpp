@@ -31,8 +31,9 @@ bool clsDrugs::AddDrug(const QString& parentKey, const QString& newKey, const QS
         SQLConnection& connection = m_session.Connection();
         const bool stocked =
             connection
-                .Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbinvmaster WHERE itemid = ?"),
-                        {id})
+                .Scalar(
+                    QStringLiteral("SELECT count(*) FROM inventory.tbinvmaster WHERE itemid = ?"),
+                    {id})
                 .toInt() > 0;
         if (!stocked)
             CatalogueSession::Refuse(QStringLiteral("No drug with the id %1 is in the inventory; "

@@ -139,10 +139,10 @@ RowSet clsGenerics::LoadDrugs(int genericId, int /*mode*/, const QString& search
 {
     return m_session.Read(QStringLiteral("Pharvel.LoadDrugs"), [&] {
         const int id = ShortId::FromInteger(genericId, kGenericId);
-        return RowSelection::Matching(
-            m_session.Connection().OpenRowSet(kDrugRows + QStringLiteral("WHERE gp.Node_ID = ?"),
-                                              {id}),
-            {kDrugNameColumn, kDescriptionColumn}, search, kDrugNameColumn);
+        return RowSelection::Matching(m_session.Connection().OpenRowSet(
+                                          kDrugRows + QStringLiteral("WHERE gp.Node_ID = ?"), {id}),
+                                      {kDrugNameColumn, kDescriptionColumn}, search,
+                                      kDrugNameColumn);
     });
 }
 

@@ -1,5 +1,6 @@
 #include "platform/widgets/FlexGrid.h"
 
+#include "platform/widgets/CellPictureDelegate.h"
 #include "platform/widgets/FlexGridModel.h"
 #include "platform/widgets/Twips.h"
 
@@ -20,6 +21,7 @@ int ModelRow(int gridRow)
 FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), m_model(new FlexGridModel(this))
 {
     setModel(m_model);
+    setItemDelegate(new CellPictureDelegate(this));
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);

@@ -1,0 +1,112 @@
+#include "platform/db/CatalogueBuilder.h"
+
+#include "platform/db/SQLConnection.h"
+
+CatalogueBuilder::CatalogueBuilder(SQLConnection& connection)
+    : m_connection(connection),
+      m_classifications(connection, QStringLiteral("inventory.tbForClassification"),
+                        {QStringLiteral("ClassificationID"), QStringLiteral("ClassificationName")}),
+      m_generics(connection, QStringLiteral("inventory.tbforgeneric"),
+                 {QStringLiteral("GenericCode"), QStringLiteral("genericname")}),
+      m_drugs(connection, QStringLiteral("inventory.tbinvmaster"),
+              {QStringLiteral("itemid"), QStringLiteral("DrugName"), QStringLiteral("Description"),
+               QStringLiteral("Indication"), QStringLiteral("Dosage"),
+               QStringLiteral("Administration"), QStringLiteral("Preparation")}),
+      m_nodes(connection, QStringLiteral("inventory.tbPharvel"),
+              {QStringLiteral("Node_Key"), QStringLiteral("Node_Parent"),
+               QStringLiteral("Node_Type"), QStringLiteral("Node_ID")}),
+      m_details(connection, QStringLiteral("inventory.tbPharvelOtherDetails"),
+                {QStringLiteral("GenericID"), QStringLiteral("OtherDetails")})
+{
+    // Continue after what the database holds already.
+    m_nextClassification =
+        connection
+            .Scalar(
+                QStringLiteral("SELECT max(ClassificationID) FROM inventory.tbForClassification"))
+            .toInt() +
+        1;
+    m_nextGeneric =
+        connection.Scalar(QStringLiteral("SELECT max(GenericCode) FROM inventory.tbforgeneric"))
+            .toInt() +
+        1;
+    m_nextDrug =
+        connection.Scalar(QStringLiteral("SELECT max(itemid) FROM inventory.tbinvmaster")).toInt() +
+        1;
+    const RowSet counts = connection.OpenRowSet(QStringLiteral(
+        "SELECT Node_Parent, count(*) FROM inventory.tbPharvel WHERE Node_Parent IS NOT "
+        "NULL GROUP BY Node_Parent"));
+    for (int row = 0; row < counts.RecordCount(); ++row)
+        m_childCount.insert(counts.At(row, 0).toString(), counts.At(row, 1).toInt());
+}
+
+QString CatalogueBuilder::NewKey(const QString& parentKey)
+{
+    const int number = ++m_childCount[parentKey];
+    if (parentKey == QLatin1String("_0"))
+        return QStringLiteral("_%1").arg(number);
+    return QStringLiteral("%1.%2").arg(parentKey).arg(number);
+}
+
+QString CatalogueBuilder::AddClassification(const QString& parentKey, const QString& name)
+{
+    const int id = m_nextClassification++;
+    m_classifications.Add({id, name});
+    const QString key = NewKey(parentKey);
+    m_nodes.Add({key, parentKey, QStringLiteral("1"), id});
+    return key;
+}
+
+int CatalogueBuilder::AddGeneric(const QString& name)
+{
+    const int code = m_nextGeneric++;
+    m_generics.Add({code, name});
+    return code;
+}
+
+QString CatalogueBuilder::FileGeneric(const QString& parentKey, int genericCode)
+{
+    const QString key = NewKey(parentKey);
+    m_nodes.Add({key, parentKey, QStringLiteral("2"), genericCode});
+    return key;
+}
+
+int CatalogueBuilder::AddDrug(const QString& name, const QString& description,
+                              const QString& indication, const QString& dosage,
+                              const QString& administration, const QString& preparation)
+{
+    const int id = m_nextDrug++;
+    m_drugs.Add({id, name, description, indication, dosage, administration, preparation});
+    return id;
+}
+
+QString CatalogueBuilder::FileDrug(const QString& genericKey, int itemId)
+{
+    const QString key = NewKey(genericKey);
+    m_nodes.Add({key, genericKey, QStringLiteral("3"), itemId});
+    return key;
+}
+
+void CatalogueBuilder::AddOtherDetails(int genericCode, const QString& text)
+{
+    m_details.Add({genericCode, text});
+}
+
+void CatalogueBuilder::SetHospital(const QString& clientName, const QString& company,
+                                   const QString& address)
+{
+    m_connection.Execute(QStringLiteral("DELETE FROM patient_data.tbHospitalInfo"));
+    m_connection.Execute(QStringLiteral("INSERT INTO patient_data.tbHospitalInfo (clientname, "
+                                        "company, address1) VALUES (?, ?, ?)"),
+                         {clientName, company, address});
+}
+
+// Parents are written before the rows that refer to them: classifications, generic names and
+// drugs first, then the nodes (parents were added before their children), then other details.
+void CatalogueBuilder::Finish()
+{
+    m_classifications.Flush();
+    m_generics.Flush();
+    m_drugs.Flush();
+    m_nodes.Flush();
+    m_details.Flush();
+}
