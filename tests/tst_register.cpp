@@ -53,8 +53,10 @@ struct Register
     QStringList ListedNames() const
     {
         QStringList names;
-        for (int row = 1; row < form->flexMSHList->Rows(); ++row)
-            names << form->flexMSHList->TextMatrix(row, 1);
+        for (int row = 1; row < form->flexMSHList->Rows(); ++row) {
+            if (!form->flexMSHList->TextMatrix(row, 0).isEmpty())
+                names << form->flexMSHList->TextMatrix(row, 1);
+        }
         return names;
     }
     void Open()
@@ -68,10 +70,15 @@ struct Register
     std::unique_ptr<frmGeneric> form;
 };
 
-// Runs work while the next modal dialog is open.
+// Runs work while the next modal dialog is open; a check failing in it closes the dialog.
 void WhileModal(std::function<void()> work)
 {
-    QTimer::singleShot(0, qApp, [work = std::move(work)] { work(); });
+    QTimer::singleShot(0, qApp, [work = std::move(work)] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        work();
+        if (dialog && dialog->isVisible())
+            dialog->close();
+    });
 }
 
 QStringList Names(std::initializer_list<const char*> names)
@@ -325,7 +332,7 @@ void tst_register::newThenCloseSetsUpdate()
         QVERIFY(r.form->Update());
         r.form->close();
     }
-    QCOMPARE(r.ListedNames().size(), 1); // unloaded: the row set is released
+    QVERIFY2(r.ListedNames().isEmpty(), "unloaded: the row set is released");
 }
 
 void tst_register::renameClosesAndReloadsWithSameSearch()
@@ -334,7 +341,7 @@ void tst_register::renameClosesAndReloadsWithSameSearch()
     Register r(engine);
     r.Open();
     QTest::keyClicks(r.form->txtSearch, QStringLiteral("i"));
-    r.form->flexMSHList->SetRow(2); // Aciclovir, Amoxicillin, Ibuprofen, Morphine, ...
+    r.form->flexMSHList->SetRow(2); // Aciclovir, Amoxicillin, Ibuprofen, Morphine
     frmGenericEntry& entry = r.form->GenericEntry();
     MessageLog log(MsgBox::Answer::Ok);
     WhileModal([&] {
@@ -352,7 +359,7 @@ void tst_register::renameClosesAndReloadsWithSameSearch()
     QCOMPARE(r.CountNamed(QStringLiteral("Ibuprofen")), 2);
     QCOMPARE(r.form->txtSearch->text(), QStringLiteral("I"));
     QCOMPARE(r.ListedNames(),
-             Names({"Aciclovir", "Ibuprofen", "Ibuprofen", "Morphine", "Paracetamol"}));
+             Names({"Aciclovir", "Ibuprofen", "Ibuprofen", "Morphine"}));
     QVERIFY(r.form->Update());
 
     // The next opening of the dialog starts with an empty box.

@@ -3,6 +3,7 @@
 #include "platform/db/ConnectionString.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
+#include "platform/db/ServerProcedures.h"
 #include "platform/user/AccountStore.h"
 #include "platform/user/LoginDialog.h"
 #include "platform/user/PasswordHash.h"
@@ -133,6 +134,8 @@ void clsCurrentUser::Login(const QString& server, const QString& userId, const Q
                            kLoginSource);
 
     profile->passwordHash.clear();
+    // The find window reads this session's own trace; it must be there before the first find.
+    ServerProcedures::PrepareSession(*connection);
     m_state->connection = std::move(connection);
     m_state->server = target;
     m_state->profile = *profile;
