@@ -8,7 +8,6 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-
 #include <utility>
 
 GridPair::GridPair(const ImageList& ilsCheckList, const Controls& grid1, const Controls& grid2,
@@ -35,9 +34,7 @@ void GridPair::Connect(int intWhichGrid)
     const Controls& controls = Grid(intWhichGrid);
     FlexGrid* grid = controls.grid;
     const auto guarded = [this, intWhichGrid](void (GridPair::*handler)(int)) {
-        return [this, intWhichGrid, handler] {
-            Guarded([&] { (this->*handler)(intWhichGrid); });
-        };
+        return [this, intWhichGrid, handler] { Guarded([&] { (this->*handler)(intWhichGrid); }); };
     };
     connect(grid, &FlexGrid::Click, this, guarded(&GridPair::flexMSHList_Click));
     connect(grid, &FlexGrid::KeyDown, this, [this, intWhichGrid](int keyCode) {
@@ -61,8 +58,7 @@ void GridPair::flexMSHList_Click(int intWhichGrid)
     Controls& controls = GridControls(intWhichGrid);
     const FlexGrid& grid = *controls.grid;
     // A click elsewhere only moves the current cell; the header row holds no tick.
-    const bool inCheckColumn =
-        grid.MouseCol() == mdlPharvel::CheckColumn && grid.MouseRow() >= 1;
+    const bool inCheckColumn = grid.MouseCol() == mdlPharvel::CheckColumn && grid.MouseRow() >= 1;
     if (inCheckColumn || m_spaceKey) {
         ToggleCurrentRow(controls);
         m_spaceKey = false;
@@ -86,7 +82,8 @@ void GridPair::ToggleCurrentRow(Controls& controls)
     FlexGrid& grid = *controls.grid;
     const int row = grid.Row();
     if (grid.TextMatrix(row, mdlPharvel::MarkerColumn) != mdlPharvel::CheckMarker()) {
-        grid.SetCellPicture(row, mdlPharvel::CheckColumn, m_images.Picture(CheckListImages::Ticked));
+        grid.SetCellPicture(row, mdlPharvel::CheckColumn,
+                            m_images.Picture(CheckListImages::Ticked));
         grid.SetTextMatrix(row, mdlPharvel::MarkerColumn, mdlPharvel::CheckMarker());
         SetTicked(controls, true);
     } else {

@@ -29,12 +29,10 @@ constexpr int kNameColumn = 1;
 
 } // namespace
 
-frmGeneric::frmGeneric(ClassPharvel::Pharvel& pharvel, SQLConnection& connection,
-                       QWidget* parent)
-    : QDialog(parent), Frame1(new QGroupBox(tr("&Search"), this)),
-      txtSearch(new QLineEdit(Frame1)), Frame2(new QGroupBox(tr("&Generic Name List"), this)),
-      flexMSHList(new FlexGrid(Frame2)), cmdNew(new QPushButton(tr("&New"), this)),
-      cmdRename(new QPushButton(tr("&Rename"), this)),
+frmGeneric::frmGeneric(ClassPharvel::Pharvel& pharvel, SQLConnection& connection, QWidget* parent)
+    : QDialog(parent), Frame1(new QGroupBox(tr("&Search"), this)), txtSearch(new QLineEdit(Frame1)),
+      Frame2(new QGroupBox(tr("&Generic Name List"), this)), flexMSHList(new FlexGrid(Frame2)),
+      cmdNew(new QPushButton(tr("&New"), this)), cmdRename(new QPushButton(tr("&Rename"), this)),
       cmdDelete(new QPushButton(tr("&Delete"), this)),
       cmdClose(new QPushButton(tr("&Close"), this)), m_pharvel(pharvel), m_connection(connection),
       m_genericEntry(new frmGenericEntry(pharvel, connection, *this, this))
