@@ -39,10 +39,10 @@ void FillRegister(SQLConnection& connection, int names)
     ScopedTransaction transaction(connection);
     const int present =
         connection.Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbforgeneric")).toInt();
-    int code =
-        connection.Scalar(QStringLiteral("SELECT coalesce(max(GenericCode), 0) FROM "
-                                         "inventory.tbforgeneric"))
-            .toInt();
+    int code = connection
+                   .Scalar(QStringLiteral("SELECT coalesce(max(GenericCode), 0) FROM "
+                                          "inventory.tbforgeneric"))
+                   .toInt();
     for (int n = present; n < names; ++n) {
         ++code;
         connection.Execute(QStringLiteral("INSERT INTO inventory.tbforgeneric "

@@ -8,11 +8,12 @@ namespace RegisterBench {
 
 struct SearchFigures
 {
-    int names = 0;           // generic names in the register
-    int keystrokes = 0;      // keystrokes measured
-    double medianMs = 0;     // one keystroke: upper-casing, the component's query, the grid reload
-    double worstMs = 0;      // and drawing the grid once
-    double baselineMs = 0;   // the median of the bare query for the same search texts
+    int names = 0;      // generic names in the register
+    int keystrokes = 0; // keystrokes measured
+    // One keystroke: upper-casing, the component's query, the grid reload and one drawing.
+    double medianMs = 0;
+    double worstMs = 0;
+    double baselineMs = 0; // the median of the bare query for the same search texts
 };
 
 // Tops the register of the database at target up to names generic names (on the administrator's

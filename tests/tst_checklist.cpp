@@ -35,6 +35,10 @@ public:
             [this](int which, const QString& key) { return Load(which, key); }, {}, this);
         Load(1, {});
         Load(2, {});
+        for (const GridPair::Controls& opened : c) { // a window opens with its buttons disabled
+            opened.cmdClear->setEnabled(false);
+            opened.cmdMove->setEnabled(false);
+        }
     }
 
     FlexGrid& Grid(int which) const { return *pair->Grid(which).grid; }

@@ -98,8 +98,8 @@ private slots:
     void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
     void searchUpperCasesAndReloadsPerLetter_data() { TestDatabase::AddEngineRows(); }
     void searchUpperCasesAndReloadsPerLetter();
-    void delete_data() { TestDatabase::AddEngineRows(); }
-    void delete_();
+    void deleteAsksAndSaysWhyNot_data() { TestDatabase::AddEngineRows(); }
+    void deleteAsksAndSaysWhyNot();
     void newNamesStayOpenAndRefuseDuplicates_data() { TestDatabase::AddEngineRows(); }
     void newNamesStayOpenAndRefuseDuplicates();
     void renameClosesAndReloads_data() { TestDatabase::AddEngineRows(); }
@@ -139,7 +139,7 @@ void tst_register::searchUpperCasesAndReloadsPerLetter()
     r.form->close();
 }
 
-void tst_register::delete_()
+void tst_register::deleteAsksAndSaysWhyNot()
 {
     QFETCH(QString, engine);
     Register r(engine);

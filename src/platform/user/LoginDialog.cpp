@@ -77,7 +77,7 @@ void LoginDialog::SetServer(const QString& server)
 
 void LoginDialog::RetryPassword()
 {
-    txtPassword->clear();
+    //MUT txtPassword->clear();
     txtPassword->setFocus();
 }
 
