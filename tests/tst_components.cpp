@@ -30,9 +30,9 @@ void tst_Components::createObject_knownClasses_data()
     QTest::newRow("catalogue") << QStringLiteral("ClassPharvel.Pharvel")
                                << QString::fromLatin1(
                                       ClassPharvel::Pharvel::staticMetaObject.className());
-    QTest::newRow("current user") << QStringLiteral("Corvida_User.clsCurrentUser")
-                                  << QString::fromLatin1(
-                                         Corvida_User::clsCurrentUser::staticMetaObject.className());
+    QTest::newRow("current user")
+        << QStringLiteral("Corvida_User.clsCurrentUser")
+        << QString::fromLatin1(Corvida_User::clsCurrentUser::staticMetaObject.className());
     QTest::newRow("file system") << QStringLiteral("Scripting.FileSystemObject")
                                  << QString::fromLatin1(
                                         Scripting::FileSystemObject::staticMetaObject.className());
@@ -69,9 +69,9 @@ void tst_Components::createObject_unknownNameRefused()
         QFAIL("an unknown class name made a component");
     } catch (const PharvelError& error) {
         QCOMPARE(error.Number(), ErrorNumber::ComponentNotFound);
-        QVERIFY2(error.Description().startsWith(
-                     QStringLiteral("ActiveX component can't create object")),
-                 qPrintable(error.Description()));
+        QVERIFY2(
+            error.Description().startsWith(QStringLiteral("ActiveX component can't create object")),
+            qPrintable(error.Description()));
         QVERIFY(error.Description().contains(className));
         QCOMPARE(error.Source(), QStringLiteral("CreateObject"));
     }
@@ -79,8 +79,8 @@ void tst_Components::createObject_unknownNameRefused()
 
 void tst_Components::createObjectAs_wrongClassRefused()
 {
-    const auto files = CreateObjectAs<Scripting::FileSystemObject>(
-        QStringLiteral("Scripting.FileSystemObject"));
+    const auto files =
+        CreateObjectAs<Scripting::FileSystemObject>(QStringLiteral("Scripting.FileSystemObject"));
     QVERIFY(files);
     try {
         CreateObjectAs<Scripting::FileSystemObject>(QStringLiteral("ClassPharvel.Pharvel"));
@@ -108,12 +108,12 @@ void tst_Components::buildPath_data()
     QTest::newRow("backslash folder")
         << QStringLiteral("C:\\My Documents") << QStringLiteral("PharvelStructure.2024.01.31.xls")
         << QStringLiteral("C:\\My Documents\\PharvelStructure.2024.01.31.xls");
-    QTest::newRow("backslash drive root") << QStringLiteral("C:\\") << QStringLiteral("My Documents")
-                                          << QStringLiteral("C:\\My Documents");
+    QTest::newRow("backslash drive root")
+        << QStringLiteral("C:\\") << QStringLiteral("My Documents")
+        << QStringLiteral("C:\\My Documents");
     QTest::newRow("mixed separators") << QStringLiteral("C:\\Users/ann") << QStringLiteral("x")
                                       << QStringLiteral("C:\\Users/ann/x");
-    QTest::newRow("empty path") << QString() << QStringLiteral("a.xls")
-                                << QStringLiteral("a.xls");
+    QTest::newRow("empty path") << QString() << QStringLiteral("a.xls") << QStringLiteral("a.xls");
     QTest::newRow("empty name") << QStringLiteral("/home/ann") << QString()
                                 << QStringLiteral("/home/ann");
 }
@@ -135,19 +135,20 @@ void tst_Components::getBaseName_data()
                                  << QStringLiteral("PharvelStructure");
     QTest::newRow("slashes") << QStringLiteral("/opt/pharvel/DrugsWithNoGeneric.rpt")
                              << QStringLiteral("DrugsWithNoGeneric");
-    QTest::newRow("leading backslash alone") << QStringLiteral("\\PharvelReportWithOtherDetails.rpt")
-                                             << QStringLiteral("PharvelReportWithOtherDetails");
+    QTest::newRow("leading backslash alone")
+        << QStringLiteral("\\PharvelReportWithOtherDetails.rpt")
+        << QStringLiteral("PharvelReportWithOtherDetails");
     QTest::newRow("no folder") << QStringLiteral("PharvelStructure.rpt")
                                << QStringLiteral("PharvelStructure");
     QTest::newRow("no extension") << QStringLiteral("/rep/PharvelStructure")
                                   << QStringLiteral("PharvelStructure");
-    QTest::newRow("only the last extension") << QStringLiteral("/rep/archive.2024.01.31.xls")
-                                             << QStringLiteral("archive.2024.01.31");
+    QTest::newRow("only the last extension")
+        << QStringLiteral("/rep/archive.2024.01.31.xls") << QStringLiteral("archive.2024.01.31");
     QTest::newRow("dot file") << QStringLiteral("/rep/.profile") << QStringLiteral(".profile");
-    QTest::newRow("dot in folder only") << QStringLiteral("/rep.old/report")
-                                        << QStringLiteral("report");
-    QTest::newRow("trailing separator") << QStringLiteral("/rep/folder/")
-                                        << QStringLiteral("folder");
+    QTest::newRow("dot in folder only")
+        << QStringLiteral("/rep.old/report") << QStringLiteral("report");
+    QTest::newRow("trailing separator")
+        << QStringLiteral("/rep/folder/") << QStringLiteral("folder");
     QTest::newRow("empty") << QString() << QString();
 }
 

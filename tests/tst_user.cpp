@@ -8,10 +8,7 @@
 #include "platform/widgets/MsgBox.h"
 
 #include <QApplication>
-#include <QCoreApplication>
-#include <QDir>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -19,7 +16,7 @@
 #include <deque>
 #include <functional>
 
-// The login and the administrator's tool, on both engines.
+// The login: password hashes, the login window, and the login itself on both engines.
 class tst_user : public QObject
 {
     Q_OBJECT
@@ -31,28 +28,9 @@ private slots:
     void dialogCancelLeavesTheUserOut();
     void login_data() { TestDatabase::AddEngineRows(); }
     void login();
-    void adminTool();
 };
 
 namespace {
-QString adminTool()
-{
-    return QDir(QCoreApplication::applicationDirPath())
-        .absoluteFilePath(QStringLiteral("../tools/pharvel-admin"));
-}
-
-int runAdmin(const QStringList& arguments, const QByteArray& input = {}, QString* output = nullptr)
-{
-    QProcess admin;
-    admin.start(adminTool(), arguments);
-    admin.write(input);
-    admin.closeWriteChannel();
-    admin.waitForFinished(120000);
-    if (output)
-        *output = QString::fromUtf8(admin.readAllStandardOutput() + admin.readAllStandardError());
-    return admin.exitStatus() == QProcess::NormalExit ? admin.exitCode() : -1;
-}
-
 // Role names are global to a server, so each test run takes its own.
 QString uniqueUser(const char* stem)
 {
@@ -72,20 +50,28 @@ public:
         QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
         m_timer.start(10);
     }
-    bool Finished() const { return m_steps.empty(); }
+    // Every step ran and the window asked for nothing more.
+    bool Finished() const { return m_steps.empty() && !m_overrun; }
 
 private:
     void Poll()
     {
         auto* dialog = qobject_cast<Corvida_User::LoginDialog*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible() || m_steps.empty())
+        if (!dialog || !dialog->isVisible())
             return;
+        if (m_steps.empty()) {
+            // The window came back once more than the script expected: give up there.
+            m_overrun = true;
+            dialog->cmdCancel->click();
+            return;
+        }
         const Step step = std::move(m_steps.front());
         m_steps.pop_front();
         step(*dialog);
     }
 
     std::deque<Step> m_steps;
+    bool m_overrun = false;
     QTimer m_timer;
 };
 
@@ -260,65 +246,6 @@ void tst_user::login()
 
     for (const QString& id : {pharmacist, viewer, nurse})
         AccountStore::RemoveAccount(db.Connection(), id);
-}
-
-void tst_user::adminTool()
-{
-    QTemporaryDir folder;
-    const QString server = folder.filePath(QStringLiteral("catalogue"));
-    QString output;
-    QCOMPARE(runAdmin({QStringLiteral("demo"), server}, {}, &output), 0);
-    auto connection = SQLConnection::Open(server);
-    const auto count = [&](const char* sql) {
-        return connection->Scalar(QString::fromLatin1(sql)).toInt();
-    };
-    QVERIFY(count("SELECT count(*) FROM inventory.tbforgeneric") >= 150);
-    QVERIFY(count("SELECT count(*) FROM inventory.tbinvmaster") >= 590);
-    QVERIFY(count("SELECT count(*) FROM inventory.tbForClassification") >= 20);
-    QCOMPARE(
-        count(
-            "SELECT count(*) FROM inventory.tbPharvel n LEFT JOIN inventory.tbPharvel p "
-            "ON p.Node_Key = n.Node_Parent WHERE n.Node_Parent IS NOT NULL AND p.Node_Key IS NULL"),
-        0);
-    QVERIFY(count("SELECT count(*) FROM inventory.vwDrugsWithNoGeneric") > 0);
-    QVERIFY(count("SELECT count(*) FROM inventory.tbforgeneric g WHERE NOT EXISTS (SELECT 1 FROM "
-                  "inventory.tbPharvel n WHERE n.Node_Type = '2' AND n.Node_ID = g.GenericCode)") >
-            0);
-    QCOMPARE(count("SELECT count(*) FROM patient_data.tbHospitalInfo"), 1);
-
-    // The demo accounts log in with their documented passwords.
-    Corvida_User::clsCurrentUser user;
-    user.SetPasswordDeptCode(QStringLiteral("PH"));
-    QCOMPARE(loginError(user, server, QStringLiteral("pharmacist"), QStringLiteral("pharmacist")),
-             0);
-    QCOMPARE(loginError(user, server, QStringLiteral("viewer"), QStringLiteral("viewer")), 0);
-    QCOMPARE(user.UserRights(), QStringLiteral("BB"));
-
-    // A password comes from standard input, never from the arguments.
-    QCOMPARE(runAdmin({QStringLiteral("user"), QStringLiteral("add"), server,
-                       QStringLiteral("jdoe"), QStringLiteral("--initials"), QStringLiteral("JD")},
-                      "from stdin\n"),
-             0);
-    QCOMPARE(loginError(user, server, QStringLiteral("jdoe"), QStringLiteral("from stdin")), 0);
-    QCOMPARE(runAdmin({QStringLiteral("user"), QStringLiteral("list"), server}, {}, &output), 0);
-    QVERIFY(output.contains(QLatin1String("jdoe\tJD")));
-    QCOMPARE(runAdmin({QStringLiteral("user"), QStringLiteral("remove"), server,
-                       QStringLiteral("jdoe")}),
-             0);
-    QCOMPARE(loginError(user, server, QStringLiteral("jdoe"), QStringLiteral("from stdin")),
-             ErrorNumber::LoginFailed);
-
-    // Bad input: a clear message and a non-zero exit, and nothing loaded twice.
-    QVERIFY(runAdmin({QStringLiteral("frobnicate"), server}) != 0);
-    QVERIFY(runAdmin({QStringLiteral("demo"), server}, {}, &output) != 0);
-    QVERIFY(output.contains(QLatin1String("not empty")));
-    QVERIFY(runAdmin(
-                {QStringLiteral("user"), QStringLiteral("add"), server, QStringLiteral("x")}) != 0);
-    QVERIFY(runAdmin({QStringLiteral("synthetic"), folder.filePath(QStringLiteral("none"))}) != 0);
-    QVERIFY(runAdmin({QStringLiteral("create"), folder.filePath(QStringLiteral("big"))}) == 0);
-    QVERIFY(runAdmin({QStringLiteral("synthetic"), folder.filePath(QStringLiteral("big")),
-                      QStringLiteral("--nodes"), QStringLiteral("40000")},
-                     {}, &output) != 0);
 }
 
 QTEST_MAIN(tst_user)

@@ -4,7 +4,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <memory>
 
 // Creation of the system's components by class name: "ClassPharvel.Pharvel",
@@ -14,8 +13,7 @@ std::unique_ptr<QObject> CreateObject(const QString& className);
 
 // The same, as the class the caller expects; a component of another class also raises
 // ComponentNotFound.
-template <class T>
-std::unique_ptr<T> CreateObjectAs(const QString& className)
+template <class T> std::unique_ptr<T> CreateObjectAs(const QString& className)
 {
     std::unique_ptr<QObject> object = CreateObject(className);
     if (!qobject_cast<T*>(object.get())) {

@@ -77,7 +77,7 @@ void LoginDialog::SetServer(const QString& server)
 
 void LoginDialog::RetryPassword()
 {
-    //MUT txtPassword->clear();
+    txtPassword->clear();
     txtPassword->setFocus();
 }
 

@@ -3,7 +3,6 @@
 #include "platform/db/PharvelError.h"
 
 #include <QObject>
-
 #include <concepts>
 #include <exception>
 #include <functional>
@@ -24,8 +23,7 @@ void ReportUnknown();
 } // namespace ErrorHandlerDetail
 
 // Runs f; any PharvelError or other exception it lets escape becomes the critical message box.
-template <class F>
-void Guarded(F&& f) noexcept
+template <class F> void Guarded(F&& f) noexcept
 {
     try {
         std::invoke(std::forward<F>(f));
@@ -47,9 +45,8 @@ QMetaObject::Connection connectGuarded(const Sender* sender, Signal signal, Rece
 {
     return QObject::connect(
         sender, signal, receiver,
-        [receiver, method](auto&&... args)
-            requires std::invocable<Method, Receiver*, decltype(args)...>
-        {
+        [ receiver,
+          method ](auto&&... args) requires std::invocable<Method, Receiver*, decltype(args)...> {
             Guarded([&] { std::invoke(method, receiver, std::forward<decltype(args)>(args)...); });
         });
 }

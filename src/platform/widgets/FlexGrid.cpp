@@ -30,6 +30,8 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), m_model(new FlexGridMo
     // One fixed row height: sizing 20,000 rows to their contents would cost a visible pause.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    // Widths are the windows' own: a narrow check column must not grow to the style's minimum.
+    horizontalHeader()->setMinimumSectionSize(1);
     horizontalHeader()->setSectionsClickable(false);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -37,6 +39,9 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), m_model(new FlexGridMo
         ApplyColumnWidths();
         m_row = std::clamp(m_row, 1, std::max(1, Rows() - 1));
         m_col = std::clamp(m_col, 0, std::max(0, Cols() - 1));
+        // A reset leaves Qt without a current index; the first focus or key would then pick
+        // cell (1, 0) on its own and move the current cell behind the window's back.
+        ShowCurrentCell();
     });
     ApplyColumnWidths();
 }

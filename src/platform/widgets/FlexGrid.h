@@ -6,7 +6,6 @@
 #include <QPixmap>
 #include <QTableView>
 #include <QVector>
-
 #include <memory>
 
 class FlexGridModel;

@@ -28,8 +28,7 @@ void FlexGridModel::RequireCell(int row, int col) const
     }
 }
 
-template <class Map>
-void FlexGridModel::DropBeyond(Map& map, int rows, int cols)
+template <class Map> void FlexGridModel::DropBeyond(Map& map, int rows, int cols)
 {
     for (auto it = map.begin(); it != map.end();) {
         const int row = static_cast<int>(it.key() >> 32);

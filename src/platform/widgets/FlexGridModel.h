@@ -7,7 +7,6 @@
 #include <QHash>
 #include <QPixmap>
 #include <QVector>
-
 #include <memory>
 
 // The cells of a FlexGrid, counted as the windows count them: row 0 is the fixed header row and
@@ -69,8 +68,7 @@ private:
     void RequireCell(int row, int col) const;
     QString BoundText(int row, int col) const;
     void CellChanged(int row, int col);
-    template <class Map>
-    void DropBeyond(Map& map, int rows, int cols);
+    template <class Map> void DropBeyond(Map& map, int rows, int cols);
 
     int m_rows = 2;
     int m_cols = 2;

@@ -1,16 +1,15 @@
 #include "platform/widgets/ImageList.h"
 
-#include "platform/widgets/KeyedTree.h"
-
 #include "platform/db/PharvelError.h"
+#include "platform/widgets/KeyedTree.h"
 
 ImageList::ImageList(QSize imageSize, QObject* parent) : QObject(parent), m_size(imageSize) {}
 
 void ImageList::Add(const QString& key, const QPixmap& picture)
 {
     if (!key.isEmpty() && m_keys.contains(key)) {
-        throw PharvelError(ErrorNumber::KeyNotUnique,
-                           tr("Key is not unique in collection"), QStringLiteral("ImageList.Add"));
+        throw PharvelError(ErrorNumber::KeyNotUnique, tr("Key is not unique in collection"),
+                           QStringLiteral("ImageList.Add"));
     }
     m_pictures.append(picture);
     m_icons.append(QIcon(picture));

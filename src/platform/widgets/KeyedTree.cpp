@@ -1,14 +1,12 @@
 #include "platform/widgets/KeyedTree.h"
 
+#include "platform/db/PharvelError.h"
 #include "platform/widgets/ImageList.h"
 #include "platform/widgets/KeyedTreeItem.h"
 #include "platform/widgets/LabelEditDelegate.h"
 
-#include "platform/db/PharvelError.h"
-
 #include <QKeyEvent>
 #include <QMouseEvent>
-
 #include <algorithm>
 #include <unordered_set>
 
@@ -37,9 +35,8 @@ KeyedTree::KeyedTree(QWidget* parent) : QTreeWidget(parent)
     setUniformRowHeights(true);
     setItemDelegate(new LabelEditDelegate(this));
 
-    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
-        ShowImage(item);
-    });
+    connect(this, &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem* item) { ShowImage(item); });
     connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) {
         ShowImage(item);
         emit Collapse(TreeNode(this, item));

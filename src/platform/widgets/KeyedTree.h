@@ -1,14 +1,12 @@
 #pragma once
 
+#include "platform/widgets/ImageList.h"
 #include "platform/widgets/TreeNode.h"
 
 #include <QHash>
 #include <QPointer>
 #include <QTreeWidget>
-
 #include <vector>
-
-#include "platform/widgets/ImageList.h"
 
 namespace ErrorNumber {
 inline constexpr int ElementNotFound = 35601;

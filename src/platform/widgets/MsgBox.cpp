@@ -81,8 +81,8 @@ void MsgBox::SetHandler(Handler handler)
 
 MsgBox::Answer MsgBox::ShowBox(const Message& message)
 {
-    QMessageBox box(boxIcon(message.icon), message.title, message.text,
-                    boxButtons(message.buttons), QApplication::activeWindow());
+    QMessageBox box(boxIcon(message.icon), message.title, message.text, boxButtons(message.buttons),
+                    QApplication::activeWindow());
     switch (box.exec()) {
     case QMessageBox::Ok:
         return Answer::Ok;
@@ -101,8 +101,7 @@ MsgBox::Answer MsgBox::ShowBox(const Message& message)
 
 ScopedMsgBoxHandler::ScopedMsgBoxHandler(MsgBox::Handler handler)
     : m_previous(std::exchange(installedHandler(), std::move(handler)))
-{
-}
+{}
 
 ScopedMsgBoxHandler::~ScopedMsgBoxHandler()
 {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <functional>
 
 // The one way the system shows a message box: a text, an icon, a button set and a title, with the

@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
-
 #include <cmath>
 
 namespace Twips {
@@ -46,8 +45,8 @@ int FromPixels(int pixels, const QWidget* widget)
 
 QRect TwipsRect(int left, int top, int width, int height, qreal dpi)
 {
-    return QRect(Twips::ToPixels(left, dpi), Twips::ToPixels(top, dpi),
-                 Twips::ToPixels(width, dpi), Twips::ToPixels(height, dpi));
+    return QRect(Twips::ToPixels(left, dpi), Twips::ToPixels(top, dpi), Twips::ToPixels(width, dpi),
+                 Twips::ToPixels(height, dpi));
 }
 
 QRect TwipsRect(int left, int top, int width, int height, const QWidget* widget)
