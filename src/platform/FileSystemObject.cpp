@@ -1,12 +1,16 @@
 #include "platform/FileSystemObject.h"
 
+#include <QDir>
+
 namespace Scripting {
 
 namespace {
+
 bool isSeparator(QChar c)
 {
     return c == QLatin1Char('/') || c == QLatin1Char('\\');
 }
+
 } // namespace
 
 FileSystemObject::FileSystemObject(QObject* parent) : QObject(parent) {}
@@ -17,19 +21,13 @@ QString FileSystemObject::BuildPath(const QString& path, const QString& name) co
         return name;
     if (name.isEmpty())
         return path;
-    // A folder written with backslashes ("C:\My Documents") goes on with backslashes.
-    const QChar separator = path.contains(QLatin1Char('\\')) && !path.contains(QLatin1Char('/'))
-                                ? QLatin1Char('\\')
-                                : QLatin1Char('/');
-    QString head = path;
-    while (head.size() > 1 && isSeparator(head.back()))
-        head.chop(1);
-    qsizetype start = 0;
-    while (start < name.size() && isSeparator(name.at(start)))
-        ++start;
-    if (isSeparator(head.back()))
-        return head + name.mid(start);
-    return head + separator + name.mid(start);
+    qsizetype pathEnd = path.size();
+    while (pathEnd > 0 && isSeparator(path.at(pathEnd - 1)))
+        --pathEnd;
+    qsizetype nameStart = 0;
+    while (nameStart < name.size() && isSeparator(name.at(nameStart)))
+        ++nameStart;
+    return path.left(pathEnd) + QDir::separator() + name.mid(nameStart);
 }
 
 QString FileSystemObject::GetBaseName(const QString& path) const
@@ -40,9 +38,9 @@ QString FileSystemObject::GetBaseName(const QString& path) const
     qsizetype start = end;
     while (start > 0 && !isSeparator(path.at(start - 1)))
         --start;
-    const QString last = path.mid(start, end - start);
-    const qsizetype dot = last.lastIndexOf(QLatin1Char('.'));
-    return dot > 0 ? last.left(dot) : last;
+    const QString fileName = path.mid(start, end - start);
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? fileName : fileName.left(dot);
 }
 
 } // namespace Scripting

@@ -144,6 +144,10 @@ int run(const QCommandLineParser& parser)
         openCreated(server);
         out(QStringLiteral("database ready: %1").arg(server));
     } else if (command == QLatin1String("hospital")) {
+        for (const char* part : {"client", "company", "address"})
+            if (!parser.isSet(QString::fromLatin1(part)))
+                throw UsageError{
+                    QStringLiteral("hospital needs --client, --company and --address")};
         auto connection = openExisting(server);
         ScopedTransaction transaction(*connection);
         connection->Execute(QStringLiteral("DELETE FROM patient_data.tbHospitalInfo"));

@@ -183,30 +183,30 @@ void LoadSynthetic(SQLConnection& connection, int nodes, int drugs)
     const int rest = nodes - drugs;
     const int classifications = std::max(3, rest / 20);
     const int generics = rest - classifications;
-    const int tops = std::max(1, classifications / 7);
+    const int topCount = std::max(1, classifications / 7);
 
     ScopedTransaction transaction(connection);
     CatalogueBuilder builder(connection);
     builder.SetHospital(QStringLiteral("Synthetic Teaching Hospital"),
                         QStringLiteral("Synthetic Teaching Hospital Pharmacy"),
                         QStringLiteral("1 Benchmark Road"));
-    QStringList leaves;
+    QStringList tops;
     QStringList middles;
-    int made = 0;
-    for (int t = 0; t < tops && made < classifications; ++t, ++made)
-        middles << builder.AddClassification(QStringLiteral("_0"),
-                                             QStringLiteral("CLASS %1").arg(t + 1));
-    for (int i = 0; made < classifications; ++i, ++made) {
-        const QString& parent = middles.at(i % middles.size());
-        const QString key =
-            builder.AddClassification(parent, QStringLiteral("SUBCLASS %1").arg(i + 1));
-        if (i % 2 == 0)
-            leaves << key;
-        else
-            middles << key;
+    QStringList leaves;
+    for (int t = 0; t < topCount; ++t)
+        tops << builder.AddClassification(QStringLiteral("_0"),
+                                          QStringLiteral("CLASS %1").arg(t + 1));
+    // Half of the rest in the middle level under the tops, the others below those.
+    const int middleCount = std::max(1, (classifications - topCount) / 2);
+    for (int i = 0; i < classifications - topCount; ++i) {
+        const bool middle = i < middleCount;
+        const QString key = builder.AddClassification(middle ? tops.at(i % tops.size())
+                                                             : middles.at(i % middles.size()),
+                                                      QStringLiteral("SUBCLASS %1").arg(i + 1));
+        (middle ? middles : leaves) << key;
     }
     if (leaves.isEmpty())
-        leaves = middles;
+        leaves = middles.isEmpty() ? tops : middles;
     QStringList genericKeys;
     for (int g = 0; g < generics; ++g) {
         const int code =

@@ -39,8 +39,8 @@ QString passwordLiteral(SQLConnection& connection, const QString& password)
 
 bool roleExists(SQLConnection& connection, const QString& userId)
 {
-    return connection.Scalar(QStringLiteral("SELECT count(*) FROM pg_roles WHERE rolname = ?"),
-                             {userId})
+    return connection
+               .Scalar(QStringLiteral("SELECT count(*) FROM pg_roles WHERE rolname = ?"), {userId})
                .toInt() > 0;
 }
 
@@ -76,11 +76,13 @@ void grantRights(SQLConnection& connection, const QString& role, bool viewOnly)
                                       "SCHEMA inventory, patient_data TO ") +
                        role);
     connection.Execute(
-        QStringLiteral("GRANT USAGE, SELECT ON ALL SEQUENCES IN SCHEMA inventory, patient_data TO ") +
+        QStringLiteral(
+            "GRANT USAGE, SELECT ON ALL SEQUENCES IN SCHEMA inventory, patient_data TO ") +
         role);
-    connection.Execute(QStringLiteral("REVOKE INSERT, UPDATE, DELETE ON patient_data.tbUserProfile, "
-                                      "inventory.tbSchemaVersion FROM ") +
-                       role);
+    connection.Execute(
+        QStringLiteral("REVOKE INSERT, UPDATE, DELETE ON patient_data.tbUserProfile, "
+                       "inventory.tbSchemaVersion FROM ") +
+        role);
 }
 
 void revokeRights(SQLConnection& connection, const QString& role)
@@ -88,7 +90,8 @@ void revokeRights(SQLConnection& connection, const QString& role)
     connection.Execute(
         QStringLiteral("REVOKE ALL ON ALL TABLES IN SCHEMA inventory, patient_data FROM ") + role);
     connection.Execute(
-        QStringLiteral("REVOKE ALL ON ALL SEQUENCES IN SCHEMA inventory, patient_data FROM ") + role);
+        QStringLiteral("REVOKE ALL ON ALL SEQUENCES IN SCHEMA inventory, patient_data FROM ") +
+        role);
     connection.Execute(QStringLiteral("REVOKE ALL ON SCHEMA inventory, patient_data FROM ") + role);
 }
 
@@ -129,9 +132,11 @@ void AddAccount(SQLConnection& connection, const QString& userId, const QString&
     ScopedTransaction transaction(connection);
     if (FindAccount(connection, userId))
         throw PharvelError(ErrorNumber::ConstraintViolated,
-                           QStringLiteral("The account %1 exists already.").arg(userId), kAddSource);
-    const QString insert = QStringLiteral("INSERT INTO patient_data.tbUserProfile (UserID, Initial, "
-                                          "UserRights, DeptCode%1) VALUES (?, ?, ?, ?%2)");
+                           QStringLiteral("The account %1 exists already.").arg(userId),
+                           kAddSource);
+    const QString insert =
+        QStringLiteral("INSERT INTO patient_data.tbUserProfile (UserID, Initial, "
+                       "UserRights, DeptCode%1) VALUES (?, ?, ?, ?%2)");
     if (server) {
         // Roles belong to the whole server: one that exists may be somebody else's.
         if (roleExists(connection, userId))
@@ -148,9 +153,9 @@ void AddAccount(SQLConnection& connection, const QString& userId, const QString&
         connection.Execute(insert.arg(QString(), QString()),
                            {userId, initials.trimmed(), rights.trimmed(), deptCode.trimmed()});
     } else {
-        connection.Execute(insert.arg(QStringLiteral(", PasswordHash"), QStringLiteral(", ?")),
-                           {userId, initials.trimmed(), rights.trimmed(), deptCode.trimmed(),
-                            hash});
+        connection.Execute(
+            insert.arg(QStringLiteral(", PasswordHash"), QStringLiteral(", ?")),
+            {userId, initials.trimmed(), rights.trimmed(), deptCode.trimmed(), hash});
     }
     transaction.Commit();
 }
@@ -193,11 +198,11 @@ QList<UserProfile> ListAccounts(SQLConnection& connection)
 std::optional<UserProfile> FindAccount(SQLConnection& connection, const QString& userId)
 {
     const bool embedded = !isServer(connection);
-    RowSet rows = connection.OpenRowSet(
-        QStringLiteral("SELECT UserID, Initial, UserRights, DeptCode%1 FROM "
-                       "patient_data.tbUserProfile WHERE UserID = ?")
-            .arg(embedded ? QStringLiteral(", PasswordHash") : QString()),
-        {userId});
+    RowSet rows =
+        connection.OpenRowSet(QStringLiteral("SELECT UserID, Initial, UserRights, DeptCode%1 FROM "
+                                             "patient_data.tbUserProfile WHERE UserID = ?")
+                                  .arg(embedded ? QStringLiteral(", PasswordHash") : QString()),
+                              {userId});
     if (rows.AtEnd())
         return std::nullopt;
     UserProfile profile = profileOf(rows);

@@ -5,7 +5,6 @@
 #include <QLatin1String>
 #include <QList>
 #include <QString>
-
 #include <optional>
 
 class SQLConnection;

@@ -2,9 +2,8 @@
 
 #include "platform/db/PharvelError.h"
 
-#include <sodium.h>
-
 #include <mutex>
+#include <sodium.h>
 
 namespace PasswordHash {
 

@@ -1,49 +1,39 @@
 #include "platform/widgets/FlexGrid.h"
 
-#include "platform/widgets/CellPictureDelegate.h"
+#include "platform/widgets/FlexCellDelegate.h"
 #include "platform/widgets/FlexGridModel.h"
 #include "platform/widgets/Twips.h"
+#include "platform/widgets/WidgetErrors.h"
+
+#include "platform/db/PharvelError.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-namespace {
-constexpr int DefaultColWidthTwips = 960;
-
-// Qt's model has the data rows only; the grid's row 0 is the model's horizontal header.
-int ModelRow(int gridRow)
-{
-    return gridRow - 1;
-}
-} // namespace
-
 FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), m_model(new FlexGridModel(this))
 {
     setModel(m_model);
-    setItemDelegate(new CellPictureDelegate(this));
+    setItemDelegate(new FlexCellDelegate(this));
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setWordWrap(false);
     setMouseTracking(true);
-    verticalHeader()->hide();
+    setWordWrap(false);
+
     // One fixed row height: sizing 20,000 rows to their contents would cost a visible pause.
+    verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    // Widths are the windows' own: a narrow check column must not grow to the style's minimum.
-    horizontalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(std::max(fontMetrics().height() + 4, 18));
+
     horizontalHeader()->setSectionsClickable(false);
     horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
-        ApplyColumnWidths();
-        m_row = std::clamp(m_row, 1, std::max(1, Rows() - 1));
-        m_col = std::clamp(m_col, 0, std::max(0, Cols() - 1));
-        // A reset leaves Qt without a current index; the first focus or key would then pick
-        // cell (1, 0) on its own and move the current cell behind the window's back.
-        ShowCurrentCell();
-    });
-    ApplyColumnWidths();
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setMouseTracking(true);
+    horizontalHeader()->viewport()->setMouseTracking(true);
+    horizontalHeader()->viewport()->installEventFilter(this);
+
+    connect(m_model, &QAbstractItemModel::modelReset, this, &FlexGrid::AfterModelReset);
+    AfterModelReset();
 }
 
 FlexGrid::~FlexGrid() = default;
@@ -81,7 +71,9 @@ void FlexGrid::SetFixedCols(int fixedCols)
 void FlexGrid::SetRowSet(std::shared_ptr<const RowSet> rowSet)
 {
     m_model->SetRowSet(std::move(rowSet));
-    CurrentCellToFirstDataCell();
+    m_row = std::min(1, Rows() - 1);
+    m_col = std::min(FixedCols(), std::max(Cols() - 1, 0));
+    ShowCurrentCell();
 }
 
 void FlexGrid::Clear()
@@ -106,11 +98,13 @@ void FlexGrid::SetTextMatrix(int row, int col, const QString& text)
 
 void FlexGrid::SetRow(int row)
 {
+    m_model->TextMatrix(row, std::max(m_col, 0)); // refuses a row that is not there
     MoveCurrentCell(row, m_col);
 }
 
 void FlexGrid::SetCol(int col)
 {
+    RequireCol(col);
     MoveCurrentCell(m_row, col);
 }
 
@@ -149,64 +143,54 @@ void FlexGrid::SetCellForeColor(const QColor& color)
     m_model->SetCellForeColor(m_row, m_col, color);
 }
 
+void FlexGrid::RequireCol(int col) const
+{
+    if (col < 0 || col >= Cols()) {
+        throw PharvelError(ErrorNumber::SubscriptOutOfRange, tr("Subscript out of range"),
+                           QStringLiteral("FlexGrid.Col(%1)").arg(col));
+    }
+}
+
 int FlexGrid::ColWidth(int col) const
 {
-    if (col < 0 || col >= Cols())
-        return 0;
-    const int twips = col < m_colWidths.size() ? m_colWidths.at(col) : -1;
-    return twips < 0 ? DefaultColWidthTwips : twips;
+    RequireCol(col);
+    const int twips = m_colWidths.at(col);
+    return twips >= 0 ? twips : Twips::FromPixels(horizontalHeader()->defaultSectionSize(), this);
 }
 
 void FlexGrid::SetColWidth(int col, int twips)
 {
-    if (col < 0)
-        return;
-    if (col >= m_colWidths.size())
-        m_colWidths.resize(col + 1, -1);
+    RequireCol(col);
     m_colWidths[col] = std::max(twips, 0);
     ApplyColumnWidths();
 }
 
 void FlexGrid::ApplyColumnWidths()
 {
-    for (int col = 0; col < Cols(); ++col) {
-        const int twips = ColWidth(col);
+    QHeaderView* header = horizontalHeader();
+    for (int col = 0; col < m_colWidths.size(); ++col) {
+        const int twips = m_colWidths.at(col);
         setColumnHidden(col, twips == 0);
         if (twips > 0)
-            setColumnWidth(col, Twips::ToPixels(twips, this));
+            header->resizeSection(col, Twips::ToPixels(twips, this));
+        else if (twips < 0)
+            header->resizeSection(col, header->defaultSectionSize());
     }
 }
 
-void FlexGrid::SetRedraw(bool redraw)
+// A reset (rows, columns, binding or clearing changed) keeps the widths of the columns that are
+// still there and a current cell inside the grid.
+void FlexGrid::AfterModelReset()
 {
-    m_redraw = redraw;
-    setUpdatesEnabled(redraw);
-    if (redraw)
-        viewport()->update();
-}
-
-int FlexGrid::TopRow() const
-{
-    const int modelRow = rowAt(0);
-    return modelRow < 0 ? 1 : modelRow + 1;
-}
-
-void FlexGrid::SetTopRow(int row)
-{
-    const QModelIndex index = m_model->index(ModelRow(row), std::max(0, m_col));
-    if (index.isValid())
-        scrollTo(index, QAbstractItemView::PositionAtTop);
-}
-
-void FlexGrid::CurrentCellToFirstDataCell()
-{
-    MoveCurrentCell(1, std::min(FixedCols(), std::max(0, Cols() - 1)));
+    m_colWidths.resize(Cols(), -1);
+    ApplyColumnWidths();
+    m_row = std::clamp(m_row, 0, Rows() - 1);
+    m_col = std::clamp(m_col, 0, std::max(Cols() - 1, 0));
+    ShowCurrentCell();
 }
 
 void FlexGrid::MoveCurrentCell(int row, int col)
 {
-    row = std::clamp(row, 0, std::max(0, Rows() - 1));
-    col = std::clamp(col, 0, std::max(0, Cols() - 1));
     if (row == m_row && col == m_col)
         return;
     emit LeaveCell();
@@ -216,31 +200,46 @@ void FlexGrid::MoveCurrentCell(int row, int col)
     emit EnterCell();
 }
 
-// Keeps Qt's current index on the grid's current cell, without raising the cell events twice.
 void FlexGrid::ShowCurrentCell()
 {
-    const QModelIndex index = m_model->index(ModelRow(m_row), m_col);
-    if (!index.isValid())
-        return;
     m_settingCurrent = true;
-    setCurrentIndex(index);
+    const QModelIndex cell = m_row >= 1 ? m_model->index(m_row - 1, m_col) : QModelIndex();
+    selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
     m_settingCurrent = false;
 }
 
 void FlexGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
-    QTableView::currentChanged(current, previous);
-    if (m_settingCurrent || !current.isValid())
+    if (m_settingCurrent) {
+        // Moved by the program: as the grid control does, the view does not scroll to it.
+        update(previous);
+        update(current);
         return;
-    MoveCurrentCell(current.row() + 1, current.column());
+    }
+    QTableView::currentChanged(current, previous);
+    if (current.isValid())
+        MoveCurrentCell(current.row() + 1, current.column());
 }
 
 void FlexGrid::TrackMouse(const QPoint& viewportPos)
 {
-    const int modelRow = rowAt(viewportPos.y());
+    const int row = rowAt(viewportPos.y());
     const int col = columnAt(viewportPos.x());
-    m_mouseRow = modelRow < 0 ? 0 : modelRow + 1;
-    m_mouseCol = col < 0 ? 0 : col;
+    const bool overCell = row >= 0 && col >= 0;
+    m_mouseRow = overCell ? row + 1 : -1;
+    m_mouseCol = overCell ? col : -1;
+}
+
+bool FlexGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == horizontalHeader()->viewport() &&
+        (event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonPress)) {
+        const int col =
+            horizontalHeader()->logicalIndexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        m_mouseRow = col >= 0 ? 0 : -1;
+        m_mouseCol = col;
+    }
+    return QTableView::eventFilter(watched, event);
 }
 
 void FlexGrid::mousePressEvent(QMouseEvent* event)
@@ -249,18 +248,18 @@ void FlexGrid::mousePressEvent(QMouseEvent* event)
     QTableView::mousePressEvent(event);
 }
 
-void FlexGrid::mouseReleaseEvent(QMouseEvent* event)
-{
-    TrackMouse(event->position().toPoint());
-    QTableView::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
-        emit Click();
-}
-
 void FlexGrid::mouseMoveEvent(QMouseEvent* event)
 {
     TrackMouse(event->position().toPoint());
     QTableView::mouseMoveEvent(event);
+}
+
+void FlexGrid::mouseReleaseEvent(QMouseEvent* event)
+{
+    TrackMouse(event->position().toPoint());
+    QTableView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit Click();
 }
 
 void FlexGrid::keyPressEvent(QKeyEvent* event)
@@ -275,11 +274,22 @@ void FlexGrid::focusInEvent(QFocusEvent* event)
     emit GotFocus();
 }
 
-bool FlexGrid::viewportEvent(QEvent* event)
+void FlexGrid::SetRedraw(bool redraw)
 {
-    if (event->type() == QEvent::Leave) {
-        m_mouseRow = 0;
-        m_mouseCol = 0;
-    }
-    return QTableView::viewportEvent(event);
+    m_redraw = redraw;
+    setUpdatesEnabled(redraw);
+    if (redraw)
+        viewport()->update();
+}
+
+int FlexGrid::TopRow() const
+{
+    return std::max(rowAt(0), 0) + 1;
+}
+
+void FlexGrid::SetTopRow(int row)
+{
+    m_model->TextMatrix(row, 0);
+    if (row >= 1)
+        scrollTo(m_model->index(row - 1, 0), QAbstractItemView::PositionAtTop);
 }

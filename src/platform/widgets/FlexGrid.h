@@ -61,7 +61,8 @@ public:
     int ColWidth(int col) const;
     void SetColWidth(int col, int twips);
 
-    // The cell under the pointer at the last mouse event: row 0 over the header.
+    // The cell under the pointer at the last mouse event: row 0 over the header; both -1 where
+    // the pointer was over no cell.
     int MouseRow() const { return m_mouseRow; }
     int MouseCol() const { return m_mouseCol; }
 
@@ -89,14 +90,15 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
-    bool viewportEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void MoveCurrentCell(int row, int col);
     void ShowCurrentCell();
     void TrackMouse(const QPoint& viewportPos);
+    void AfterModelReset();
     void ApplyColumnWidths();
-    void CurrentCellToFirstDataCell();
+    void RequireCol(int col) const;
 
     FlexGridModel* m_model;
     QVector<int> m_colWidths; // twips; -1 = the default width

@@ -1,5 +1,7 @@
 #include "platform/widgets/FlexGridModel.h"
 
+#include "platform/widgets/WidgetErrors.h"
+
 #include "platform/db/PharvelError.h"
 
 namespace {
@@ -23,7 +25,7 @@ bool FlexGridModel::IsCell(int row, int col) const
 void FlexGridModel::RequireCell(int row, int col) const
 {
     if (!IsCell(row, col)) {
-        throw PharvelError(381, tr("Subscript out of range"),
+        throw PharvelError(ErrorNumber::SubscriptOutOfRange, tr("Subscript out of range"),
                            QStringLiteral("FlexGrid.TextMatrix(%1, %2)").arg(row).arg(col));
     }
 }

@@ -1,7 +1,7 @@
 #include "platform/widgets/ImageList.h"
 
 #include "platform/db/PharvelError.h"
-#include "platform/widgets/KeyedTree.h"
+#include "platform/widgets/WidgetErrors.h"
 
 ImageList::ImageList(QSize imageSize, QObject* parent) : QObject(parent), m_size(imageSize) {}
 

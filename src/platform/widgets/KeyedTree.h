@@ -2,16 +2,12 @@
 
 #include "platform/widgets/ImageList.h"
 #include "platform/widgets/TreeNode.h"
+#include "platform/widgets/WidgetErrors.h"
 
 #include <QHash>
 #include <QPointer>
 #include <QTreeWidget>
 #include <vector>
-
-namespace ErrorNumber {
-inline constexpr int ElementNotFound = 35601;
-inline constexpr int KeyNotUnique = 35602;
-} // namespace ErrorNumber
 
 // The tree control of the windows (`trePharvel`, `treList`): nodes reached by a unique text key,
 // with an image, an expanded image and a tag, kept in a node collection counted from 1 in the
