@@ -96,7 +96,7 @@ class LoginRole
 public:
     LoginRole() : name(s("pharvel_bb_") + QUuid::createUuid().toString(QUuid::Id128).left(12))
     {
-        Server()->Execute(s("CREATE ROLE %1 LOGIN").arg(name));
+        Server()->Execute(s("CREATE ROLE %1 LOGIN PASSWORD 'look only'").arg(name));
     }
     ~LoginRole() { Server()->Execute(s("DROP ROLE IF EXISTS %1").arg(name)); }
     void GrantCatalogue(SQLConnection& database)
@@ -451,7 +451,8 @@ void tst_catalog::viewOnlyUsersCannotWrite()
     const int nodes = count(db.Connection(), "inventory.tbPharvel");
 
     Pharvel looker;
-    QVERIFY2(looker.Connect(target.WithCredentials(user, {})), qPrintable(looker.LastError()));
+    QVERIFY2(looker.Connect(target.WithCredentials(user, s("look only"))),
+             qPrintable(looker.LastError()));
     QCOMPARE(looker.LoadClassifications(s("_0"), true).RecordCount(), nodes - 1);
     QVERIFY(looker.Generics().SearchGeneric(sample.paracetamol));
     const QString amoxicillin = QString::number(sample.amoxicillin);

@@ -1,10 +1,9 @@
+#include "platform/db/PharvelError.h"
 #include "platform/widgets/CheckListImages.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/FlexGridModel.h"
 #include "platform/widgets/Twips.h"
 #include "platform/widgets/WidgetErrors.h"
-
-#include "platform/db/PharvelError.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -17,16 +16,18 @@ namespace {
 // A row set shaped as the assignment windows' lists: name, description, generic, id, spare.
 std::shared_ptr<const RowSet> drugs(int count, int fields = 5)
 {
-    QStringList names{QStringLiteral("DrugName"), QStringLiteral("Description"),
+    QStringList names{QStringLiteral("DrugName"),    QStringLiteral("Description"),
                       QStringLiteral("GenericName"), QStringLiteral("ItemID"),
-                      QStringLiteral("Spare"), QStringLiteral("Extra1"), QStringLiteral("Extra2")};
+                      QStringLiteral("Spare"),       QStringLiteral("Extra1"),
+                      QStringLiteral("Extra2")};
     names = names.mid(0, fields);
     std::vector<RowSet::Row> rows;
     rows.reserve(static_cast<size_t>(count));
     for (int r = 0; r < count; ++r) {
         RowSet::Row row;
         for (int f = 0; f < fields; ++f)
-            row.push_back(f == 3 ? QVariant(r + 100) : QVariant(QStringLiteral("r%1f%2").arg(r).arg(f)));
+            row.push_back(f == 3 ? QVariant(r + 100)
+                                 : QVariant(QStringLiteral("r%1f%2").arg(r).arg(f)));
         rows.push_back(std::move(row));
     }
     return std::make_shared<const RowSet>(names, std::move(rows));
@@ -276,6 +277,7 @@ void tst_flexgrid::mouseClickMovesCurrentCellThenClicks()
 
     QSignalSpy keys(&grid, &FlexGrid::KeyDown);
     QSignalSpy focus(&grid, &FlexGrid::GotFocus);
+    grid.clearFocus();
     grid.setFocus();
     QTest::keyClick(&grid, Qt::Key_Space);
     QCOMPARE(keys.size(), 1);

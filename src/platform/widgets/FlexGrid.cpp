@@ -1,11 +1,10 @@
 #include "platform/widgets/FlexGrid.h"
 
+#include "platform/db/PharvelError.h"
 #include "platform/widgets/FlexCellDelegate.h"
 #include "platform/widgets/FlexGridModel.h"
 #include "platform/widgets/Twips.h"
 #include "platform/widgets/WidgetErrors.h"
-
-#include "platform/db/PharvelError.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -28,6 +27,8 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), m_model(new FlexGridMo
     horizontalHeader()->setSectionsClickable(false);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
+    // A check column of 250 twips is narrower than the style's usual minimum.
+    horizontalHeader()->setMinimumSectionSize(1);
     horizontalHeader()->setMouseTracking(true);
     horizontalHeader()->viewport()->setMouseTracking(true);
     horizontalHeader()->viewport()->installEventFilter(this);
@@ -234,8 +235,8 @@ bool FlexGrid::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == horizontalHeader()->viewport() &&
         (event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonPress)) {
-        const int col =
-            horizontalHeader()->logicalIndexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        const int col = horizontalHeader()->logicalIndexAt(
+            static_cast<QMouseEvent*>(event)->position().toPoint());
         m_mouseRow = col >= 0 ? 0 : -1;
         m_mouseCol = col;
     }
