@@ -46,7 +46,7 @@ BenchDatabase::BenchDatabase(const QString& engine, const QString& serverUrl, Co
     if (content == Content::Synthetic)
         RunAdmin({QStringLiteral("synthetic"), m_target, QStringLiteral("--nodes"),
                   QString::number(nodes)});
-    else
+    else if (content == Content::Demo)
         RunAdmin({QStringLiteral("demo"), m_target});
 
     // A server that has run for a while has statistics of its tables; a freshly loaded one

@@ -6,11 +6,11 @@
 // A catalogue made for one benchmark run with the administrator's tool: a fresh database on one
 // engine ("sqlite" in a temporary folder, "postgresql" as a new database on the server whose
 // superuser URL is given), filled with a synthetic catalogue of the given size or with the demo
-// catalogue, and an account to log in with. Dropped again when it goes.
+// catalogue (or left empty), and an account to log in with. Dropped again when it goes.
 class BenchDatabase
 {
 public:
-    enum class Content { Synthetic, Demo };
+    enum class Content { Synthetic, Demo, Empty };
 
     BenchDatabase(const QString& engine, const QString& serverUrl, Content content, int nodes);
     ~BenchDatabase();

@@ -7,6 +7,7 @@
 // PHARVEL_TEST_PG); without one it is skipped with a note.
 #include "BenchDatabase.h"
 #include "CatalogueBench.h"
+#include "RegisterBench.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -40,6 +41,17 @@ void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)
               f.lazyMedianMs, f.lazyWorstMs, f.lazyLoads, Verdict(f.lazyMedianMs < 20));
         Print("Peak memory, whole tree:      %8.1f MB (target < 200 MB: %s)\n", f.peakMemoryMb,
               Verdict(f.peakMemoryMb < 200));
+    }
+    {
+        BenchDatabase empty(engine, serverUrl, BenchDatabase::Content::Empty, 0);
+        const RegisterBench::SearchFigures f =
+            RegisterBench::MeasureSearchKeystroke(empty.Target());
+        Print("Register keystroke (%d names): %7.2f ms median, %.2f ms worst over %d keys\n",
+              f.names, f.medianMs, f.worstMs, f.keystrokes);
+        Print("  baseline (bare query):       %6.2f ms   ratio %.2f (target < 30 ms and < 3.00: "
+              "%s)\n",
+              f.baselineMs, f.medianMs / f.baselineMs,
+              Verdict(f.medianMs < 30 && f.medianMs < 3 * f.baselineMs));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "platform/catalog/CatalogueSession.h"
 #include "platform/catalog/NodeStore.h"
 #include "platform/catalog/RowSelection.h"
+#include "platform/catalog/SearchPrefilter.h"
 #include "platform/catalog/ShortId.h"
 
 namespace ClassPharvel {
@@ -22,6 +23,23 @@ const QString kDrugRows = QStringLiteral(
     "LEFT JOIN inventory.tbforgeneric g ON g.GenericCode = gp.Node_ID ");
 constexpr int kDrugNameColumn = 0;
 constexpr int kDescriptionColumn = 1;
+
+// The drug rows chosen by condition (a WHERE clause over kDrugRows with its values) whose name or
+// description contains search.
+RowSet matchingDrugs(SQLConnection& connection, const QString& condition, QVariantList values,
+                     const QString& search)
+{
+    const SearchPrefilter::Condition candidates = SearchPrefilter::Candidates(
+        connection.engine(), {QStringLiteral("d.DrugName"), QStringLiteral("d.Description")},
+        search);
+    QString sql = kDrugRows + condition;
+    if (!candidates.sql.isEmpty()) {
+        sql += QStringLiteral(" AND ") + candidates.sql;
+        values += candidates.values;
+    }
+    return RowSelection::Matching(connection.OpenRowSet(sql, values),
+                                  {kDrugNameColumn, kDescriptionColumn}, search, kDrugNameColumn);
+}
 
 constexpr int kFilterUnclassified = 2;
 constexpr int kFilterClassified = 3;
@@ -87,11 +105,15 @@ RowSet clsGenerics::ListGeneric(const QString& search)
 {
     return m_session.Read(QStringLiteral("Pharvel.ListGeneric"), [&] {
         constexpr int nameColumn = 1;
-        return RowSelection::Matching(
-            m_session.Connection().OpenRowSet(
-                QStringLiteral("SELECT GenericCode AS \"Code\", genericname AS \"Generic Name\" "
-                               "FROM inventory.tbforgeneric")),
-            {nameColumn}, search, nameColumn);
+        SQLConnection& connection = m_session.Connection();
+        const SearchPrefilter::Condition candidates = SearchPrefilter::Candidates(
+            connection.engine(), {QStringLiteral("genericname")}, search);
+        QString sql = QStringLiteral("SELECT GenericCode AS \"Code\", genericname AS "
+                                     "\"Generic Name\" FROM inventory.tbforgeneric");
+        if (!candidates.sql.isEmpty())
+            sql += QStringLiteral(" WHERE ") + candidates.sql;
+        return RowSelection::Matching(connection.OpenRowSet(sql, candidates.values), {nameColumn},
+                                      search, nameColumn);
     });
 }
 
@@ -129,9 +151,7 @@ RowSet clsGenerics::OtherDrugs(int genericId, int /*mode*/, const QString& searc
             condition += QStringLiteral(" AND p.Node_Key IS NULL");
         else if (filter == kFilterClassified)
             condition += QStringLiteral(" AND gp.Node_ID IS NOT NULL");
-        return RowSelection::Matching(
-            m_session.Connection().OpenRowSet(kDrugRows + condition, {id}),
-            {kDrugNameColumn, kDescriptionColumn}, search, kDrugNameColumn);
+        return matchingDrugs(m_session.Connection(), condition, {id}, search);
     });
 }
 
@@ -139,10 +159,8 @@ RowSet clsGenerics::LoadDrugs(int genericId, int /*mode*/, const QString& search
 {
     return m_session.Read(QStringLiteral("Pharvel.LoadDrugs"), [&] {
         const int id = ShortId::FromInteger(genericId, kGenericId);
-        return RowSelection::Matching(m_session.Connection().OpenRowSet(
-                                          kDrugRows + QStringLiteral("WHERE gp.Node_ID = ?"), {id}),
-                                      {kDrugNameColumn, kDescriptionColumn}, search,
-                                      kDrugNameColumn);
+        return matchingDrugs(m_session.Connection(), QStringLiteral("WHERE gp.Node_ID = ?"), {id},
+                             search);
     });
 }
 

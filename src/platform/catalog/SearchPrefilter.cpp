@@ -1,0 +1,71 @@
+#include "platform/catalog/SearchPrefilter.h"
+
+#include <algorithm>
+
+namespace ClassPharvel::SearchPrefilter {
+
+namespace {
+
+bool isAscii(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// The characters outside ASCII whose case folding is an ASCII letter.
+const QString& foldingToAscii()
+{
+    static const QString characters = [] {
+        QString found;
+        for (char32_t c = 0x80; c <= 0xFFFF; ++c) {
+            const QChar character(static_cast<char16_t>(c));
+            if (!character.isSurrogate() && character.toCaseFolded().unicode() < 0x80)
+                found += character;
+        }
+        return found;
+    }();
+    return characters;
+}
+
+QString containsPattern(const QString& text)
+{
+    QString escaped = text;
+    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+        .replace(QLatin1Char('%'), QLatin1String("\\%"))
+        .replace(QLatin1Char('_'), QLatin1String("\\_"));
+    return QLatin1Char('%') + escaped + QLatin1Char('%');
+}
+
+// The column with its ASCII capitals made small and nothing else changed: the embedded engine's
+// lower() does exactly that, the server's does it under the "C" collation whatever its locale.
+QString asciiLowered(ConnectionString::Engine engine, const QString& column)
+{
+    if (engine == ConnectionString::Engine::SQLite)
+        return QStringLiteral("lower(%1)").arg(column);
+    return QStringLiteral("lower(%1 COLLATE \"C\")").arg(column);
+}
+
+} // namespace
+
+Condition Candidates(ConnectionString::Engine engine, const QStringList& columns,
+                     const QString& search)
+{
+    const QString wanted = search.toCaseFolded();
+    if (wanted.isEmpty() || !isAscii(wanted) || columns.isEmpty())
+        return {};
+    QStringList alternatives;
+    QVariantList values;
+    for (const QString& column : columns) {
+        alternatives << asciiLowered(engine, column) + QStringLiteral(" LIKE ? ESCAPE '\\'");
+        values << containsPattern(wanted);
+        for (const QChar odd : foldingToAscii()) {
+            if (!wanted.contains(odd.toCaseFolded()))
+                continue;
+            alternatives << column + QStringLiteral(" LIKE ? ESCAPE '\\'");
+            values << containsPattern(QString(odd));
+        }
+    }
+    return {QLatin1Char('(') + alternatives.join(QStringLiteral(" OR ")) + QLatin1Char(')'),
+            values};
+}
+
+} // namespace ClassPharvel::SearchPrefilter

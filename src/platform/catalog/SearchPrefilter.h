@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/db/ConnectionString.h"
+
+#include <QStringList>
+#include <QVariantList>
+
+// Narrows a grid's search on the server, so that a keystroke in a register of 20,000 names
+// fetches only the rows that can match; RowSelection::Matching still decides which of them do.
+//
+// Only a search whose case folding is ASCII is narrowed: both engines then compare ASCII letters
+// alike whatever their collation. The few other characters whose folding is ASCII (the Kelvin
+// sign folds to "k", the long s to "s") keep the rows holding them among the candidates.
+namespace ClassPharvel::SearchPrefilter {
+
+struct Condition
+{
+    QString sql; // empty when the server cannot narrow the search
+    QVariantList values;
+};
+
+// A condition true for every row whose text in one of columns (SQL expressions) contains search
+// with letter case ignored, and for as few others as the server can tell.
+Condition Candidates(ConnectionString::Engine engine, const QStringList& columns,
+                     const QString& search);
+
+} // namespace ClassPharvel::SearchPrefilter
