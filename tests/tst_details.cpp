@@ -73,7 +73,8 @@ void Open(frmDrugInformation& form, int genericId)
 {
     form.SetGenericID(QString::number(genericId));
     form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
 }
 
 } // namespace
@@ -291,7 +292,8 @@ void tst_details::medicineDetailsWindowIsReadOnly()
     form.SetItemName(QStringLiteral("Paracetamol 500 mg tablet"));
     form.SetItemCode(QStringLiteral("103"));
     form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
 
     QCOMPARE(form.windowTitle(), QStringLiteral("Medicine Details"));
     QCOMPARE(form.size(), TwipsRect(0, 0, 8880, 6285, &form).size());

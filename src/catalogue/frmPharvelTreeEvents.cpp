@@ -57,11 +57,13 @@ void frmPharvel::trePharvel_AfterLabelEdit(bool& Cancel, QString& NewString)
     Cancel = false;
 }
 
-void frmPharvel::trePharvel_Collapse(TreeNode /*Node*/)
+void frmPharvel::trePharvel_Collapse(TreeNode Node)
 {
-    // The root stays open while it is selected.
-    if (TreeNode selected = trePharvel->SelectedItem(); selected && selected.Key() == kRootKey)
-        selected.SetExpanded(true);
+    // The root stays open. Closing a node by its sign selects it where the tree control hides
+    // the selected node inside it, so the root is always the selected node when it closes; this
+    // tree keeps the selection where it was, and the root is opened again all the same.
+    if (Node.Key() == kRootKey)
+        Node.SetExpanded(true);
 }
 
 void frmPharvel::trePharvel_KeyDown(int KeyCode, Qt::KeyboardModifiers /*Shift*/)

@@ -1,6 +1,7 @@
 #include "details/frmDrugInformation.h"
 
 #include "app/StretchedPicture.h"
+#include "details/DesignFont.h"
 #include "platform/catalog/ShortId.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
@@ -18,14 +19,6 @@ namespace {
 
 const QColor kDarkBlue(11, 64, 95);
 
-QFont Font(const QString& family, qreal pointSize, bool bold = false)
-{
-    QFont font(family);
-    font.setPointSizeF(pointSize);
-    font.setBold(bold);
-    return font;
-}
-
 // A frame or rule drawn in the window's dark blue.
 QFrame* DarkBlueFrame(QFrame::Shape shape, QWidget* parent)
 {
@@ -41,6 +34,7 @@ QLabel* DarkBlueLabel(const QString& text, const QFont& font, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
     label->setFont(font);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, kDarkBlue);
     label->setPalette(palette);
@@ -67,26 +61,28 @@ frmDrugInformation::frmDrugInformation(SQLConnection& connection, QWidget* paren
     Image2 = new StretchedPicture(QStringLiteral("druginfo-forms"), this);
     Image2->setGeometry(TwipsRect(5490, 690, 1650, 1050, this));
 
-    Label1 = DarkBlueLabel(tr("Drug Information"), Font(QStringLiteral("Arial"), 20), this);
+    Label1 = DarkBlueLabel(tr("Drug Information"), DesignFont(QStringLiteral("Arial"), 20), this);
     Label1->setGeometry(TwipsRect(1530, 240, 3375, 675, this));
     Line1 = DarkBlueFrame(QFrame::HLine, this);
     const QRect rule = TwipsRect(1530, 780, 11310 - 1530, 0, this);
     Line1->setGeometry(rule.left(), rule.top(), rule.width(), 1);
-    const QFont heading = Font(QStringLiteral("Tahoma"), 12);
+    const QFont heading = DesignFont(QStringLiteral("Tahoma"), 12);
     Label2[0] = DarkBlueLabel(tr("Route of Administration"), heading, this);
     Label2[0]->setGeometry(TwipsRect(1590, 960, 4245, 315, this));
     Label2[1] = DarkBlueLabel(tr("Pharmaceutical Forms and Strenghts"), heading, this);
     Label2[1]->setGeometry(TwipsRect(1590, 1260, 4395, 345, this));
+    for (QLabel* label : {Label1, Label2[0], Label2[1]})
+        HoldCaption(label);
 
     Shape1 = DarkBlueFrame(QFrame::Box, this);
     Shape1->setGeometry(TwipsRect(1560, 1650, 9795, 5415, this));
     txtEntry = new QPlainTextEdit(this);
     txtEntry->setGeometry(TwipsRect(1620, 1710, 9675, 5295, this));
-    txtEntry->setFont(Font(QStringLiteral("Tahoma"), 11.25));
+    txtEntry->setFont(DesignFont(QStringLiteral("Tahoma"), 11.25));
     txtEntry->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtEntry->setTabChangesFocus(true);
 
-    const QFont buttons = Font(QStringLiteral("Arial"), 9, true);
+    const QFont buttons = DesignFont(QStringLiteral("Arial"), 9, true);
     cmdSave = new QPushButton(tr("Save"), this);
     cmdSave->setGeometry(TwipsRect(8520, 7170, 1395, 495, this));
     cmdClose = new QPushButton(tr("Close"), this);

@@ -1,5 +1,6 @@
 #include "details/frmMedDetails.h"
 
+#include "details/DesignFont.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/widgets/Twips.h"
 
@@ -43,14 +44,17 @@ frmMedDetails::frmMedDetails(SQLConnection& connection, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(TwipsRect(0, 0, 8880, 6285, this).size());
+    setFont(DesignFont(QStringLiteral("MS Sans Serif"), 8));
 
     Label1->setGeometry(TwipsRect(210, 165, 975, 375, this));
     Label2->setGeometry(TwipsRect(210, 735, 975, 375, this));
     Label3->setGeometry(TwipsRect(210, 2085, 975, 315, this));
     Label4->setGeometry(TwipsRect(210, 3390, 975, 330, this));
     Label5->setGeometry(TwipsRect(210, 4710, 975, 330, this));
-    for (QLabel* label : {Label1, Label2, Label3, Label4, Label5})
+    for (QLabel* label : {Label1, Label2, Label3, Label4, Label5}) {
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        HoldCaption(label);
+    }
 
     txtItemName->setReadOnly(true);
     txtItemName->setGeometry(TwipsRect(1560, 120, 6855, 495, this));
