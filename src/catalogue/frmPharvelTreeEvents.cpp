@@ -43,6 +43,8 @@ void frmPharvel::trePharvel_BeforeLabelEdit(bool& /*Cancel*/)
 void frmPharvel::trePharvel_AfterLabelEdit(bool& Cancel, QString& NewString)
 {
     const TreeNode selected = trePharvel->SelectedItem();
+    if (!selected)
+        return;
     if (NewString.isEmpty()) {
         MsgBox::Show(tr("Please supply a name."), MsgBox::Icon::Information, MsgBox::Buttons::OK);
         NewString = m_labelBeforeEdit;
