@@ -8,7 +8,6 @@
 #include "platform/catalog/Pharvel.h"
 #include "platform/catalog/ShortId.h"
 #include "platform/db/PharvelError.h"
-#include "platform/user/clsCurrentUser.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/KeyedTree.h"
@@ -18,7 +17,6 @@
 
 #include <QFrame>
 #include <QLabel>
-#include <QMenu>
 
 namespace {
 
