@@ -68,6 +68,8 @@ frmPharvel::frmPharvel(QWidget* parent) : QMainWindow(parent)
     CreateMenus();
     CreateToolbar();
     CreateStatusBar();
+    ConnectCommands();
+    ConnectTreeEvents();
 
     const QRect design = TwipsRect(0, 0, kDesignClientWidth, kDesignClientHeight, this);
     resize(design.width(), design.height() + menuBar()->sizeHint().height());

@@ -23,6 +23,10 @@ class QToolButton;
 class SQLConnection;
 class SplitterImage;
 class StretchedPicture;
+class frmDrugInformation;
+class frmEntry;
+class frmGeneric;
+class frmMedDetails;
 
 // The main window: the catalogue tree with its menus, toolbar and status bar. There is one per
 // run, made and loaded by the start-up and shown only once its load has completed; closing it
@@ -57,6 +61,40 @@ public:
     void imgSplitter_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int x, int y);
     void imgSplitter_MouseMove(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, int x, int y);
     void imgSplitter_MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int x, int y);
+
+    // Asks for a name and makes a node of strNodeType ("1" classification, "2" generic name)
+    // under the selected node: in the catalogue first, then in the tree. Type "3" makes nothing.
+    void AddNode(const QString& strNodeType, qint16 intItemCode, const QString& strClassName);
+
+    // The catalogue commands, reached from the menus, the toolbar and the tree's keys.
+    void mnuNewClassification_Click();
+    void mnuOther_Click();
+    void mnuDelete_Click();
+    void mnuRename_Click();
+    void mnuGenericFiles_Click();
+    void mnuRefresh_Click();
+    void mnuLoadAll_Click();
+    // Index: the toolbar button, 1 to 7 with the separators counted. Button and Item: the
+    // drop-down item Item of the toolbar button Button.
+    void tbPharvel_ButtonClick(int Index);
+    void tbPharvel_ButtonMenuClick(int Button, int Item);
+
+    // The tree's events besides the node click.
+    void trePharvel_BeforeLabelEdit(bool& Cancel);
+    void trePharvel_AfterLabelEdit(bool& Cancel, QString& NewString);
+    void trePharvel_Collapse(TreeNode Node);
+    void trePharvel_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift);
+    // x and y in pixels within the tree's viewport.
+    void trePharvel_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int x, int y);
+    void trePharvel_Click();
+    void trePharvel_DblClick();
+
+    // The windows the commands and the tree open, each made at its first opening and kept for
+    // the run.
+    frmEntry& EntryWindow();
+    frmGeneric& GenericWindow();
+    frmDrugInformation& DrugInformationWindow();
+    frmMedDetails& MedDetailsWindow();
 
     const PharvelLayout& Layout() const { return m_layout; }
 
@@ -141,7 +179,16 @@ private:
     SQLConnection& UserConnection(const QString& source) const;
     QSet<QString> NodesFound(const QStringList& keys);
     void Form_Unload();
+    void ConnectCommands();
+    void ConnectTreeEvents();
+    void SetContextMenuCommands(const TreeNode& node);
 
     PharvelLayout m_layout;
     KeyStateTracker* m_keyStates = nullptr;
+    // The selected node's text as it was when in-place editing of its label began.
+    QString m_labelBeforeEdit;
+    frmEntry* m_entryWindow = nullptr;
+    frmGeneric* m_genericWindow = nullptr;
+    frmDrugInformation* m_drugInformationWindow = nullptr;
+    frmMedDetails* m_medDetailsWindow = nullptr;
 };

@@ -68,7 +68,12 @@ qint16 frmPharvel::LoadTreeView(const QString& ParentNode, const QString& Title,
     const bool fromRoot = ParentNode == kRootKey;
     if (fromRoot) {
         trePharvel->Clear();
-        trePharvel->Add(QString(), kRootKey, tr("All Classification"), QStringLiteral("smile"));
+        // As in the tree control, the first node of an empty tree is the selected one: the
+        // commands act on the root until another node is chosen.
+        TreeNode root =
+            trePharvel->Add(QString(), kRootKey, tr("All Classification"), QStringLiteral("smile"));
+        trePharvel->setCurrentItem(root.Item());
+        root.SetSelected(true);
     }
 
     RowSet rows = mdlPharvel::objPharvel->LoadClassifications(ParentNode, LoadAll);
