@@ -7,6 +7,7 @@
 // PHARVEL_TEST_PG); without one it is skipped with a note.
 #include "BenchDatabase.h"
 #include "CatalogueBench.h"
+#include "ReportBench.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -25,6 +26,21 @@ const char* Verdict(bool met)
     return met ? "met" : "MISSED";
 }
 
+// The structure report of the synthetic catalogue, from the command to its first page shown,
+// and its two exports from the viewer.
+void BenchReports(const QString& engine, const QString& serverUrl, int nodes)
+{
+    BenchDatabase synthetic(engine, serverUrl, BenchDatabase::Content::Synthetic, nodes);
+    const ReportBench::ReportFigures f = ReportBench::MeasureStructureReport(
+        synthetic.Target(), synthetic.UserId(), BenchDatabase::Password());
+    Print("Structure report (%d records, %d pages), first page: %8.1f ms (target < 3000 ms: %s)\n",
+          f.records, f.pages, f.firstPageMs, Verdict(f.firstPageMs < 3000));
+    Print("  export to .xls: %8.1f ms (target < 1000 ms: %s)\n", f.xlsExportMs,
+          Verdict(f.xlsExportMs < 1000));
+    Print("  export to .rtf: %8.1f ms (target < 1000 ms: %s)\n", f.rtfExportMs,
+          Verdict(f.rtfExportMs < 1000));
+}
+
 void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)
 {
     Print("\n== %s ==\n", qPrintable(engine));
@@ -41,6 +57,7 @@ void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)
         Print("Peak memory, whole tree:      %8.1f MB (target < 200 MB: %s)\n", f.peakMemoryMb,
               Verdict(f.peakMemoryMb < 200));
     }
+    BenchReports(engine, serverUrl, nodes);
 }
 
 // The demo database is the embedded one that the run command creates.

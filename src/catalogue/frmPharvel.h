@@ -57,6 +57,10 @@ public:
     void imgSplitter_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int x, int y);
     void imgSplitter_MouseMove(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, int x, int y);
     void imgSplitter_MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int x, int y);
+    // The "&Reports" menu: each report shown in the report viewer (frmPharvelReports.cpp).
+    void mnuPharvelReport_Click();
+    void mnuDrugsWOGeneric_Click();
+    void mnuDrugsWODetails_Click();
 
     const PharvelLayout& Layout() const { return m_layout; }
 

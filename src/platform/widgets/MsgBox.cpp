@@ -22,6 +22,8 @@ QMessageBox::Icon boxIcon(MsgBox::Icon icon)
         return QMessageBox::Warning;
     case MsgBox::Icon::Information:
         break;
+    case MsgBox::Icon::None:
+        return QMessageBox::NoIcon;
     }
     return QMessageBox::Information;
 }

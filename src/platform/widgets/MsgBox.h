@@ -9,7 +9,7 @@
 class MsgBox
 {
 public:
-    enum class Icon { Critical, Question, Exclamation, Information };
+    enum class Icon { Critical, Question, Exclamation, Information, None };
     enum class Buttons { OK, OKCancel, YesNo, YesNoCancel, RetryCancel };
     enum class Answer { Ok, Cancel, Yes, No, Retry };
 
