@@ -143,9 +143,8 @@ QLabel* frmView::PanelLabel(const QString& text, int left, int top)
 {
     auto* label = new QLabel(text, pctMore);
     label->setGeometry(TwipsRect(left, top, 2265, 510, this));
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPointSizeF(label->font().pointSizeF());
-    label->setFont(arial);
+    // The labels' type as the panel was drawn for: two lines of 8-point Arial in each box.
+    label->setFont(QFont(QStringLiteral("Arial"), 8));
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
