@@ -215,6 +215,7 @@ void tst_reportcommands::preparedReportsFromMenu()
              QStringList{QStringLiteral("Paracetamol=Max 4 g a day.\nHepatotoxic in overdose.")});
     QCOMPARE(details.bold, classifications);
     QCOMPARE(details.header.at(2), QStringLiteral("Pharvel with Other Details"));
+    QCOMPARE(details.pages, 1);
 
     QCOMPARE(log.messages.size(), 2); // the two export questions, nothing else
     // One viewer for the run, kept by the main window.
@@ -236,6 +237,7 @@ void tst_reportcommands::drugsWithNoGenericFromMenu()
             QStringLiteral("1|%1|ASPIRIN 300MG TAB|Dispersible tablet").arg(r.catalogue.aspirin)});
     QCOMPARE(shown.header.at(2), QStringLiteral("Drugs with no Generic Name"));
     QCOMPARE(shown.footer, QStringLiteral("Number of drugs with no generic name: 1"));
+    QCOMPARE(shown.pages, 1);
     // No procedure ran.
     QCOMPARE(r.Count(QStringLiteral("SELECT count(*) FROM inventory.tbPharvelReport")), 0);
     QCOMPARE(r.Count(QStringLiteral("SELECT count(*) FROM inventory.tbPharvelNodeLevel")), 0);

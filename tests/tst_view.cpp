@@ -46,6 +46,7 @@ private slots:
     void cleanup();
 
     void windowControls();
+    void saveDialogFilters();
     void defaultExportFile();
     void exportOfferedAtEveryOpening_data() { TestDatabase::AddEngineRows(); }
     void exportOfferedAtEveryOpening();
@@ -239,6 +240,18 @@ void tst_view::windowControls()
         view.resize(size);
         QTRY_COMPARE(view.CRViewer1->geometry(), view.rect());
     }
+}
+
+void tst_view::saveDialogFilters()
+{
+    QCOMPARE(CommonDialog::NameFilters(QStringLiteral("Microsof Excel (*.xls)|*.xls")),
+             QStringList{QStringLiteral("Microsof Excel (*.xls)")});
+    QCOMPARE(
+        CommonDialog::NameFilters(QStringLiteral("Text|*.txt;*.text|All files|*.*")),
+        (QStringList{QStringLiteral("Text (*.txt *.text)"), QStringLiteral("All files (*.*)")}));
+    QCOMPARE(CommonDialog::DefaultSuffix(QStringLiteral("Rich Text Format (*.rtf)|*.rtf")),
+             QStringLiteral("rtf"));
+    QCOMPARE(CommonDialog::DefaultSuffix(QStringLiteral("All files|*.*")), QString());
 }
 
 void tst_view::defaultExportFile()
