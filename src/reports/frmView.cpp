@@ -121,7 +121,12 @@ frmView::frmView(QWidget* parent)
     connectGuarded(imgExcel, &QToolButton::clicked, this, &frmView::imgExcel_Click);
     connectGuarded(imgRTF, &QToolButton::clicked, this, &frmView::imgRTF_Click);
 
-    resize(TwipsRect(0, 0, kDesignClientWidth, kDesignClientHeight, this).size());
+    resize(DesignSize());
+}
+
+QSize frmView::DesignSize() const
+{
+    return TwipsRect(0, 0, kDesignClientWidth, kDesignClientHeight, this).size();
 }
 
 frmView::~frmView() = default;
@@ -168,7 +173,9 @@ void frmView::Form_Load()
     // not leave the whole program showing the busy pointer.
     const auto normalPointer = qScopeGuard([] { ScreenPointer::SetNormal(); });
 
-    // Each opening starts afresh: the panel closed, the first page at its natural size.
+    // Each opening starts afresh: the window at its designed size, the panel closed, the first
+    // page at its natural size.
+    resize(DesignSize());
     pctMore->hide();
     CRViewer1->SetZoom(1);
 

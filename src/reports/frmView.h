@@ -3,6 +3,7 @@
 #include "platform/report/ExportOptions.h"
 
 #include <QDialog>
+#include <QSize>
 #include <memory>
 
 class CommonDialog;
@@ -66,6 +67,7 @@ protected:
     void done(int result) override;
 
 private:
+    QSize DesignSize() const;
     QToolButton* ImageButton(const QString& picture, int left, int top);
     QLabel* PanelLabel(const QString& text, int left, int top);
     void OpenReport(const QString& path);
