@@ -8,6 +8,7 @@
 #include "BenchDatabase.h"
 #include "CatalogueBench.h"
 #include "RegisterBench.h"
+#include "ReportBench.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -24,6 +25,21 @@ void Print(const char* format, auto... values)
 const char* Verdict(bool met)
 {
     return met ? "met" : "MISSED";
+}
+
+// The structure report of the synthetic catalogue, from the command to its first page shown,
+// and its two exports from the viewer.
+void BenchReports(const QString& engine, const QString& serverUrl, int nodes)
+{
+    BenchDatabase synthetic(engine, serverUrl, BenchDatabase::Content::Synthetic, nodes);
+    const ReportBench::ReportFigures f = ReportBench::MeasureStructureReport(
+        synthetic.Target(), synthetic.UserId(), BenchDatabase::Password());
+    Print("Structure report (%d records, %d pages), first page: %8.1f ms (target < 3000 ms: %s)\n",
+          f.records, f.pages, f.firstPageMs, Verdict(f.firstPageMs < 3000));
+    Print("  export to .xls: %8.1f ms (target < 1000 ms: %s)\n", f.xlsExportMs,
+          Verdict(f.xlsExportMs < 1000));
+    Print("  export to .rtf: %8.1f ms (target < 1000 ms: %s)\n", f.rtfExportMs,
+          Verdict(f.rtfExportMs < 1000));
 }
 
 void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)
@@ -53,6 +69,7 @@ void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)
               f.baselineMs, f.medianMs / f.baselineMs,
               Verdict(f.medianMs < 30 && f.medianMs < 3 * f.baselineMs));
     }
+    BenchReports(engine, serverUrl, nodes);
 }
 
 // The demo database is the embedded one that the run command creates.

@@ -61,6 +61,10 @@ public:
     void imgSplitter_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int x, int y);
     void imgSplitter_MouseMove(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, int x, int y);
     void imgSplitter_MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int x, int y);
+    // The "&Reports" menu: each report shown in the report viewer (frmPharvelReports.cpp).
+    void mnuPharvelReport_Click();
+    void mnuDrugsWOGeneric_Click();
+    void mnuDrugsWODetails_Click();
 
     // Asks for a name and makes a node of strNodeType ("1" classification, "2" generic name)
     // under the selected node: in the catalogue first, then in the tree. Type "3" makes nothing.

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// The figures of the structure report on a prepared database (see main.cpp for what is printed).
+namespace ReportBench {
+
+struct ReportFigures
+{
+    int records = 0;
+    int pages = 0;
+    double firstPageMs = 0; // the command to the first page drawn: procedures, reading, pagination
+    double xlsExportMs = 0; // the shown report written to a spreadsheet file
+    double rtfExportMs = 0; // and to a rich-text file
+};
+
+// Logs in with the account and runs the structure report command as the menu does, the export
+// question answered No, then exports the shown report through the viewer's image buttons.
+ReportFigures MeasureStructureReport(const QString& target, const QString& userId,
+                                     const QString& password);
+
+} // namespace ReportBench

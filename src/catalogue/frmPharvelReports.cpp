@@ -1,0 +1,20 @@
+// The "&Reports" menu of the main window.
+#include "catalogue/frmPharvel.h"
+#include "reports/ReportCommands.h"
+
+void frmPharvel::mnuPharvelReport_Click()
+{
+    ReportCommands::PrepareAndView(*staMessage, ReportCommands::Viewer(*this), 1,
+                                   QStringLiteral("frmPharvel.mnuPharvelReport_Click_Err"));
+}
+
+void frmPharvel::mnuDrugsWOGeneric_Click()
+{
+    ReportCommands::View(ReportCommands::Viewer(*this), 2);
+}
+
+void frmPharvel::mnuDrugsWODetails_Click()
+{
+    ReportCommands::PrepareAndView(*staMessage, ReportCommands::Viewer(*this), 3,
+                                   QStringLiteral("frmPharvel.mnuDrugsWODetails_Click_Err"));
+}

@@ -1,0 +1,65 @@
+#include "reports/ReportCommands.h"
+
+#include "app/mdlPharvel.h"
+#include "platform/db/PharvelError.h"
+#include "platform/db/ServerProcedures.h"
+#include "platform/user/clsCurrentUser.h"
+#include "reports/ScreenPointer.h"
+#include "reports/frmView.h"
+
+#include <QLabel>
+
+namespace {
+
+SQLConnection& UserConnection(const QString& source)
+{
+    SQLConnection* connection =
+        mdlPharvel::objCurrentUser ? mdlPharvel::objCurrentUser->SQLConnection() : nullptr;
+    if (!connection)
+        throw PharvelError(ErrorNumber::ConnectionFailed,
+                           ReportCommands::tr("There is no connection to the server."), source);
+    return *connection;
+}
+
+// The text is drawn at once: the procedures run without the event loop.
+void SetStatus(QLabel& statusPanel, const QString& text)
+{
+    statusPanel.setText(text);
+    statusPanel.repaint();
+}
+
+} // namespace
+
+frmView& ReportCommands::Viewer(QWidget& mainWindow)
+{
+    if (auto* viewer = mainWindow.findChild<frmView*>(QString(), Qt::FindDirectChildrenOnly))
+        return *viewer;
+    return *new frmView(&mainWindow);
+}
+
+void ReportCommands::PrepareAndView(QLabel& statusPanel, frmView& viewer, qint16 whatReport,
+                                    const QString& errorSource)
+{
+    try {
+        ScreenPointer::SetBusy();
+        SetStatus(statusPanel, tr("Gathering Report Information..."));
+        SQLConnection& connection = UserConnection(errorSource);
+        ServerProcedures::Pharvel_NodeLevel(connection);
+        SetStatus(statusPanel, tr("Generating Report..."));
+        ServerProcedures::Pharvel_Generate(connection);
+        SetStatus(statusPanel, QString());
+        viewer.SetWhatReport(whatReport);
+        viewer.Show();
+        ScreenPointer::SetNormal();
+    } catch (const PharvelError& error) {
+        // The status text stays, to say where it failed; the pointer does not stay busy.
+        ScreenPointer::SetNormal();
+        throw error.WithSource(errorSource);
+    }
+}
+
+void ReportCommands::View(frmView& viewer, qint16 whatReport)
+{
+    viewer.SetWhatReport(whatReport);
+    viewer.Show();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QString>
+
+class QLabel;
+class QWidget;
+class frmView;
+
+// The commands of the "&Reports" menu. The structure and the other-details reports are prepared
+// on the server first, with the busy pointer and the progress in the status panel; the drugs
+// with no generic name are shown at once. Each ends with the report viewer shown modally.
+class ReportCommands
+{
+    Q_DECLARE_TR_FUNCTIONS(ReportCommands)
+
+public:
+    // The report viewer of the run: one window, made on first use as a child of the main window.
+    static frmView& Viewer(QWidget& mainWindow);
+
+    // Runs Pharvel_NodeLevel and then Pharvel_Generate on the current user's connection and
+    // shows the report. Any failure is raised again with its number and description and the
+    // source errorSource; the status panel keeps the text it had when the failure came.
+    static void PrepareAndView(QLabel& statusPanel, frmView& viewer, qint16 whatReport,
+                               const QString& errorSource);
+
+    // Shows the report as it is: no procedure, no status text, no pointer.
+    static void View(frmView& viewer, qint16 whatReport);
+};

@@ -1,0 +1,508 @@
+#include "app/mdlPharvel.h"
+#include "fixtures/LoggedInRun.h"
+#include "fixtures/ModalWindowDriver.h"
+#include "fixtures/SampleCatalogue.h"
+#include "fixtures/TestDatabase.h"
+#include "platform/FileSystemObject.h"
+#include "platform/db/PharvelError.h"
+#include "platform/db/ServerProcedures.h"
+#include "platform/report/Report.h"
+#include "platform/report/ReportContent.h"
+#include "platform/report/ReportErrorNumber.h"
+#include "platform/report/ReportViewer.h"
+#include "platform/widgets/MsgBox.h"
+#include "platform/widgets/Twips.h"
+#include "reports/CommonDialog.h"
+#include "reports/DefaultExportFile.h"
+#include "reports/ScreenPointer.h"
+#include "reports/frmView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+// The report viewer window: its controls, the export offered at every opening, the image
+// buttons' exports through the save dialog, printing, and what a failed load leaves behind.
+class tst_view : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void windowControls();
+    void saveDialogFilters();
+    void defaultExportFile();
+    void exportOfferedAtEveryOpening_data() { TestDatabase::AddEngineRows(); }
+    void exportOfferedAtEveryOpening();
+    void missingDocumentsFolderStopsTheLoad();
+    void imageButtonsExport_data() { TestDatabase::AddEngineRows(); }
+    void imageButtonsExport();
+    void printsToPdf();
+    void unknownReportNumberOpensNothing();
+};
+
+namespace {
+
+// Answers the export question as told and keeps every message.
+struct MessageLog
+{
+    explicit MessageLog(MsgBox::Answer exportAnswer)
+        : handler([this, exportAnswer](const MsgBox::Message& message) {
+              messages << message;
+              busy << ScreenPointer::IsBusy();
+              return message.buttons == MsgBox::Buttons::YesNo ? exportAnswer : MsgBox::Answer::Ok;
+          })
+    {}
+    QStringList Texts() const
+    {
+        QStringList texts;
+        for (const MsgBox::Message& message : messages)
+            texts << message.text;
+        return texts;
+    }
+    QList<MsgBox::Message> messages;
+    QList<bool> busy; // the pointer at each message
+    ScopedMsgBoxHandler handler;
+};
+
+// A logged-in run over the sample catalogue with the report preparation done, the hospital
+// header read and the documents folder under a temporary profile.
+struct ReportRun
+{
+    explicit ReportRun(const QString& engine) : db(engine), catalogue(db.Connection())
+    {
+        catalogue.Build();
+        db.Connection().Execute(
+            QStringLiteral("INSERT INTO inventory.tbPharvelOtherDetails (GenericID, OtherDetails) "
+                           "VALUES (?, ?)"),
+            {catalogue.paracetamol, QStringLiteral("Max 4 g a day.\nHepatotoxic in overdose.")});
+        ServerProcedures::Pharvel_NodeLevel(db.Connection());
+        ServerProcedures::Pharvel_Generate(db.Connection());
+        run = std::make_unique<LoggedInRun>(db);
+        mdlPharvel::Hospital = {QStringLiteral("St Ann"), QStringLiteral("St Ann's Hospital"),
+                                QStringLiteral("1 Main Road, Harbour Town")};
+        QDir(profile.path()).mkdir(QStringLiteral("My Documents"));
+        qputenv("USERPROFILE", profile.path().toLocal8Bit());
+    }
+    ~ReportRun() { qunsetenv("USERPROFILE"); }
+
+    QString Documents() const { return profile.filePath(QStringLiteral("My Documents")); }
+
+    TestDatabase db;
+    SampleCatalogue catalogue;
+    std::unique_ptr<LoggedInRun> run;
+    QTemporaryDir profile;
+    QTemporaryDir output;
+};
+
+// Every cell of the first sheet, as the independent reader sees it; empty when it cannot.
+QJsonArray ReadWorkbook(const QString& path)
+{
+    QProcess reader;
+    reader.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import json, sys, xlrd\n"
+                                 "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                                 "print(json.dumps([s.row_values(r) for r in range(s.nrows)]))\n"),
+                  path});
+    if (!reader.waitForFinished(60000) || reader.exitCode() != 0)
+        return {};
+    return QJsonDocument::fromJson(reader.readAllStandardOutput()).array();
+}
+
+bool HaveWorkbookReader()
+{
+    QProcess probe;
+    probe.start(QStringLiteral("/usr/bin/python3"),
+                {QStringLiteral("-c"), QStringLiteral("import xlrd")});
+    return probe.waitForFinished(30000) && probe.exitCode() == 0;
+}
+
+QString ReadRichText(const QString& path)
+{
+    QProcess reader;
+    reader.start(QStringLiteral("unrtf"), {QStringLiteral("--text"), path});
+    if (!reader.waitForFinished(30000) || reader.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(reader.readAllStandardOutput());
+}
+
+int PdfPages(const QString& path)
+{
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {path});
+    if (!info.waitForFinished(30000))
+        return -1;
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+                                          .match(QString::fromUtf8(info.readAllStandardOutput()));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+QStringList Column(const QJsonArray& rows, int column)
+{
+    QStringList values;
+    for (const QJsonValue& row : rows) {
+        const QJsonValue cell = row.toArray().at(column);
+        values << (cell.isDouble() ? QString::number(cell.toDouble()) : cell.toString());
+    }
+    return values;
+}
+
+QStringList Strings(SQLConnection& c, const QString& sql)
+{
+    RowSet rows = c.OpenRowSet(sql);
+    QStringList values;
+    for (int row = 0; row < rows.RecordCount(); ++row)
+        values << rows.At(row, 0).toString();
+    return values;
+}
+
+} // namespace
+
+void tst_view::initTestCase()
+{
+    mdlPharvel::objFileSystem = std::make_unique<Scripting::FileSystemObject>();
+    for (const char* file :
+         {"PharvelStructure.rpt", "DrugsWithNoGeneric.rpt", "PharvelReportWithOtherDetails.rpt"})
+        QVERIFY2(QFile::exists(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                               QLatin1String(file)),
+                 file);
+}
+
+void tst_view::cleanup()
+{
+    QVERIFY(!ScreenPointer::IsBusy());
+    QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+}
+
+void tst_view::windowControls()
+{
+    frmView view;
+    QCOMPARE(view.windowTitle(), QStringLiteral("Drug Pharvel"));
+    QCOMPARE(view.size(), TwipsRect(0, 0, 11910, 7920, &view).size());
+    QCOMPARE(view.cmdPrint->text(), QStringLiteral("&Print"));
+    QCOMPARE(view.cmdMore->text(), QStringLiteral("&More"));
+    QCOMPARE(view.cmdPrint->geometry(), TwipsRect(810, 360, 960, 330, &view));
+    QCOMPARE(view.cmdMore->geometry(), TwipsRect(1755, 360, 960, 330, &view));
+    QCOMPARE(view.pctMore->geometry(), TwipsRect(1845, 810, 3435, 2265, &view));
+    QCOMPARE(view.imgPrint->geometry(), TwipsRect(90, 90, 600, 600, &view));
+    QCOMPARE(view.imgExcel->geometry(), TwipsRect(90, 765, 600, 600, &view));
+    QCOMPARE(view.imgRTF->geometry(), TwipsRect(90, 1440, 600, 600, &view));
+    QCOMPARE(view.Label1->text(), QStringLiteral("Print report without closing the report window"));
+    QCOMPARE(view.Label2->text(), QStringLiteral("Export Report to Microsoft Excel Document"));
+    QCOMPARE(view.Label3->text(), QStringLiteral("Export Report to Rich Text Format"));
+    QCOMPARE(view.Label3->geometry(), TwipsRect(780, 1530, 2265, 510, &view));
+    QCOMPARE(view.Label1->font().family(), QStringLiteral("Arial"));
+    for (QWidget* inside : std::initializer_list<QWidget*>{
+             view.imgPrint, view.Label1, view.imgExcel, view.Label2, view.imgRTF, view.Label3})
+        QCOMPARE(inside->parentWidget(), view.pctMore);
+    QCOMPARE(view.pctMore->backgroundRole(), QPalette::Window);
+    QCOMPARE(view.cmdMore->nextInFocusChain(), view.cmdPrint);
+
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    // The two buttons lie in the row of the viewer's toolbar, which ends where the panel opens.
+    const QRect toolbar(view.CRViewer1->ToolBar()->mapTo(&view, QPoint(0, 0)),
+                        view.CRViewer1->ToolBar()->size());
+    QVERIFY(toolbar.contains(view.cmdPrint->geometry()));
+    QVERIFY(toolbar.contains(view.cmdMore->geometry()));
+    QCOMPARE(toolbar.bottom() + 1, view.pctMore->y());
+    QVERIFY(view.childAt(view.cmdMore->geometry().center()) == view.cmdMore);
+
+    // "&More" twice gives the panel back the visibility it had.
+    for (const bool shownFirst : {true, false}) {
+        view.pctMore->setVisible(shownFirst);
+        QTest::mouseClick(view.cmdMore, Qt::LeftButton);
+        QCOMPARE(view.pctMore->isVisible(), !shownFirst);
+        QTest::mouseClick(view.cmdMore, Qt::LeftButton);
+        QCOMPARE(view.pctMore->isVisible(), shownFirst);
+    }
+    QVERIFY(view.childAt(view.pctMore->geometry().center()) != view.CRViewer1);
+
+    // The viewer covers the whole client area at every size.
+    for (const QSize size : {QSize(500, 400), QSize(1100, 760)}) {
+        view.resize(size);
+        QTRY_COMPARE(view.CRViewer1->geometry(), view.rect());
+    }
+}
+
+void tst_view::saveDialogFilters()
+{
+    QCOMPARE(CommonDialog::NameFilters(QStringLiteral("Microsof Excel (*.xls)|*.xls")),
+             QStringList{QStringLiteral("Microsof Excel (*.xls)")});
+    QCOMPARE(
+        CommonDialog::NameFilters(QStringLiteral("Text|*.txt;*.text|All files|*.*")),
+        (QStringList{QStringLiteral("Text (*.txt *.text)"), QStringLiteral("All files (*.*)")}));
+    QCOMPARE(CommonDialog::DefaultSuffix(QStringLiteral("Rich Text Format (*.rtf)|*.rtf")),
+             QStringLiteral("rtf"));
+    QCOMPARE(CommonDialog::DefaultSuffix(QStringLiteral("All files|*.*")), QString());
+}
+
+void tst_view::defaultExportFile()
+{
+    const Scripting::FileSystemObject files;
+    const QDate day(2024, 1, 31);
+    qputenv("USERPROFILE", "/home/nurse");
+    QCOMPARE(DefaultExportFile::DocumentsFolder(files), QStringLiteral("/home/nurse/My Documents"));
+    QCOMPARE(
+        DefaultExportFile::Path(files, QStringLiteral("/opt/pharvel/PharvelStructure.rpt"), day),
+        QStringLiteral("/home/nurse/My Documents/PharvelStructure.2024.01.31.xls"));
+    QCOMPARE(DefaultExportFile::Path(files, QStringLiteral("/opt/DrugsWithNoGeneric.rpt"),
+                                     QDate(2025, 11, 5)),
+             QStringLiteral("/home/nurse/My Documents/DrugsWithNoGeneric.2025.11.05.xls"));
+    qputenv("USERPROFILE", "");
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QCOMPARE(DefaultExportFile::DocumentsFolder(files), documents);
+    QCOMPARE(
+        DefaultExportFile::Path(files, QStringLiteral("PharvelReportWithOtherDetails.rpt"), day),
+        documents + QStringLiteral("/PharvelReportWithOtherDetails.2024.01.31.xls"));
+    qunsetenv("USERPROFILE");
+}
+
+void tst_view::exportOfferedAtEveryOpening()
+{
+    QFETCH(QString, engine);
+    ReportRun r(engine);
+    SQLConnection& c = r.db.Connection();
+    frmView view;
+    view.SetWhatReport(1);
+
+    // No: the viewer opens on the report and writes nothing.
+    {
+        MessageLog log(MsgBox::Answer::No);
+        int pages = 0;
+        int records = 0;
+        QPoint place;
+        QString company;
+        ModalWindowDriver driver([&](QWidget*) {
+            pages = view.CRViewer1->PageCount();
+            records = view.Report()->Content().RecordCount();
+            company = view.Report()->FormulaFields().at(0).Text();
+            place = view.pos();
+            view.resize(300, 200); // the next opening starts at the designed size again
+            QVERIFY(!view.pctMore->isVisible());
+            QVERIFY(!ScreenPointer::IsBusy());
+        });
+        view.Show();
+        QVERIFY(driver.Ran());
+        QCOMPARE(log.messages.size(), 1);
+        QCOMPARE(log.messages[0].text, QStringLiteral("Do you wish to export the report?"));
+        QCOMPARE(log.messages[0].icon, MsgBox::Icon::None);
+        QCOMPARE(log.messages[0].buttons, MsgBox::Buttons::YesNo);
+        QCOMPARE(log.messages[0].title, QStringLiteral("Export Report to Disk"));
+        QCOMPARE(log.busy, QList<bool>{true});
+        QCOMPARE(records, c.Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbPharvel "
+                                                  "WHERE Node_Type <> '0'"))
+                              .toInt());
+        QCOMPARE(pages, 1);
+        QCOMPARE(company, QStringLiteral("St Ann's Hospital"));
+        QCOMPARE(place, view.screen()->availableGeometry().topLeft());
+        QVERIFY(QDir(r.Documents()).isEmpty());
+        QVERIFY(!view.Report()); // released when the window closed
+    }
+
+    // Yes, twice on the same day: the same dated file in the documents folder, said each time.
+    const QString expected = r.Documents() + QStringLiteral("/PharvelStructure.") +
+                             QDate::currentDate().toString(QStringLiteral("yyyy.MM.dd")) +
+                             QStringLiteral(".xls");
+    for (int opening = 0; opening < 2; ++opening) {
+        MessageLog log(MsgBox::Answer::Yes);
+        QSize size;
+        ModalWindowDriver driver([&](QWidget*) { size = view.size(); });
+        view.Show();
+        QVERIFY(driver.Ran());
+        QCOMPARE(size, TwipsRect(0, 0, 11910, 7920, &view).size());
+        QCOMPARE(log.Texts(),
+                 (QStringList{QStringLiteral("Do you wish to export the report?"),
+                              QStringLiteral("Report was successfully exported to ") + expected}));
+        QCOMPARE(log.messages[1].icon, MsgBox::Icon::Information);
+        QCOMPARE(log.messages[1].buttons, MsgBox::Buttons::OK);
+        QCOMPARE(log.messages[1].title, QStringLiteral("Information"));
+        QCOMPARE(QDir(r.Documents()).entryList(QDir::Files).size(), 1);
+    }
+    QVERIFY(QFile::exists(expected));
+    if (!HaveWorkbookReader())
+        QSKIP("/usr/bin/python3 has no xlrd (Debian package python3-xlrd): not read back");
+    const QJsonArray rows = ReadWorkbook(expected);
+    const QStringList names = Strings(
+        c, QStringLiteral("SELECT ItemName FROM inventory.tbPharvelReport ORDER BY SortOrder"));
+    QCOMPARE(rows.size(), names.size() + 1);
+    QCOMPARE(Column(rows, 0).mid(1), names);
+    QCOMPARE(Column(rows, 0).first(), QStringLiteral("Classification / Generic Name / Drug"));
+    QVERIFY(Column(rows, 1).contains(QString::number(r.catalogue.panadol)));
+}
+
+void tst_view::missingDocumentsFolderStopsTheLoad()
+{
+    ReportRun r(QStringLiteral("sqlite"));
+    QVERIFY(QDir(r.Documents()).removeRecursively());
+    frmView view;
+    view.SetWhatReport(2);
+    MessageLog log(MsgBox::Answer::Yes);
+    ModalWindowDriver driver([](QWidget*) {});
+    try {
+        view.Show();
+        QFAIL("the load went on without the documents folder");
+    } catch (const PharvelError& error) {
+        QCOMPARE(error.Number(), ErrorNumber::ReportExportFailed);
+        QVERIFY2(error.Description().contains(r.Documents()), qPrintable(error.Description()));
+        QCOMPARE(error.Source(), QStringLiteral("frmView.Form_Load"));
+    }
+    QCOMPARE(log.messages.size(), 1);
+    QVERIFY(!view.isVisible());
+    QVERIFY(!view.Report());
+    QTest::qWait(20);
+    QVERIFY(!driver.Ran());
+}
+
+void tst_view::imageButtonsExport()
+{
+    QFETCH(QString, engine);
+    ReportRun r(engine);
+    SQLConnection& c = r.db.Connection();
+    const QString xls = r.output.filePath(QStringLiteral("orphans.xls"));
+    const QString rtf = r.output.filePath(QStringLiteral("details.rtf"));
+
+    QStringList filters;
+    QString answer;
+    ScopedSaveDialogHandler dialog([&](const QString& filter) {
+        filters << filter;
+        return answer;
+    });
+    MessageLog log(MsgBox::Answer::No);
+    frmView view;
+    const auto open = [&](qint16 whatReport, const std::function<void()>& action) {
+        view.SetWhatReport(whatReport);
+        ModalWindowDriver driver([&](QWidget*) {
+            action();
+            QVERIFY(view.isVisible()); // the image buttons leave the window open
+        });
+        view.Show();
+        QVERIFY(driver.Ran());
+    };
+
+    open(2, [&] {
+        view.cmdMore_Click();
+        // Closed without a choice: nothing written, nothing said.
+        QTest::mouseClick(view.imgExcel, Qt::LeftButton);
+        QVERIFY(r.output.isValid() && QDir(r.output.path()).isEmpty());
+        // A file that cannot be written: the window stays, silently.
+        answer = r.output.filePath(QStringLiteral("no such folder/orphans.xls"));
+        QTest::mouseClick(view.imgExcel, Qt::LeftButton);
+        answer = xls;
+        QTest::mouseClick(view.imgExcel, Qt::LeftButton);
+    });
+    open(3, [&] {
+        answer = rtf;
+        view.imgRTF_Click();
+    });
+    QCOMPARE(filters, (QStringList{QStringLiteral("Microsof Excel (*.xls)|*.xls"),
+                                   QStringLiteral("Microsof Excel (*.xls)|*.xls"),
+                                   QStringLiteral("Microsof Excel (*.xls)|*.xls"),
+                                   QStringLiteral("Rich Text Format (*.rtf)|*.rtf")}));
+    QCOMPARE(log.messages.size(), 2); // the two export questions alone
+    QCOMPARE(QDir(r.output.path()).entryList(QDir::Files),
+             (QStringList{QStringLiteral("details.rtf"), QStringLiteral("orphans.xls")}));
+
+    if (HaveWorkbookReader()) {
+        const QJsonArray rows = ReadWorkbook(xls);
+        QCOMPARE(Column(rows, 0),
+                 (QStringList{QStringLiteral("Item Code"), QString::number(r.catalogue.aspirin)}));
+        QCOMPARE(Column(rows, 1),
+                 (QStringList{QStringLiteral("Drug Name"), QStringLiteral("ASPIRIN 300MG TAB")}));
+        QVERIFY(rows.at(1).toArray().at(0).isDouble()); // the item code stays a number
+    } else {
+        qInfo("/usr/bin/python3 has no xlrd (Debian package python3-xlrd): not read back");
+    }
+    if (QStandardPaths::findExecutable(QStringLiteral("unrtf")).isEmpty())
+        QSKIP("unrtf is not installed (Debian package unrtf): not read back");
+    // The page header is the document's own header, which the reader leaves out.
+    QFile written(rtf);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArray raw = written.readAll();
+    QVERIFY(raw.contains("Pharvel with Other Details"));
+    QVERIFY(raw.contains("St Ann's Hospital"));
+    const QString text = ReadRichText(rtf);
+    for (const QString& name :
+         Strings(c, QStringLiteral("SELECT ItemName FROM inventory.tbPharvelReport WHERE "
+                                   "Node_Type IN ('1', '2') ORDER BY SortOrder")))
+        QVERIFY2(text.contains(name), qPrintable(name));
+    QVERIFY(!text.contains(QStringLiteral("PANADOL")));
+    // The other details keep their line break.
+    QVERIFY(text.contains(QRegularExpression(
+        QStringLiteral("Max 4 g a day\\.\\s*\\n\\s*Hepatotoxic in overdose\\."))));
+}
+
+void tst_view::printsToPdf()
+{
+    ReportRun r(QStringLiteral("sqlite"));
+    // Enough drugs for several pages.
+    for (int i = 1; i <= 150; ++i)
+        r.catalogue.AddDrug(QStringLiteral("DRUG %1").arg(i, 3, 10, QLatin1Char('0')),
+                            QStringLiteral("tablet"), QStringLiteral("_1.2.%1").arg(i + 2));
+    ServerProcedures::Pharvel_NodeLevel(r.db.Connection());
+    ServerProcedures::Pharvel_Generate(r.db.Connection());
+    MessageLog log(MsgBox::Answer::No);
+    frmView view;
+    view.SetWhatReport(1);
+    QStringList pdfs;
+    view.CRViewer1->SetPrinterChooser([&](QPrinter& printer) {
+        pdfs << r.output.filePath(QStringLiteral("print-%1.pdf").arg(pdfs.size()));
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdfs.last());
+        return true;
+    });
+    int pages = 0;
+    bool openAfterPanelPrint = false;
+    ModalWindowDriver driver([&](QWidget*) {
+        pages = view.CRViewer1->PageCount();
+        view.cmdMore_Click();
+        QTest::mouseClick(view.imgPrint, Qt::LeftButton);
+        openAfterPanelPrint = view.isVisible();
+        QTest::mouseClick(view.cmdPrint, Qt::LeftButton);
+    });
+    view.Show();
+    QVERIFY(driver.Ran());
+    QVERIFY(openAfterPanelPrint);
+    QVERIFY(!view.isVisible());
+    QVERIFY(pages >= 3);
+    QCOMPARE(pdfs.size(), 2);
+    for (const QString& pdf : pdfs)
+        QCOMPARE(PdfPages(pdf), pages);
+}
+
+void tst_view::unknownReportNumberOpensNothing()
+{
+    ReportRun r(QStringLiteral("sqlite"));
+    MessageLog log(MsgBox::Answer::No);
+    frmView view;
+    view.SetWhatReport(4);
+    try {
+        view.Show();
+        QFAIL("a report number without a report opened the window");
+    } catch (const PharvelError& error) {
+        QCOMPARE(error.Number(), ErrorNumber::ReportFileInvalid);
+    }
+    QVERIFY(log.messages.isEmpty());
+    QVERIFY(!view.isVisible());
+    QCOMPARE(view.WhatReport(), 4);
+}
+
+QTEST_MAIN(tst_view)
+#include "tst_view.moc"
