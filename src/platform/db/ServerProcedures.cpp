@@ -1,5 +1,6 @@
 #include "platform/db/ServerProcedures.h"
 
+#include "platform/db/CatalogueNode.h"
 #include "platform/db/DriverError.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
@@ -40,18 +41,6 @@ auto AsProcedure(SQLConnection& connection, const QString& source, Body body)
         throw error.WithSource(source);
     }
 }
-
-// One node of the catalogue with the name it shows: the classification's, generic name's or
-// drug's name by its type, empty when the item it files is missing.
-struct CatalogueNode
-{
-    QString key;
-    QString parent;
-    QString type;
-    int id = 0;
-    QString name;
-    QString otherDetails;
-};
 
 std::vector<CatalogueNode> CatalogueNodes(SQLConnection& connection)
 {
@@ -191,7 +180,8 @@ void PrepareSession(SQLConnection& connection)
     // A temporary table belongs to its connection, so each user's trace is his own; unqualified
     // names find it before any table of the same name on both engines.
     AsProcedure(connection, QStringLiteral("PrepareSession"), [&] {
-        connection.Execute(QStringLiteral(
+        // A session set up again after a reconnection gets its trace table back too.
+        connection.AddSessionSetup(QStringLiteral(
             "CREATE TEMPORARY TABLE IF NOT EXISTS tbForTraceParent (Node_Key TEXT)"));
     });
 }
