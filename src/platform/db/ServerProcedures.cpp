@@ -84,6 +84,20 @@ QString QuestionMarks(qsizetype count)
     return marks.join(QStringLiteral(", "));
 }
 
+// The texts as one PostgreSQL array value ({"a","b"}), each element quoted, so that no key's
+// letters (a comma, a brace, a quote) are taken for the array's own.
+QString TextArrayLiteral(const QStringList& texts)
+{
+    QStringList elements;
+    elements.reserve(texts.size());
+    for (QString text : texts) {
+        text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+        text.replace(QLatin1Char('"'), QLatin1String("\\\""));
+        elements << QLatin1Char('"') + text + QLatin1Char('"');
+    }
+    return QLatin1Char('{') + elements.join(QLatin1Char(',')) + QLatin1Char('}');
+}
+
 // "(?, ?), (?, ?), ..." for a VALUES clause of many rows.
 QString RowsOfQuestionMarks(qsizetype rows, int columns)
 {
@@ -304,18 +318,29 @@ void Delete_Generic(SQLConnection& connection, int genericCode)
 
 QSet<QString> ExistingNodeKeys(SQLConnection& connection, const QStringList& keys)
 {
-    constexpr qsizetype kKeysPerStatement = 500;
     const QStringList asked = QSet<QString>(keys.cbegin(), keys.cend()).values();
     return AsProcedure(connection, QStringLiteral("ExistingNodeKeys"), [&] {
         QSet<QString> existing;
-        for (qsizetype first = 0; first < asked.size(); first += kKeysPerStatement) {
-            const QStringList chunk = asked.mid(first, kKeysPerStatement);
-            const RowSet rows = connection.OpenRowSet(
-                QStringLiteral("SELECT Node_Key FROM inventory.tbPharvel WHERE Node_Key IN (%1)")
-                    .arg(QuestionMarks(chunk.size())),
-                QVariantList(chunk.cbegin(), chunk.cend()));
+        const auto collect = [&](const RowSet& rows) {
             for (int r = 0; r < rows.RecordCount(); ++r)
                 existing.insert(rows.At(r, 0).toString());
+        };
+        // The server takes every key in one statement, bound as one array value.
+        if (isPostgreSQL(connection)) {
+            if (!asked.isEmpty())
+                collect(
+                    connection.OpenRowSet(QStringLiteral("SELECT Node_Key FROM inventory.tbPharvel "
+                                                         "WHERE Node_Key = ANY(CAST(? AS text[]))"),
+                                          {TextArrayLiteral(asked)}));
+            return existing;
+        }
+        constexpr qsizetype kKeysPerStatement = 500;
+        for (qsizetype first = 0; first < asked.size(); first += kKeysPerStatement) {
+            const QStringList chunk = asked.mid(first, kKeysPerStatement);
+            collect(connection.OpenRowSet(
+                QStringLiteral("SELECT Node_Key FROM inventory.tbPharvel WHERE Node_Key IN (%1)")
+                    .arg(QuestionMarks(chunk.size())),
+                QVariantList(chunk.cbegin(), chunk.cend())));
         }
         return existing;
     });
