@@ -109,6 +109,18 @@ QString RowsOfQuestionMarks(qsizetype rows, int columns)
     return all.join(QStringLiteral(", "));
 }
 
+// A procedure that changes nothing of the catalogue (it reads it, each statement whole by itself,
+// and writes at most this session's own trace) takes no transaction: on the embedded engine one
+// would take the write lock and queue the reader behind every writer.
+template <typename Body> auto AsReadingProcedure(const QString& source, Body body)
+{
+    try {
+        return body();
+    } catch (const PharvelError& error) {
+        throw error.WithSource(source);
+    }
+}
+
 // Inserts many rows in statements of many rows each, the statement prepared once and re-used for
 // every full chunk: a round trip per chunk instead of one per row.
 void InsertRows(SQLConnection& connection, const QString& insertHead, int columns,
@@ -150,7 +162,7 @@ void ReplaceContentOf(SQLConnection& connection, const QString& table)
 
 RowSet For_FoundNode(SQLConnection& connection, const QString& nodeKey)
 {
-    return AsProcedure(connection, QStringLiteral("For_FoundNode"), [&] {
+    return AsReadingProcedure(QStringLiteral("For_FoundNode"), [&] {
         return connection.OpenRowSet(
             QStringLiteral("SELECT Node_Key, Node_Parent, Node_Type, Node_ID "
                            "FROM inventory.tbPharvel WHERE Node_Key = ?"),
@@ -163,8 +175,8 @@ RowSet For_SearchNodeList(SQLConnection& connection, const QString& searchText)
     // The match is made here rather than in SQL: the engines fold letter case differently (SQLite
     // only for ASCII letters, PostgreSQL by the database's locale), and the user's text never
     // becomes a pattern, so "%" and "_" are plain letters.
-    std::vector<CatalogueNode> nodes = AsProcedure(connection, QStringLiteral("For_SearchNodeList"),
-                                                   [&] { return CatalogueNodes(connection); });
+    std::vector<CatalogueNode> nodes = AsReadingProcedure(
+        QStringLiteral("For_SearchNodeList"), [&] { return CatalogueNodes(connection); });
     QHash<QString, QString> nameOfKey;
     nameOfKey.reserve(static_cast<qsizetype>(nodes.size()));
     for (const CatalogueNode& node : nodes)
@@ -193,7 +205,7 @@ void PrepareSession(SQLConnection& connection)
 {
     // A temporary table belongs to its connection, so each user's trace is his own; unqualified
     // names find it before any table of the same name on both engines.
-    AsProcedure(connection, QStringLiteral("PrepareSession"), [&] {
+    AsReadingProcedure(QStringLiteral("PrepareSession"), [&] {
         // A session set up again after a reconnection gets its trace table back too.
         connection.AddSessionSetup(QStringLiteral(
             "CREATE TEMPORARY TABLE IF NOT EXISTS tbForTraceParent (Node_Key TEXT)"));
@@ -202,7 +214,7 @@ void PrepareSession(SQLConnection& connection)
 
 void For_TraceParent(SQLConnection& connection, const QString& nodeKey)
 {
-    AsProcedure(connection, QStringLiteral("For_TraceParent"), [&] {
+    AsReadingProcedure(QStringLiteral("For_TraceParent"), [&] {
         PrepareSession(connection);
         connection.Execute(QStringLiteral("DELETE FROM tbForTraceParent"));
         // Up the stored parents, not the key's text: only nodes that really exist are traced,
@@ -319,7 +331,7 @@ void Delete_Generic(SQLConnection& connection, int genericCode)
 QSet<QString> ExistingNodeKeys(SQLConnection& connection, const QStringList& keys)
 {
     const QStringList asked = QSet<QString>(keys.cbegin(), keys.cend()).values();
-    return AsProcedure(connection, QStringLiteral("ExistingNodeKeys"), [&] {
+    return AsReadingProcedure(QStringLiteral("ExistingNodeKeys"), [&] {
         QSet<QString> existing;
         const auto collect = [&](const RowSet& rows) {
             for (int r = 0; r < rows.RecordCount(); ++r)
