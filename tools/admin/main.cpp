@@ -41,8 +41,12 @@ std::unique_ptr<SQLConnection> openCreated(const QString& server)
 {
     auto connection = SQLConnection::Open(server, true);
     const QList<int> applied = Schema::Migrate(*connection);
-    if (!applied.isEmpty())
+    if (!applied.isEmpty()) {
         out(QStringLiteral("schema at version %1").arg(applied.last()));
+        // The server's roles have rights on the tables that existed when they were made.
+        if (const int renewed = AccountStore::RenewRights(*connection); renewed > 0)
+            out(QStringLiteral("rights renewed for %1 accounts").arg(renewed));
+    }
     return connection;
 }
 

@@ -205,6 +205,24 @@ void AddAccountForRole(SQLConnection& connection, const QString& userId, const Q
     transaction.Commit();
 }
 
+int RenewRights(SQLConnection& connection)
+{
+    if (!isServer(connection))
+        return 0;
+    int renewed = 0;
+    ScopedTransaction transaction(connection);
+    for (const UserProfile& account : ListAccounts(connection)) {
+        if (!IsValidUserId(account.userId) || !roleExists(connection, account.userId))
+            continue;
+        const QString role = roleIdentifier(connection, account.userId);
+        revokeRights(connection, role);
+        grantRights(connection, role, account.userRights.trimmed() == kViewOnlyRights);
+        ++renewed;
+    }
+    transaction.Commit();
+    return renewed;
+}
+
 Removal RemoveAccount(SQLConnection& connection, const QString& userId)
 {
     requireValidUserId(userId, kRemoveSource);

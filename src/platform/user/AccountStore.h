@@ -40,6 +40,11 @@ bool ServerRoleExists(SQLConnection& connection, const QString& userId);
 void AddAccountForRole(SQLConnection& connection, const QString& userId, const QString& initials,
                        const QString& rights, const QString& deptCode);
 
+// On a server: gives every account's role its rights again, on every table there is now (a
+// grant reaches only the tables that existed when it was made, so a migration that adds tables
+// is followed by this). Returns how many roles it renewed; none on the embedded engine.
+int RenewRights(SQLConnection& connection);
+
 enum class Removal {
     NotFound,       // the catalogue has no such account; nothing was touched
     Removed,        // the account is gone (on a server: with its role)
