@@ -1,5 +1,9 @@
+#include "app/mdlPharvel.h"
+#include "catalogue/frmPharvel.h"
+#include "fixtures/LoggedInRun.h"
 #include "fixtures/PrivateServer.h"
 #include "fixtures/SampleCatalogue.h"
+#include "fixtures/SampleTree.h"
 #include "fixtures/TestDatabase.h"
 #include "platform/catalog/Pharvel.h"
 #include "platform/db/ConnectionString.h"
@@ -10,11 +14,15 @@
 #include "platform/db/ServerProcedures.h"
 #include "platform/user/AccountStore.h"
 #include "platform/user/clsCurrentUser.h"
+#include "platform/widgets/KeyedTree.h"
+#include "platform/widgets/MsgBox.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -135,7 +143,9 @@ class tst_faults : public QObject
 
 private slots:
     void initTestCase();
+    void cleanup();
     void serverStoppedThenBack();
+    void mainWindowThroughAServerRestart();
     void serverRestartedWhileIdle();
     void serverStopsDuringAWrite();
     void sessionEndedByTheServer();
@@ -187,6 +197,56 @@ void tst_faults::serverStoppedThenBack()
     QCOMPARE(c.Classifications(), classifications + 1);
     QVERIFY(ServerProcedures::For_SearchNodeList(*c.user.SQLConnection(), s("Vaccines"))
                 .RecordCount() == 1);
+}
+
+void tst_faults::cleanup()
+{
+    QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+}
+
+void tst_faults::mainWindowThroughAServerRestart()
+{
+    if (!m_serverTests)
+        QSKIP("no private PostgreSQL server can be started here");
+    PrivateServer server;
+    // The test's database and account are made on the private server instead of the shared one.
+    const QByteArray shared = qgetenv("PHARVEL_TEST_PG");
+    const auto restore = qScopeGuard([&] { qputenv("PHARVEL_TEST_PG", shared); });
+    qputenv("PHARVEL_TEST_PG", server.SuperuserUrl().toUtf8());
+    TestDatabase db(s("postgresql"));
+    SampleTree::Fill(db.Connection());
+    LoggedInRun run(db);
+    auto* window = new frmPharvel;
+    window->Form_Load();
+    mdlPharvel::MainWindow = window;
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QList<MsgBox::Message> messages;
+    ScopedMsgBoxHandler handler([&](const MsgBox::Message& message) {
+        qInfo().noquote() << "the user sees:" << message.text;
+        messages << message;
+        return MsgBox::Answer::Ok;
+    });
+    const auto click = [&](const char* key) {
+        TreeNode node = window->trePharvel->Find(s(key));
+        node.EnsureVisible();
+        QTest::mouseClick(window->trePharvel->viewport(), Qt::LeftButton, {},
+                          window->trePharvel->visualItemRect(node.Item()).center());
+    };
+
+    server.Stop();
+    click("_1");
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages[0].icon, MsgBox::Icon::Critical);
+    QVERIFY2(messages[0].text.contains(server.SocketFolder()), qPrintable(messages[0].text));
+    QVERIFY(window->isVisible());
+
+    // The server is back: the same window goes on, without a new login.
+    server.Start();
+    click("_2");
+    click("_1");
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(window->trePharvel->Find(s("_1.1")));
 }
 
 void tst_faults::serverRestartedWhileIdle()
@@ -347,5 +407,5 @@ void tst_faults::embeddedDamagedFileIsRefusedAtLogin()
     }
 }
 
-QTEST_GUILESS_MAIN(tst_faults)
+QTEST_MAIN(tst_faults)
 #include "tst_faults.moc"

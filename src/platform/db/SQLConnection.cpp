@@ -125,7 +125,7 @@ void SQLConnection::AttachChecked(const QString& schema, const QString& path, bo
         QSqlQuery check(m_db);
         checked(check, check.exec(QStringLiteral("PRAGMA %1.quick_check").arg(schema)));
         if (check.next() && check.value(0).toString() != QLatin1String("ok"))
-            refuseDamaged(check.value(0).toString());
+            refuseDamaged(check.value(0).toString().simplified().left(200));
     }
     Scalar(QStringLiteral("PRAGMA %1.journal_mode = WAL").arg(schema));
 }
