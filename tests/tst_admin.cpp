@@ -1,3 +1,4 @@
+#include "fixtures/PrivateServer.h"
 #include "fixtures/TestDatabase.h"
 #include "platform/db/DemoCatalogue.h"
 #include "platform/db/PharvelError.h"
@@ -22,6 +23,7 @@ class tst_admin : public QObject
 
 private slots:
     void demoThroughTheTool();
+    void demoTwiceOnOneServer();
     void demoCatalogueKeepsTheTreeRules_data() { TestDatabase::AddEngineRows(); }
     void demoCatalogueKeepsTheTreeRules();
     void syntheticCatalogue_data() { TestDatabase::AddEngineRows(); }
@@ -211,6 +213,45 @@ void tst_admin::demoThroughTheTool()
     QVERIFY(again.exitCode != 0);
     QVERIFY2(again.output.contains(QLatin1String("not empty")), qPrintable(again.output));
     QCOMPARE(count(*connection, "SELECT count(*) FROM patient_data.tbUserProfile"), 2);
+}
+
+void tst_admin::demoTwiceOnOneServer()
+{
+    if (!PrivateServer::SkipReason().isEmpty())
+        QSKIP(qPrintable(PrivateServer::SkipReason()));
+    // Roles belong to the whole server; a private one keeps other tests' roles out of the way.
+    PrivateServer server;
+    auto postgres = SQLConnection::Open(server.SuperuserUrl());
+    QString secondOutput;
+    for (const QString& name : {QStringLiteral("first"), QStringLiteral("second")}) {
+        postgres->Execute(QStringLiteral("CREATE DATABASE ") + name);
+        const Run demo = runAdmin({QStringLiteral("demo"), server.SuperuserUrl(name)});
+        QVERIFY2(demo.exitCode == 0, qPrintable(demo.output));
+        secondOutput = demo.output;
+        QUrl login(server.SuperuserUrl(name));
+        login.setUserName({});
+        const QString address = login.toString(QUrl::FullyEncoded);
+        QString rights;
+        QCOMPARE(loginError(address, QStringLiteral("pharmacist"), QStringLiteral("pharmacist"),
+                            &rights),
+                 0);
+        QCOMPARE(rights, QStringLiteral("AA"));
+        QCOMPARE(loginError(address, QStringLiteral("viewer"), QStringLiteral("viewer"), &rights),
+                 0);
+        QCOMPARE(rights, QStringLiteral("BB"));
+        // The roles' rights hold in each catalogue: the viewer cannot change this one either.
+        login.setUserName(QStringLiteral("viewer"));
+        login.setPassword(QStringLiteral("viewer"));
+        auto viewing = SQLConnection::Open(login.toString(QUrl::FullyEncoded));
+        try {
+            viewing->Execute(QStringLiteral("DELETE FROM inventory.tbPharvelOtherDetails"));
+            QFAIL("the viewer changed a demo catalogue");
+        } catch (const PharvelError& error) {
+            QCOMPARE(error.Number(), ErrorNumber::NotPermitted);
+        }
+    }
+    QVERIFY2(secondOutput.contains(QLatin1String("had roles of these names already")),
+             qPrintable(secondOutput));
 }
 
 void tst_admin::demoCatalogueKeepsTheTreeRules()

@@ -20,7 +20,8 @@ private slots:
 
 void tst_connection::connectionStrings()
 {
-    const ConnectionString folder = ConnectionString::Parse(QStringLiteral("sqlite:/data/ph?user=a%20b"));
+    const ConnectionString folder =
+        ConnectionString::Parse(QStringLiteral("sqlite:/data/ph?user=a%20b"));
     QCOMPARE(folder.engine, ConnectionString::Engine::SQLite);
     QCOMPARE(folder.folder, QStringLiteral("/data/ph"));
     QCOMPARE(folder.user, QStringLiteral("a b"));
@@ -35,8 +36,8 @@ void tst_connection::connectionStrings()
     QCOMPARE(server.database, QStringLiteral("pharmacy"));
     QCOMPARE(server.password, QStringLiteral("s@cret"));
     QCOMPARE(server.sslmode, QStringLiteral("require"));
-    const ConnectionString again =
-        ConnectionString::Parse(server.WithCredentials(QStringLiteral("o'brien"), QStringLiteral("p:w/d?")));
+    const ConnectionString again = ConnectionString::Parse(
+        server.WithCredentials(QStringLiteral("o'brien"), QStringLiteral("p:w/d?")));
     QCOMPARE(again.user, QStringLiteral("o'brien"));
     QCOMPARE(again.password, QStringLiteral("p:w/d?"));
     QCOMPARE(again.port, 6543);
@@ -46,6 +47,14 @@ void tst_connection::connectionStrings()
     QCOMPARE(socket.host, QStringLiteral("/tmp/pg x"));
     QCOMPARE(ConnectionString::Parse(socket.WithCredentials(QStringLiteral("u"), {})).host,
              QStringLiteral("/tmp/pg x"));
+    // A socket's server on another port keeps it through the login.
+    const ConnectionString otherPort =
+        ConnectionString::Parse(QStringLiteral("postgresql:///pharmacy?host=/tmp/pg&port=5433"));
+    QCOMPARE(otherPort.port, 5433);
+    QCOMPARE(ConnectionString::Parse(otherPort.WithCredentials(QStringLiteral("u"), {})).port,
+             5433);
+    QVERIFY_THROWS_EXCEPTION(PharvelError, ConnectionString::Parse(QStringLiteral(
+                                               "postgresql:///pharmacy?host=/tmp/pg&port=x")));
 
     QVERIFY_THROWS_EXCEPTION(PharvelError, ConnectionString::Parse(QStringLiteral("   ")));
     QVERIFY_THROWS_EXCEPTION(PharvelError,
@@ -56,12 +65,15 @@ void tst_connection::boundTextIsStoredExactly()
 {
     QFETCH(QString, engine);
     TestDatabase db(engine);
-    const QString name = QStringLiteral(" O'Brien's \"best\" \u0645\u0631\u062D\u0628\u0627 \u4E2D\u6587 \U0001F48A; DROP TABLE x; -- ");
+    const QString name = QStringLiteral(" O'Brien's \"best\" \u0645\u0631\u062D\u0628\u0627 "
+                                        "\u4E2D\u6587 \U0001F48A; DROP TABLE x; -- ");
     db.Connection().Execute(
-        QStringLiteral("INSERT INTO inventory.tbforgeneric (GenericCode, genericname) VALUES (?, ?)"),
+        QStringLiteral(
+            "INSERT INTO inventory.tbforgeneric (GenericCode, genericname) VALUES (?, ?)"),
         {7, name});
     RowSet rows = db.Connection().OpenRowSet(
-        QStringLiteral("SELECT GenericCode, GenericName FROM inventory.tbforgeneric WHERE genericname = ?"),
+        QStringLiteral(
+            "SELECT GenericCode, GenericName FROM inventory.tbforgeneric WHERE genericname = ?"),
         {name});
     QCOMPARE(rows.RecordCount(), 1);
     QCOMPARE(rows.Text(QStringLiteral("genericname")), name);
@@ -75,8 +87,8 @@ void tst_connection::nestedTransactionFailureUndoesAll()
     QFETCH(QString, engine);
     TestDatabase db(engine);
     SQLConnection& c = db.Connection();
-    const QString insert =
-        QStringLiteral("INSERT INTO inventory.tbforgeneric (GenericCode, genericname) VALUES (?, ?)");
+    const QString insert = QStringLiteral(
+        "INSERT INTO inventory.tbforgeneric (GenericCode, genericname) VALUES (?, ?)");
     {
         ScopedTransaction outer(c);
         c.Execute(insert, {1, QStringLiteral("Paracetamol")});

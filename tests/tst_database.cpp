@@ -1,10 +1,10 @@
 #include "fixtures/TestDatabase.h"
+#include "platform/db/CatalogueBuilder.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/Schema.h"
 #include "platform/db/ScopedTransaction.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,7 +31,8 @@ private slots:
     void sameKeyAtTheSameMomentWinsOnce();
     void serverDownIsNamed();
     void missingFolderIsRefused();
-    void readOnlyFileIsRefused();
+    void loadedIdsAreNotGivenAgain_data() { TestDatabase::AddEngineRows(); }
+    void loadedIdsAreNotGivenAgain();
 };
 
 namespace {
@@ -275,29 +276,39 @@ void tst_database::missingFolderIsRefused()
     QVERIFY(!QFileInfo::exists(folder)); // nothing was created on the way
 }
 
-void tst_database::readOnlyFileIsRefused()
+void tst_database::loadedIdsAreNotGivenAgain()
 {
-    TestDatabase db(QStringLiteral("sqlite"));
-    const QString path = QDir(db.ConnectionString()).filePath(QStringLiteral("inventory.db"));
-    QFile file(path);
-    const QFile::Permissions writable = file.permissions();
-    QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    const bool stillWritable = QFileInfo(path).isWritable();
-    if (!stillWritable) {
-        try {
-            SQLConnection::Open(db.ConnectionString());
-            file.setPermissions(writable);
-            QFAIL("a read-only catalogue was opened");
-        } catch (const PharvelError& error) {
-            QCOMPARE(error.Number(), ErrorNumber::NotPermitted);
-            QVERIFY2(error.Description().contains(path), qPrintable(error.Description()));
-            QVERIFY2(error.Description().contains(QStringLiteral("read-only")),
-                     qPrintable(error.Description()));
-        }
-    }
-    file.setPermissions(writable);
-    if (stillWritable)
-        QSKIP("the file stays writable for this user (root), so read-only cannot be tried");
+    QFETCH(QString, engine);
+    TestDatabase db(engine);
+    SQLConnection& c = db.Connection();
+    CatalogueBuilder builder(c);
+    const QString classKey = builder.AddClassification(QStringLiteral("_0"), QStringLiteral("A"));
+    const int generic = builder.AddGeneric(QStringLiteral("Loaded"));
+    builder.FileGeneric(classKey, generic);
+    const int drug = builder.AddDrug(QStringLiteral("LOADED 1MG TAB"), {}, {}, {}, {}, {});
+    builder.SetHospital(QStringLiteral("Client"), QStringLiteral("Company"),
+                        QStringLiteral("1 Road"));
+    builder.Finish();
+
+    // Rows written later without an id of their own take the next ids, not the loaded ones.
+    c.Execute(QStringLiteral("INSERT INTO inventory.tbforgeneric (genericname) VALUES (?)"),
+              {QStringLiteral("Later")});
+    c.Execute(QStringLiteral("INSERT INTO inventory.tbinvmaster (DrugName) VALUES (?)"),
+              {QStringLiteral("LATER")});
+    c.Execute(QStringLiteral("INSERT INTO inventory.tbForClassification (ClassificationName) "
+                             "VALUES (?)"),
+              {QStringLiteral("Later")});
+    c.Execute(QStringLiteral("INSERT INTO patient_data.tbHospitalInfo (clientname) VALUES (?)"),
+              {QStringLiteral("Later")});
+    QCOMPARE(
+        c.Scalar(QStringLiteral("SELECT max(GenericCode) FROM inventory.tbforgeneric")).toInt(),
+        generic + 1);
+    QCOMPARE(c.Scalar(QStringLiteral("SELECT max(itemid) FROM inventory.tbinvmaster")).toInt(),
+             drug + 1);
+    QCOMPARE(c.Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbForClassification")).toInt(),
+             2);
+    QCOMPARE(c.Scalar(QStringLiteral("SELECT count(*) FROM patient_data.tbHospitalInfo")).toInt(),
+             2);
 }
 
 QTEST_GUILESS_MAIN(tst_database)

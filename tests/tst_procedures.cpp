@@ -136,6 +136,11 @@ void tst_procedures::existingNodeKeysAnswersManyKeys()
     QCOMPARE(ServerProcedures::ExistingNodeKeys(c, asked),
              (QSet<QString>{QStringLiteral("_1.1.1"), QStringLiteral("_10")}));
     QVERIFY(ServerProcedures::ExistingNodeKeys(c, {}).isEmpty());
+    // Letters that spell lists are a key's own letters, not one key split in two.
+    QVERIFY(ServerProcedures::ExistingNodeKeys(c, {QStringLiteral("_1.1.1,_10"),
+                                                   QStringLiteral("{_10}"), QStringLiteral("_10\""),
+                                                   QStringLiteral("_10\\"), QStringLiteral("NULL")})
+                .isEmpty());
 }
 
 void tst_procedures::searchMatchesNamesAnywhereAnyCase()

@@ -41,8 +41,12 @@ std::unique_ptr<SQLConnection> openCreated(const QString& server)
 {
     auto connection = SQLConnection::Open(server, true);
     const QList<int> applied = Schema::Migrate(*connection);
-    if (!applied.isEmpty())
+    if (!applied.isEmpty()) {
         out(QStringLiteral("schema at version %1").arg(applied.last()));
+        // The server's roles have rights on the tables that existed when they were made.
+        if (const int renewed = AccountStore::RenewRights(*connection); renewed > 0)
+            out(QStringLiteral("rights renewed for %1 accounts").arg(renewed));
+    }
     return connection;
 }
 
@@ -62,6 +66,21 @@ bool catalogueIsEmpty(SQLConnection& connection)
                1 &&
            connection.Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbinvmaster"))
                    .toInt() == 0;
+}
+
+// A demo account whose password is its name. Roles belong to the whole server, so a second
+// demo catalogue on one server takes the roles the first one made. Returns whether it did.
+bool addDemoAccount(SQLConnection& connection, const QString& userId, const QString& initials,
+                    const QString& rights)
+{
+    if (AccountStore::ServerRoleExists(connection, userId)) {
+        AccountStore::AddAccountForRole(connection, userId, initials, rights,
+                                        AccountStore::kPharmacyDeptCode);
+        return true;
+    }
+    AccountStore::AddAccount(connection, userId, userId, initials, rights,
+                             AccountStore::kPharmacyDeptCode);
+    return false;
 }
 
 int number(const QCommandLineParser& parser, const QString& option, int fallback)
@@ -164,14 +183,17 @@ int run(const QCommandLineParser& parser)
                 QStringLiteral("the catalogue is not empty; the demo is loaded only into "
                                "an empty one")};
         DemoCatalogue::Load(*connection);
-        AccountStore::AddAccount(*connection, QStringLiteral("pharmacist"),
-                                 QStringLiteral("pharmacist"), QStringLiteral("PH1"),
-                                 QStringLiteral("AA"), AccountStore::kPharmacyDeptCode);
-        AccountStore::AddAccount(*connection, QStringLiteral("viewer"), QStringLiteral("viewer"),
-                                 QStringLiteral("VW"), QString(AccountStore::kViewOnlyRights),
-                                 AccountStore::kPharmacyDeptCode);
+        bool rolesKept = addDemoAccount(*connection, QStringLiteral("pharmacist"),
+                                        QStringLiteral("PH1"), QStringLiteral("AA"));
+        rolesKept = addDemoAccount(*connection, QStringLiteral("viewer"), QStringLiteral("VW"),
+                                   QString(AccountStore::kViewOnlyRights)) ||
+                    rolesKept;
         out(QStringLiteral(
             "demo catalogue loaded: accounts pharmacist/pharmacist and viewer/viewer"));
+        if (rolesKept)
+            out(QStringLiteral("the server had roles of these names already (another demo "
+                               "catalogue's): they serve this one too and keep the passwords "
+                               "they have"));
     } else if (command == QLatin1String("synthetic")) {
         auto connection = openExisting(server);
         if (!catalogueIsEmpty(*connection))

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/db/CatalogueNode.h"
+
 #include <QString>
 
 namespace ClassPharvel {
@@ -11,16 +13,7 @@ inline const QString Generic = QStringLiteral("2");
 inline const QString Drug = QStringLiteral("3");
 } // namespace NodeType
 
-// One node of the catalogue tree as the database holds it. type is "0" for the root, "1" a
-// classification, "2" a generic name, "3" a drug; id is the classification's id, the generic
-// code or the drug's item id; name is what the node shows (empty for the root).
-struct CatalogueNode
-{
-    QString key;
-    QString parent;
-    QString type;
-    int id = 0;
-    QString name;
-};
+// The tree's node record is the database layer's own.
+using ::CatalogueNode;
 
 } // namespace ClassPharvel

@@ -99,6 +99,14 @@ void CatalogueSession::RequireName(const QString& name)
     if (name.trimmed().isEmpty())
         Refuse(QStringLiteral("A name is needed; a blank name would show as nothing in the "
                               "catalogue."));
+    // Neither engine can keep these exactly: a server text ends at a NUL, and a broken
+    // surrogate pair has no UTF-8 spelling.
+    if (name.contains(QChar(0)))
+        Refuse(QStringLiteral("The name holds a NUL character, which cannot be stored; nothing "
+                              "was changed."));
+    if (!name.isValidUtf16())
+        Refuse(QStringLiteral("The name holds a broken character (half of a surrogate pair), "
+                              "which cannot be stored; nothing was changed."));
 }
 
 } // namespace ClassPharvel

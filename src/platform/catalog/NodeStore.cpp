@@ -8,6 +8,7 @@ namespace ClassPharvel {
 
 namespace {
 const QString kRootKey = QStringLiteral("_0");
+constexpr int kHighestChild = 32767;
 
 bool allDigits(QStringView text)
 {
@@ -87,6 +88,16 @@ void NodeStore::Insert(const QString& parentKey, const QString& key, const QStri
     if (!IsChildKey(parentKey, key))
         CatalogueSession::Refuse(
             QStringLiteral("The key \"%1\" is not a key for a node under %2.").arg(key, parentKey));
+    // Children are counted in 16 bits, so no key numbers a node beyond that.
+    const qsizetype lastNumber = key.lastIndexOf(QLatin1Char(parentKey == kRootKey ? '_' : '.'));
+    if (QStringView(key).mid(lastNumber + 1).size() > 5 ||
+        QStringView(key).mid(lastNumber + 1).toInt() > kHighestChild)
+        throw PharvelError(ErrorNumber::Overflow,
+                           QStringLiteral("The key %1 numbers its node beyond %2, the most "
+                                          "children a node can hold; nothing was filed.")
+                               .arg(key)
+                               .arg(kHighestChild),
+                           {});
     if (Find(key))
         RefuseTakenKey(key);
     try {

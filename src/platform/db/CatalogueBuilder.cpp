@@ -1,5 +1,6 @@
 #include "platform/db/CatalogueBuilder.h"
 
+#include "platform/db/IdSequences.h"
 #include "platform/db/SQLConnection.h"
 
 CatalogueBuilder::CatalogueBuilder(SQLConnection& connection)
@@ -75,7 +76,9 @@ int CatalogueBuilder::AddDrug(const QString& name, const QString& description,
                               const QString& administration, const QString& preparation)
 {
     const int id = m_nextDrug++;
-    m_drugs.Add({id, name, description, indication, dosage, administration, preparation});
+    // The description may be empty but not missing (a null text would be bound as NULL).
+    m_drugs.Add({id, name, description.isNull() ? QStringLiteral("") : description, indication,
+                 dosage, administration, preparation});
     return id;
 }
 
@@ -102,6 +105,7 @@ void CatalogueBuilder::SetHospital(const QString& clientName, const QString& com
 
 // Parents are written before the rows that refer to them: classifications, generic names and
 // drugs first, then the nodes (parents were added before their children), then other details.
+// The ids were our own, so the server's id generators are moved on past them.
 void CatalogueBuilder::Finish()
 {
     m_classifications.Flush();
@@ -109,4 +113,5 @@ void CatalogueBuilder::Finish()
     m_drugs.Flush();
     m_nodes.Flush();
     m_details.Flush();
+    IdSequences::Advance(m_connection);
 }

@@ -56,6 +56,17 @@ ConnectionString ConnectionString::Parse(const QString& text)
     const QUrlQuery query(url);
     if (query.hasQueryItem(QStringLiteral("host")))
         result.host = query.queryItemValue(QStringLiteral("host"), QUrl::FullyDecoded);
+    // A socket folder's server may listen on another port number too (it names the socket).
+    if (query.hasQueryItem(QStringLiteral("port"))) {
+        bool ok = false;
+        result.port = query.queryItemValue(QStringLiteral("port")).toInt(&ok);
+        if (!ok || result.port < 1 || result.port > 65535)
+            throw PharvelError(ErrorNumber::BadConnectionString,
+                               QStringLiteral("The port %1 of the connection string is no port "
+                                              "number.")
+                                   .arg(query.queryItemValue(QStringLiteral("port"))),
+                               kSource);
+    }
     if (query.hasQueryItem(QStringLiteral("sslmode")))
         result.sslmode = query.queryItemValue(QStringLiteral("sslmode"));
     if (result.database.isEmpty())
@@ -78,11 +89,14 @@ QString ConnectionString::WithCredentials(const QString& userName,
     url.setUserName(userName);
     url.setPassword(passwordText);
     QUrlQuery query;
-    if (host.startsWith(QLatin1Char('/')))
+    const bool socket = host.startsWith(QLatin1Char('/'));
+    if (socket)
         query.addQueryItem(QStringLiteral("host"), host);
     else
         url.setHost(host.isEmpty() ? QStringLiteral("localhost") : host);
-    if (port != 5432)
+    if (port != 5432 && socket)
+        query.addQueryItem(QStringLiteral("port"), QString::number(port));
+    else if (port != 5432)
         url.setPort(port);
     url.setPath(QLatin1Char('/') + database);
     if (!sslmode.isEmpty())

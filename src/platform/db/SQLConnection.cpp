@@ -22,8 +22,7 @@ QString uniqueConnectionName()
 
 SQLConnection::SQLConnection(ConnectionString target, QString text)
     : m_target(std::move(target)), m_text(std::move(text)), m_name(uniqueConnectionName())
-{
-}
+{}
 
 SQLConnection::~SQLConnection()
 {
@@ -55,6 +54,14 @@ void SQLConnection::OpenSQLite(bool createMissing)
     const QString inventoryPath = folder.absoluteFilePath(kInventoryFile);
     const QString patientPath = folder.absoluteFilePath(kPatientFile);
     if (!createMissing) {
+        // The journal files are made beside the database files.
+        const QFileInfo folderInfo(folder.absolutePath());
+        if (folderInfo.isDir() && !folderInfo.isWritable())
+            throw PharvelError(ErrorNumber::NotPermitted,
+                               QStringLiteral("The folder %1 is read-only; the catalogue cannot "
+                                              "be kept in it.")
+                                   .arg(folder.absolutePath()),
+                               source);
         for (const QString& path : {inventoryPath, patientPath}) {
             const QFileInfo info(path);
             if (!info.exists())
@@ -69,10 +76,9 @@ void SQLConnection::OpenSQLite(bool createMissing)
                                    source);
         }
     } else if (!folder.exists() && !QDir().mkpath(folder.absolutePath())) {
-        throw PharvelError(ErrorNumber::ConnectionFailed,
-                           QStringLiteral("The folder %1 cannot be created.")
-                               .arg(folder.absolutePath()),
-                           source);
+        throw PharvelError(
+            ErrorNumber::ConnectionFailed,
+            QStringLiteral("The folder %1 cannot be created.").arg(folder.absolutePath()), source);
     }
 
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
@@ -81,15 +87,47 @@ void SQLConnection::OpenSQLite(bool createMissing)
     if (!m_db.open())
         Raise(m_db.lastError(), source);
 
-    Execute(QStringLiteral("ATTACH DATABASE ? AS inventory"), {inventoryPath});
-    Execute(QStringLiteral("ATTACH DATABASE ? AS patient_data"), {patientPath});
-    // A file that is not a database shows itself at the first read of its schema.
-    Scalar(QStringLiteral("SELECT count(*) FROM inventory.sqlite_master"));
-    Scalar(QStringLiteral("SELECT count(*) FROM patient_data.sqlite_master"));
-    Execute(QStringLiteral("PRAGMA foreign_keys = ON"));
-    Scalar(QStringLiteral("PRAGMA inventory.journal_mode = WAL"));
-    Scalar(QStringLiteral("PRAGMA patient_data.journal_mode = WAL"));
+    // Set first, so that a file another program holds locked is waited for, up to the time-out.
     SetCommandTimeout(m_commandTimeout);
+    AttachChecked(QStringLiteral("inventory"), inventoryPath, createMissing);
+    AttachChecked(QStringLiteral("patient_data"), patientPath, createMissing);
+    Execute(QStringLiteral("PRAGMA foreign_keys = ON"));
+}
+
+void SQLConnection::AttachChecked(const QString& schema, const QString& path, bool createMissing)
+{
+    const QString source = QStringLiteral("SQLConnection.Open");
+    // A file that is not a database, or a damaged one, is refused here rather than half-way
+    // through the user's first change. The schema names are our own, never a user's text.
+    const auto refuseDamaged = [&](const QString& damage) {
+        throw PharvelError(ErrorNumber::ConnectionFailed,
+                           QStringLiteral("The database %1 is damaged or is not a catalogue "
+                                          "database, so it cannot be opened (%2). Restore it "
+                                          "from a backup.")
+                               .arg(path, damage),
+                           source);
+    };
+    const auto checked = [&](QSqlQuery& query, bool ran) {
+        if (ran)
+            return;
+        const QSqlError error = query.lastError();
+        const int code = error.nativeErrorCode().toInt() & 0xff;
+        if (code == 11 || code == 26) // SQLITE_CORRUPT, SQLITE_NOTADB
+            refuseDamaged(error.databaseText());
+        Raise(error, source);
+    };
+    QSqlQuery attach(m_db);
+    checked(attach, attach.prepare(QStringLiteral("ATTACH DATABASE ? AS %1").arg(schema)));
+    attach.addBindValue(path);
+    checked(attach, attach.exec());
+    attach.finish();
+    if (!createMissing) {
+        QSqlQuery check(m_db);
+        checked(check, check.exec(QStringLiteral("PRAGMA %1.quick_check").arg(schema)));
+        if (check.next() && check.value(0).toString() != QLatin1String("ok"))
+            refuseDamaged(check.value(0).toString().simplified().left(200));
+    }
+    Scalar(QStringLiteral("PRAGMA %1.journal_mode = WAL").arg(schema));
 }
 
 void SQLConnection::OpenPostgreSQL()
@@ -106,8 +144,39 @@ void SQLConnection::OpenPostgreSQL()
     m_db.setConnectOptions(options);
     if (!m_db.open())
         Raise(m_db.lastError(), QStringLiteral("SQLConnection.Open"));
+    SetUpSession();
+}
+
+void SQLConnection::SetUpSession()
+{
     Execute(QStringLiteral("SET client_min_messages = warning"));
     SetCommandTimeout(m_commandTimeout);
+    for (const QString& statement : std::as_const(m_sessionSetup))
+        Execute(statement);
+}
+
+void SQLConnection::AddSessionSetup(const QString& sql)
+{
+    Execute(sql);
+    if (!m_sessionSetup.contains(sql))
+        m_sessionSetup << sql;
+}
+
+void SQLConnection::Reconnect(const QString& source)
+{
+    m_lost = true;
+    m_db.close();
+    if (!m_db.open())
+        Raise(m_db.lastError(), source);
+    m_lost = false;
+    SetUpSession();
+}
+
+bool SQLConnection::IsConnectionLoss(const QSqlError& error) const
+{
+    // Only a server can go away and come back; an embedded file that fails stays failed.
+    return engine() == Engine::PostgreSQL &&
+           DriverError(error, m_target, {}).Number() == ErrorNumber::ConnectionFailed;
 }
 
 void SQLConnection::SetCommandTimeout(int seconds)
@@ -125,25 +194,42 @@ void SQLConnection::SetCommandTimeout(int seconds)
     }
 }
 
-QSqlQuery SQLConnection::Run(const QString& sql, const QVariantList& values,
-                             const QString& source)
+bool SQLConnection::Attempt(QSqlQuery& query, const QString& sql, const QVariantList& values)
 {
-    QSqlQuery query(m_db);
     query.setForwardOnly(true);
     // A statement without values runs as it stands: PostgreSQL cannot prepare a utility
     // statement (SET, CREATE ...), and there is nothing to bind.
-    if (values.isEmpty()) {
-        if (!query.exec(sql))
-            Raise(query.lastError(), source);
-        return query;
-    }
+    if (values.isEmpty())
+        return query.exec(sql);
     if (!query.prepare(sql))
-        Raise(query.lastError(), source);
+        return false;
     for (const QVariant& value : values)
         query.addBindValue(value);
-    if (!query.exec())
-        Raise(query.lastError(), source);
-    return query;
+    return query.exec();
+}
+
+QSqlQuery SQLConnection::Run(const QString& sql, const QVariantList& values, const QString& source,
+                             Retry retry)
+{
+    if (m_lost && m_transactionDepth == 0)
+        Reconnect(source);
+    QSqlQuery query(m_db);
+    if (Attempt(query, sql, values))
+        return query;
+    QSqlError error = query.lastError();
+    if (IsConnectionLoss(error)) {
+        m_lost = true;
+        // The statement cannot have changed anything: it only reads, outside a transaction.
+        if (retry == Retry::WhenSafe && m_transactionDepth == 0) {
+            Reconnect(source);
+            QSqlQuery again(m_db);
+            if (Attempt(again, sql, values))
+                return again;
+            error = again.lastError();
+            m_lost = IsConnectionLoss(error);
+        }
+    }
+    Raise(error, source);
 }
 
 int SQLConnection::Execute(const QString& sql, const QVariantList& values)
@@ -156,7 +242,7 @@ int SQLConnection::Execute(const QString& sql, const QVariantList& values)
 
 RowSet SQLConnection::OpenRowSet(const QString& sql, const QVariantList& values)
 {
-    QSqlQuery query = Run(sql, values, QStringLiteral("SQLConnection.OpenRowSet"));
+    QSqlQuery query = Run(sql, values, QStringLiteral("SQLConnection.OpenRowSet"), Retry::WhenSafe);
     const QSqlRecord record = query.record();
     QStringList fields;
     fields.reserve(record.count());
@@ -181,7 +267,7 @@ RowSet SQLConnection::OpenRowSet(const QString& sql, const QVariantList& values)
 
 QVariant SQLConnection::Scalar(const QString& sql, const QVariantList& values)
 {
-    QSqlQuery query = Run(sql, values, QStringLiteral("SQLConnection.Scalar"));
+    QSqlQuery query = Run(sql, values, QStringLiteral("SQLConnection.Scalar"), Retry::WhenSafe);
     QVariant result;
     if (query.next() && !query.value(0).isNull())
         result = query.value(0);
@@ -191,16 +277,16 @@ QVariant SQLConnection::Scalar(const QString& sql, const QVariantList& values)
 
 void SQLConnection::BeginTransaction()
 {
-    if (m_transactionDepth++ > 0)
+    if (m_transactionDepth > 0) {
+        ++m_transactionDepth;
         return;
-    // SQLite: take the write lock at once, so two writers queue on the busy timeout instead of
-    // one of them failing when it upgrades a read to a write.
-    QSqlQuery query(m_db);
-    if (!query.exec(engine() == Engine::SQLite ? QStringLiteral("BEGIN IMMEDIATE")
-                                               : QStringLiteral("BEGIN"))) {
-        m_transactionDepth = 0;
-        Raise(query.lastError(), QStringLiteral("SQLConnection.BeginTransaction"));
     }
+    // SQLite: take the write lock at once, so two writers queue on the busy timeout instead of
+    // one of them failing when it upgrades a read to a write. Nothing has run yet, so a lost
+    // server is reconnected to and asked again.
+    Run(engine() == Engine::SQLite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"),
+        {}, QStringLiteral("SQLConnection.BeginTransaction"), Retry::WhenSafe);
+    m_transactionDepth = 1;
 }
 
 void SQLConnection::Commit()
@@ -220,6 +306,7 @@ void SQLConnection::Commit()
     QSqlQuery query(m_db);
     if (!query.exec(QStringLiteral("COMMIT"))) {
         const QSqlError error = query.lastError();
+        m_lost = m_lost || IsConnectionLoss(error);
         m_transactionDepth = 1;
         Rollback();
         Raise(error, source);
@@ -236,7 +323,9 @@ void SQLConnection::Rollback() noexcept
     }
     m_transactionDepth = 0;
     m_rollbackOnly = false;
-    QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+    // A lost session has undone the transaction on the server already.
+    if (!m_lost)
+        QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
 }
 
 void SQLConnection::Raise(const QSqlError& error, const QString& source) const

@@ -5,8 +5,8 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
-
 #include <memory>
 
 class QSqlQuery;
@@ -55,11 +55,30 @@ public:
 
     QSqlDatabase& Database() noexcept { return m_db; }
 
+    // A server that went away (stopped, restarted, or this session ended by its administrator)
+    // is reconnected to at the next statement outside a transaction; a read or the start of a
+    // transaction that finds the connection lost reconnects and runs again at once. A statement
+    // that may have written is never run twice: it fails with ConnectionFailed naming the server.
+    bool ConnectionLost() const noexcept { return m_lost; }
+
+    // A statement that sets up this session (a temporary table of its own): run now, and again
+    // on every reconnection, since a new session starts without it.
+    void AddSessionSetup(const QString& sql);
+
 private:
+    // Whether a failed statement may simply run again on a new connection.
+    enum class Retry { Never, WhenSafe };
+
     SQLConnection(ConnectionString target, QString text);
     void OpenSQLite(bool createMissing);
+    void AttachChecked(const QString& schema, const QString& path, bool createMissing);
     void OpenPostgreSQL();
-    QSqlQuery Run(const QString& sql, const QVariantList& values, const QString& source);
+    void SetUpSession();
+    void Reconnect(const QString& source);
+    bool Attempt(QSqlQuery& query, const QString& sql, const QVariantList& values);
+    bool IsConnectionLoss(const QSqlError& error) const;
+    QSqlQuery Run(const QString& sql, const QVariantList& values, const QString& source,
+                  Retry retry = Retry::Never);
     [[noreturn]] void Raise(const QSqlError& error, const QString& source) const;
 
     ConnectionString m_target;
@@ -69,4 +88,6 @@ private:
     int m_commandTimeout = 30;
     int m_transactionDepth = 0;
     bool m_rollbackOnly = false;
+    bool m_lost = false;
+    QStringList m_sessionSetup;
 };

@@ -1,5 +1,6 @@
 #include "platform/db/ServerProcedures.h"
 
+#include "platform/db/CatalogueNode.h"
 #include "platform/db/DriverError.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
@@ -40,18 +41,6 @@ auto AsProcedure(SQLConnection& connection, const QString& source, Body body)
         throw error.WithSource(source);
     }
 }
-
-// One node of the catalogue with the name it shows: the classification's, generic name's or
-// drug's name by its type, empty when the item it files is missing.
-struct CatalogueNode
-{
-    QString key;
-    QString parent;
-    QString type;
-    int id = 0;
-    QString name;
-    QString otherDetails;
-};
 
 std::vector<CatalogueNode> CatalogueNodes(SQLConnection& connection)
 {
@@ -95,6 +84,20 @@ QString QuestionMarks(qsizetype count)
     return marks.join(QStringLiteral(", "));
 }
 
+// The texts as one PostgreSQL array value ({"a","b"}), each element quoted, so that no key's
+// letters (a comma, a brace, a quote) are taken for the array's own.
+QString TextArrayLiteral(const QStringList& texts)
+{
+    QStringList elements;
+    elements.reserve(texts.size());
+    for (QString text : texts) {
+        text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+        text.replace(QLatin1Char('"'), QLatin1String("\\\""));
+        elements << QLatin1Char('"') + text + QLatin1Char('"');
+    }
+    return QLatin1Char('{') + elements.join(QLatin1Char(',')) + QLatin1Char('}');
+}
+
 // "(?, ?), (?, ?), ..." for a VALUES clause of many rows.
 QString RowsOfQuestionMarks(qsizetype rows, int columns)
 {
@@ -104,6 +107,18 @@ QString RowsOfQuestionMarks(qsizetype rows, int columns)
     for (qsizetype r = 0; r < rows; ++r)
         all << row;
     return all.join(QStringLiteral(", "));
+}
+
+// A procedure that changes nothing of the catalogue (it reads it, each statement whole by itself,
+// and writes at most this session's own trace) takes no transaction: on the embedded engine one
+// would take the write lock and queue the reader behind every writer.
+template <typename Body> auto AsReadingProcedure(const QString& source, Body body)
+{
+    try {
+        return body();
+    } catch (const PharvelError& error) {
+        throw error.WithSource(source);
+    }
 }
 
 // Inserts many rows in statements of many rows each, the statement prepared once and re-used for
@@ -147,7 +162,7 @@ void ReplaceContentOf(SQLConnection& connection, const QString& table)
 
 RowSet For_FoundNode(SQLConnection& connection, const QString& nodeKey)
 {
-    return AsProcedure(connection, QStringLiteral("For_FoundNode"), [&] {
+    return AsReadingProcedure(QStringLiteral("For_FoundNode"), [&] {
         return connection.OpenRowSet(
             QStringLiteral("SELECT Node_Key, Node_Parent, Node_Type, Node_ID "
                            "FROM inventory.tbPharvel WHERE Node_Key = ?"),
@@ -160,8 +175,8 @@ RowSet For_SearchNodeList(SQLConnection& connection, const QString& searchText)
     // The match is made here rather than in SQL: the engines fold letter case differently (SQLite
     // only for ASCII letters, PostgreSQL by the database's locale), and the user's text never
     // becomes a pattern, so "%" and "_" are plain letters.
-    std::vector<CatalogueNode> nodes = AsProcedure(connection, QStringLiteral("For_SearchNodeList"),
-                                                   [&] { return CatalogueNodes(connection); });
+    std::vector<CatalogueNode> nodes = AsReadingProcedure(
+        QStringLiteral("For_SearchNodeList"), [&] { return CatalogueNodes(connection); });
     QHash<QString, QString> nameOfKey;
     nameOfKey.reserve(static_cast<qsizetype>(nodes.size()));
     for (const CatalogueNode& node : nodes)
@@ -190,15 +205,16 @@ void PrepareSession(SQLConnection& connection)
 {
     // A temporary table belongs to its connection, so each user's trace is his own; unqualified
     // names find it before any table of the same name on both engines.
-    AsProcedure(connection, QStringLiteral("PrepareSession"), [&] {
-        connection.Execute(QStringLiteral(
+    AsReadingProcedure(QStringLiteral("PrepareSession"), [&] {
+        // A session set up again after a reconnection gets its trace table back too.
+        connection.AddSessionSetup(QStringLiteral(
             "CREATE TEMPORARY TABLE IF NOT EXISTS tbForTraceParent (Node_Key TEXT)"));
     });
 }
 
 void For_TraceParent(SQLConnection& connection, const QString& nodeKey)
 {
-    AsProcedure(connection, QStringLiteral("For_TraceParent"), [&] {
+    AsReadingProcedure(QStringLiteral("For_TraceParent"), [&] {
         PrepareSession(connection);
         connection.Execute(QStringLiteral("DELETE FROM tbForTraceParent"));
         // Up the stored parents, not the key's text: only nodes that really exist are traced,
@@ -314,18 +330,29 @@ void Delete_Generic(SQLConnection& connection, int genericCode)
 
 QSet<QString> ExistingNodeKeys(SQLConnection& connection, const QStringList& keys)
 {
-    constexpr qsizetype kKeysPerStatement = 500;
     const QStringList asked = QSet<QString>(keys.cbegin(), keys.cend()).values();
-    return AsProcedure(connection, QStringLiteral("ExistingNodeKeys"), [&] {
+    return AsReadingProcedure(QStringLiteral("ExistingNodeKeys"), [&] {
         QSet<QString> existing;
-        for (qsizetype first = 0; first < asked.size(); first += kKeysPerStatement) {
-            const QStringList chunk = asked.mid(first, kKeysPerStatement);
-            const RowSet rows = connection.OpenRowSet(
-                QStringLiteral("SELECT Node_Key FROM inventory.tbPharvel WHERE Node_Key IN (%1)")
-                    .arg(QuestionMarks(chunk.size())),
-                QVariantList(chunk.cbegin(), chunk.cend()));
+        const auto collect = [&](const RowSet& rows) {
             for (int r = 0; r < rows.RecordCount(); ++r)
                 existing.insert(rows.At(r, 0).toString());
+        };
+        // The server takes every key in one statement, bound as one array value.
+        if (isPostgreSQL(connection)) {
+            if (!asked.isEmpty())
+                collect(
+                    connection.OpenRowSet(QStringLiteral("SELECT Node_Key FROM inventory.tbPharvel "
+                                                         "WHERE Node_Key = ANY(CAST(? AS text[]))"),
+                                          {TextArrayLiteral(asked)}));
+            return existing;
+        }
+        constexpr qsizetype kKeysPerStatement = 500;
+        for (qsizetype first = 0; first < asked.size(); first += kKeysPerStatement) {
+            const QStringList chunk = asked.mid(first, kKeysPerStatement);
+            collect(connection.OpenRowSet(
+                QStringLiteral("SELECT Node_Key FROM inventory.tbPharvel WHERE Node_Key IN (%1)")
+                    .arg(QuestionMarks(chunk.size())),
+                QVariantList(chunk.cbegin(), chunk.cend())));
         }
         return existing;
     });

@@ -8,9 +8,10 @@
 
 class SQLConnection;
 
-// The catalogue server's procedures. Each runs as one transaction on the connection it is given
-// (joining one the caller already holds) and raises PharvelError with the procedure's name as the
-// source.
+// The catalogue server's procedures. Each that changes the catalogue runs as one transaction on
+// the connection it is given (joining one the caller already holds); each that only reads it does
+// so in statements that are whole by themselves. All raise PharvelError with the procedure's name
+// as the source.
 namespace ServerProcedures {
 
 // The node with this key (exact, letter case counting): one row when it exists, none otherwise.

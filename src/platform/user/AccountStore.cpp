@@ -70,6 +70,10 @@ void grantRights(SQLConnection& connection, const QString& role, bool viewOnly)
         connection.Execute(
             QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA inventory, patient_data TO ") +
             role);
+        // Preparing a report rewrites the two tables the reports read, and nothing else.
+        connection.Execute(QStringLiteral("GRANT INSERT, DELETE ON inventory.tbPharvelNodeLevel, "
+                                          "inventory.tbPharvelReport TO ") +
+                           role);
         return;
     }
     connection.Execute(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN "
@@ -93,6 +97,13 @@ void revokeRights(SQLConnection& connection, const QString& role)
         QStringLiteral("REVOKE ALL ON ALL SEQUENCES IN SCHEMA inventory, patient_data FROM ") +
         role);
     connection.Execute(QStringLiteral("REVOKE ALL ON SCHEMA inventory, patient_data FROM ") + role);
+}
+
+// The rights column may be empty but never NULL, which a null text would be bound as.
+QString rightsCode(const QString& rights)
+{
+    const QString code = rights.trimmed();
+    return code.isNull() ? QStringLiteral("") : code;
 }
 
 UserProfile profileOf(const RowSet& rows)
@@ -147,17 +158,69 @@ void AddAccount(SQLConnection& connection, const QString& userId, const QString&
                                kAddSource);
         const QString role = roleIdentifier(connection, userId);
         connection.Execute(QStringLiteral("CREATE ROLE ") + role + QStringLiteral(" LOGIN"));
+        // The server keeps only a SCRAM verifier, whatever its configured default.
+        connection.Execute(QStringLiteral("SET LOCAL password_encryption = 'scram-sha-256'"));
         connection.Execute(QStringLiteral("ALTER ROLE ") + role + QStringLiteral(" PASSWORD ") +
                            passwordLiteral(connection, password));
         grantRights(connection, role, rights.trimmed() == kViewOnlyRights);
         connection.Execute(insert.arg(QString(), QString()),
-                           {userId, initials.trimmed(), rights.trimmed(), deptCode.trimmed()});
+                           {userId, initials.trimmed(), rightsCode(rights), deptCode.trimmed()});
     } else {
         connection.Execute(
             insert.arg(QStringLiteral(", PasswordHash"), QStringLiteral(", ?")),
-            {userId, initials.trimmed(), rights.trimmed(), deptCode.trimmed(), hash});
+            {userId, initials.trimmed(), rightsCode(rights), deptCode.trimmed(), hash});
     }
     transaction.Commit();
+}
+
+bool ServerRoleExists(SQLConnection& connection, const QString& userId)
+{
+    return isServer(connection) && roleExists(connection, userId);
+}
+
+void AddAccountForRole(SQLConnection& connection, const QString& userId, const QString& initials,
+                       const QString& rights, const QString& deptCode)
+{
+    const QString source = QStringLiteral("AccountStore.AddAccountForRole");
+    requireValidUserId(userId, source);
+    requireText(initials, QStringLiteral("initials"));
+    requireText(deptCode, QStringLiteral("department code"));
+    if (!isServer(connection))
+        throw PharvelError(ErrorNumber::Refused,
+                           QStringLiteral("The embedded catalogue has no server roles; add the "
+                                          "account with a password instead."),
+                           source);
+    ScopedTransaction transaction(connection);
+    if (!roleExists(connection, userId))
+        throw PharvelError(ErrorNumber::Refused,
+                           QStringLiteral("The server has no role named %1.").arg(userId), source);
+    if (FindAccount(connection, userId))
+        throw PharvelError(ErrorNumber::ConstraintViolated,
+                           QStringLiteral("The account %1 exists already.").arg(userId), source);
+    grantRights(connection, roleIdentifier(connection, userId),
+                rights.trimmed() == kViewOnlyRights);
+    connection.Execute(QStringLiteral("INSERT INTO patient_data.tbUserProfile (UserID, Initial, "
+                                      "UserRights, DeptCode) VALUES (?, ?, ?, ?)"),
+                       {userId, initials.trimmed(), rightsCode(rights), deptCode.trimmed()});
+    transaction.Commit();
+}
+
+int RenewRights(SQLConnection& connection)
+{
+    if (!isServer(connection))
+        return 0;
+    int renewed = 0;
+    ScopedTransaction transaction(connection);
+    for (const UserProfile& account : ListAccounts(connection)) {
+        if (!IsValidUserId(account.userId) || !roleExists(connection, account.userId))
+            continue;
+        const QString role = roleIdentifier(connection, account.userId);
+        revokeRights(connection, role);
+        grantRights(connection, role, account.userRights.trimmed() == kViewOnlyRights);
+        ++renewed;
+    }
+    transaction.Commit();
+    return renewed;
 }
 
 Removal RemoveAccount(SQLConnection& connection, const QString& userId)

@@ -30,6 +30,21 @@ bool IsValidUserId(const QString& userId);
 void AddAccount(SQLConnection& connection, const QString& userId, const QString& password,
                 const QString& initials, const QString& rights, const QString& deptCode);
 
+// On a server: whether a role of that name exists there (roles belong to the whole server, so
+// it may serve another catalogue).
+bool ServerRoleExists(SQLConnection& connection, const QString& userId);
+
+// On a server: makes an existing login role an account of this catalogue with the rights given;
+// the server keeps the role's password as it is. Raises PharvelError on the embedded engine, for
+// a role that does not exist, or for an account that exists here already.
+void AddAccountForRole(SQLConnection& connection, const QString& userId, const QString& initials,
+                       const QString& rights, const QString& deptCode);
+
+// On a server: gives every account's role its rights again, on every table there is now (a
+// grant reaches only the tables that existed when it was made, so a migration that adds tables
+// is followed by this). Returns how many roles it renewed; none on the embedded engine.
+int RenewRights(SQLConnection& connection);
+
 enum class Removal {
     NotFound,       // the catalogue has no such account; nothing was touched
     Removed,        // the account is gone (on a server: with its role)

@@ -1,0 +1,290 @@
+#include "fixtures/PrivateServer.h"
+#include "fixtures/SampleCatalogue.h"
+#include "fixtures/TestDatabase.h"
+#include "platform/catalog/Pharvel.h"
+#include "platform/db/ConnectionString.h"
+#include "platform/db/PharvelError.h"
+#include "platform/db/SQLConnection.h"
+#include "platform/db/Schema.h"
+#include "platform/db/ServerProcedures.h"
+#include "platform/user/AccountStore.h"
+#include "platform/user/clsCurrentUser.h"
+
+#include <QTest>
+#include <QUrl>
+#include <QUuid>
+
+using ClassPharvel::Pharvel;
+
+namespace {
+QString s(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+// Every table a pharmacist's desktop can reach.
+const char* const kCatalogueTables[] = {
+    "inventory.tbForClassification",   "inventory.tbforgeneric",
+    "inventory.tbinvmaster",           "inventory.tbPharvel",
+    "inventory.tbPharvelOtherDetails", "patient_data.tbHospitalInfo",
+};
+const char* const kAdministratorTables[] = {"patient_data.tbUserProfile",
+                                            "inventory.tbSchemaVersion"};
+
+// Statements that would change a table, whatever it holds; the server checks the rights before
+// it looks at a single row.
+QStringList changesTo(const char* table)
+{
+    const QString t = s(table);
+    return {s("INSERT INTO %1 SELECT * FROM %1 WHERE 1 = 0").arg(t),
+            s("DELETE FROM %1 WHERE 1 = 0").arg(t), s("TRUNCATE %1").arg(t),
+            s("ALTER TABLE %1 ADD COLUMN Extra TEXT").arg(t), s("DROP TABLE %1").arg(t)};
+}
+
+// The statement fails with NotPermitted: refused by the server, not by the program.
+bool refusedByServer(SQLConnection& connection, const QString& sql)
+{
+    try {
+        connection.Execute(sql);
+    } catch (const PharvelError& error) {
+        if (error.Number() == ErrorNumber::NotPermitted)
+            return true;
+        qWarning().noquote() << sql << "failed otherwise:" << error.Description();
+        return false;
+    }
+    qWarning().noquote() << sql << "was allowed";
+    return false;
+}
+
+QString uniqueUser(const char* stem)
+{
+    return s(stem) + QLatin1Char('_') + QUuid::createUuid().toString(QUuid::Id128).left(8);
+}
+
+// An account made as pharvel-admin makes it, taken away again however the test ends.
+class Account
+{
+public:
+    Account(SQLConnection& connection, const char* stem, const QString& rights)
+        : m_connection(connection), id(uniqueUser(stem)), password(s("pass ") + id)
+    {
+        AccountStore::AddAccount(connection, id, password, s("T1"), rights, s("PH"));
+    }
+    ~Account()
+    {
+        try {
+            AccountStore::RemoveAccount(m_connection, id);
+        } catch (const PharvelError& error) {
+            qWarning() << "test account" << id << "not removed:" << error.Description();
+        }
+    }
+    Account(const Account&) = delete;
+    Account& operator=(const Account&) = delete;
+
+    // The catalogue's address with this account's credentials.
+    QString Url(const QString& server) const
+    {
+        return ConnectionString::Parse(server).WithCredentials(id, password);
+    }
+
+private:
+    SQLConnection& m_connection;
+
+public:
+    const QString id;
+    const QString password;
+};
+} // namespace
+
+// Rights on a shared server are the server's own: each user logs in as their own role, and the
+// view-only role cannot change the catalogue whatever its client sends.
+class tst_rights : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void viewOnlyRoleReadsButCannotChange();
+    void pharmacistRoleChangesTheCatalogueOnly();
+    void passwordsAreTheServers();
+    void rightsReachTablesAddedLater();
+    void connectionsCanRequireTls();
+};
+
+void tst_rights::initTestCase()
+{
+    if (!TestDatabase::PostgreSQLSkipReason().isEmpty())
+        QSKIP(qPrintable(TestDatabase::PostgreSQLSkipReason() +
+                         s("; the embedded engine has no server rights (the catalogue "
+                           "component's own refusal is tested in tst_catalog)")));
+}
+
+void tst_rights::viewOnlyRoleReadsButCannotChange()
+{
+    TestDatabase db(s("postgresql"));
+    SampleCatalogue sample(db.Connection());
+    sample.Build();
+    Account viewer(db.Connection(), "viewer", s("BB"));
+    auto viewing = SQLConnection::Open(viewer.Url(db.ConnectionString()));
+
+    // Whatever a tampered client sends, the server refuses every change.
+    for (const char* table : kCatalogueTables)
+        for (const QString& change : changesTo(table))
+            QVERIFY2(refusedByServer(*viewing, change), qPrintable(change));
+    for (const char* table : kAdministratorTables)
+        for (const QString& change : changesTo(table))
+            QVERIFY2(refusedByServer(*viewing, change), qPrintable(change));
+    QVERIFY(refusedByServer(*viewing, s("UPDATE patient_data.tbUserProfile SET UserRights = '' "
+                                        "WHERE 1 = 0")));
+    QVERIFY(refusedByServer(*viewing, s("CREATE TABLE inventory.tbMine (x INTEGER)")));
+    QVERIFY(refusedByServer(*viewing, s("UPDATE inventory.tbforgeneric SET genericname = "
+                                        "genericname WHERE 1 = 0")));
+
+    // Looking, finding and preparing reports are the viewer's to do.
+    Pharvel looker;
+    QVERIFY2(looker.Connect(viewer.Url(db.ConnectionString())), qPrintable(looker.LastError()));
+    const int nodes = db.Connection().Scalar(s("SELECT count(*) FROM inventory.tbPharvel")).toInt();
+    QCOMPARE(looker.LoadClassifications(s("_0"), true).RecordCount(), nodes - 1);
+    QVERIFY(ServerProcedures::For_SearchNodeList(*viewing, s("mor")).RecordCount() > 0);
+    ServerProcedures::For_TraceParent(*viewing, s("_1.1.1"));
+    ServerProcedures::Pharvel_NodeLevel(*viewing);
+    ServerProcedures::Pharvel_Generate(*viewing);
+    QCOMPARE(viewing->Scalar(s("SELECT count(*) FROM inventory.tbPharvelReport")).toInt(),
+             nodes - 1);
+    // The component refuses before the server is asked; both say nothing was changed.
+    QVERIFY_THROWS_EXCEPTION(PharvelError, looker.Generics().NewGeneric(s("Codeine")));
+    QCOMPARE(db.Connection().Scalar(s("SELECT count(*) FROM inventory.tbPharvel")).toInt(), nodes);
+}
+
+void tst_rights::pharmacistRoleChangesTheCatalogueOnly()
+{
+    TestDatabase db(s("postgresql"));
+    SampleCatalogue sample(db.Connection());
+    sample.Build();
+    Account pharmacist(db.Connection(), "pharmacist", {});
+    Pharvel desk;
+    QVERIFY2(desk.Connect(pharmacist.Url(db.ConnectionString())), qPrintable(desk.LastError()));
+    // Every write of the component, with the table locks it takes.
+    QVERIFY(desk.Classifications().AddClassification(s("_0"), s("_4"), s("Vaccines"), 0));
+    QVERIFY(desk.Classifications().RenameClassification(s("_4"), s("Vaccines and sera")));
+    QVERIFY(desk.Generics().NewGeneric(s("Codeine")));
+    QVERIFY(desk.Generics().AddGeneric(s("_3"), s("_3.1"), {}, sample.ibuprofen));
+    QVERIFY(desk.Drugs().AddDrug(s("_3.1"), s("_3.1.1"), {}, sample.aspirin));
+    QVERIFY(desk.Drugs().DeleteDrug(sample.aspirin));
+    QVERIFY(desk.Generics().DeleteGeneric(QString::number(sample.ibuprofen)));
+    QVERIFY(desk.Classifications().DeleteClassification(s("_4")));
+    SQLConnection& working = desk.Connection();
+    working.Execute(s("INSERT INTO inventory.tbPharvelOtherDetails VALUES (?, ?)"),
+                    {sample.amoxicillin, s("Take with food")});
+    ServerProcedures::Delete_Generic(working, sample.ibuprofen);
+    ServerProcedures::Pharvel_NodeLevel(working);
+    ServerProcedures::Pharvel_Generate(working);
+
+    // The accounts, the schema and its version are the administrator's.
+    for (const char* table : kAdministratorTables)
+        for (const QString& change : changesTo(table))
+            QVERIFY2(refusedByServer(working, change), qPrintable(change));
+    for (const char* table : kCatalogueTables) {
+        QVERIFY(refusedByServer(working, s("ALTER TABLE %1 ADD COLUMN Extra TEXT").arg(s(table))));
+        QVERIFY(refusedByServer(working, s("DROP TABLE %1").arg(s(table))));
+    }
+    QVERIFY(refusedByServer(working, s("CREATE TABLE inventory.tbMine (x INTEGER)")));
+    QVERIFY(refusedByServer(working, s("ALTER ROLE %1 SUPERUSER").arg(pharmacist.id)));
+}
+
+void tst_rights::passwordsAreTheServers()
+{
+    TestDatabase db(s("postgresql"));
+    Account pharmacist(db.Connection(), "pharmacist", {});
+    // The server keeps a SCRAM verifier, never the password.
+    const QString stored =
+        db.Connection()
+            .Scalar(s("SELECT rolpassword FROM pg_authid WHERE rolname = ?"), {pharmacist.id})
+            .toString();
+    QVERIFY2(stored.startsWith(s("SCRAM-SHA-256$")), qPrintable(stored));
+    QVERIFY(!stored.contains(pharmacist.password));
+
+    // The server checks the password at the login; the profile holds no hash of it.
+    QUrl login(db.ConnectionString());
+    login.setUserName({});
+    Corvida_User::clsCurrentUser user;
+    user.SetPasswordDeptCode(s("PH"));
+    user.Login(login.toString(QUrl::FullyEncoded), pharmacist.id, pharmacist.password);
+    QCOMPARE(user.SQLConnection()->Scalar(s("SELECT current_user")).toString(), pharmacist.id);
+    try {
+        user.Login(login.toString(QUrl::FullyEncoded), pharmacist.id, s("guessed"));
+        QFAIL("a wrong password was let in");
+    } catch (const PharvelError& error) {
+        QCOMPARE(error.Number(), ErrorNumber::LoginFailed);
+    }
+    try {
+        SQLConnection::Open(
+            ConnectionString::Parse(db.ConnectionString()).WithCredentials(pharmacist.id, s("x")));
+        QFAIL("the server let a wrong password in");
+    } catch (const PharvelError& error) {
+        QVERIFY2(error.Description().contains(s("password authentication failed")),
+                 qPrintable(error.Description()));
+    }
+}
+
+void tst_rights::rightsReachTablesAddedLater()
+{
+    TestDatabase db(s("postgresql"));
+    Account viewer(db.Connection(), "viewer", s("BB"));
+    Account pharmacist(db.Connection(), "pharmacist", {});
+    // A later version of the schema adds a table, as a migration would.
+    db.Connection().Execute(s("CREATE TABLE inventory.tbLater (Note TEXT)"));
+    auto viewing = SQLConnection::Open(viewer.Url(db.ConnectionString()));
+    auto working = SQLConnection::Open(pharmacist.Url(db.ConnectionString()));
+    QVERIFY(refusedByServer(*viewing, s("SELECT count(*) FROM inventory.tbLater")));
+
+    QCOMPARE(AccountStore::RenewRights(db.Connection()), 2);
+    QCOMPARE(viewing->Scalar(s("SELECT count(*) FROM inventory.tbLater")).toInt(), 0);
+    QVERIFY(refusedByServer(*viewing, s("INSERT INTO inventory.tbLater VALUES ('x')")));
+    working->Execute(s("INSERT INTO inventory.tbLater VALUES (?)"), {s("noted")});
+    for (const char* table : kAdministratorTables)
+        QVERIFY(refusedByServer(*working, s("DELETE FROM %1 WHERE 1 = 0").arg(s(table))));
+}
+
+void tst_rights::connectionsCanRequireTls()
+{
+    const QString skipReason = PrivateServer::SkipReason(PrivateServer::Transport::Tls);
+    if (!skipReason.isEmpty())
+        QSKIP(qPrintable(skipReason));
+    PrivateServer server(PrivateServer::Transport::Tls);
+    SQLConnection::Open(server.SuperuserUrl())->Execute(s("CREATE DATABASE catalogue"));
+    auto admin = SQLConnection::Open(server.SuperuserUrl(s("catalogue")));
+    Schema::Migrate(*admin);
+    AccountStore::AddAccount(*admin, s("pharmacist"), s("over tls"), s("PH1"), {}, s("PH"));
+
+    // With sslmode=require the session is encrypted, and the login goes through it.
+    const QString tls = server.TcpUrl(s("catalogue"), {}, {}, s("require"));
+    Corvida_User::clsCurrentUser user;
+    user.SetPasswordDeptCode(s("PH"));
+    user.Login(tls, s("pharmacist"), s("over tls"));
+    QCOMPARE(user.SQLConnection()
+                 ->Scalar(s("SELECT ssl FROM pg_stat_ssl WHERE pid = pg_backend_pid()"))
+                 .toBool(),
+             true);
+    Pharvel pharvel;
+    QVERIFY2(pharvel.Connect(user.connectionstr()), qPrintable(pharvel.LastError()));
+    QVERIFY(ConnectionString::Parse(user.connectionstr()).sslmode == s("require"));
+
+    // A server that demands TLS turns away a plain session; a client that demands a verified
+    // certificate turns away a server it cannot verify. Both name the server.
+    for (const QString& mode : {s("disable"), s("verify-full")}) {
+        try {
+            SQLConnection::Open(
+                server.TcpUrl(s("catalogue"), s("pharmacist"), s("over tls"), mode));
+            QFAIL(qPrintable(s("sslmode=%1 connected").arg(mode)));
+        } catch (const PharvelError& error) {
+            qInfo().noquote() << "sslmode" << mode << "the user sees:" << error.Description();
+            QCOMPARE(error.Number(), ErrorNumber::ConnectionFailed);
+            QVERIFY2(error.Description().contains(s("127.0.0.1/catalogue")),
+                     qPrintable(error.Description()));
+        }
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_rights)
+#include "tst_rights.moc"
