@@ -4,6 +4,7 @@
 #include "assign/CheckListProcedures.h"
 #include "assign/FrameCaption.h"
 #include "assign/GridPair.h"
+#include "assign/NewChildKeys.h"
 #include "assign/ResumeNext.h"
 #include "assign/RowsNotMoved.h"
 #include "platform/catalog/CatalogueNode.h"
@@ -268,6 +269,7 @@ void frmDrugList::cmdAdd_Click()
         return;
     const QString parentKey = generic.Key();
     RowsNotMoved notMoved(tr("These drugs were not moved:"));
+    NewChildKeys newKeys(m_pharvel, parentKey);
     for (int row = 1; row < grid.Rows(); ++row) {
         const QString name = grid.TextMatrix(row, kNameColumn).trimmed();
         // The blank row of an empty grid can be ticked; it holds nothing to move.
@@ -287,11 +289,9 @@ void frmDrugList::cmdAdd_Click()
             ClassPharvel::clsDrugs& drugs = m_pharvel.Drugs();
             if (drugs.SearchDrug(drugId))
                 formerKey = drugs.NodeKey();
-            ClassPharvel::clsNode& nodes = m_pharvel.NodePharvel();
-            newKey = mdlPharvel::NextNodeKey(
-                parentKey, static_cast<qint16>(generic.Children()),
-                [&nodes](const QString& key) { return nodes.SearchNode(key); });
+            newKey = newKeys.Next(static_cast<qint16>(generic.Children()));
             drugs.AddDrug(parentKey, newKey, QString(), drugId);
+            newKeys.Taken(newKey);
         } catch (const PharvelError& error) {
             notMoved.Add(name, error.Description());
             continue;

@@ -4,6 +4,7 @@
 #include "assign/CheckListProcedures.h"
 #include "assign/FrameCaption.h"
 #include "assign/GridPair.h"
+#include "assign/NewChildKeys.h"
 #include "assign/ResumeNext.h"
 #include "assign/RowsNotMoved.h"
 #include "platform/catalog/CatalogueNode.h"
@@ -228,6 +229,7 @@ void frmList::cmdAdd_Click()
         return;
     const QString parentKey = classification.Key();
     RowsNotMoved notMoved(tr("These generic names were not moved:"));
+    NewChildKeys newKeys(m_pharvel, parentKey);
     bool moved = false;
     FlexGrid& grid = *flexMSHList1;
     for (int row = 1; row < grid.Rows(); ++row) {
@@ -252,13 +254,11 @@ void frmList::cmdAdd_Click()
                              MsgBox::Icon::Information, MsgBox::Buttons::YesNo,
                              tr("Message")) != MsgBox::Answer::Yes)
                 continue;
-            ClassPharvel::clsNode& nodes = m_pharvel.NodePharvel();
-            newKey = mdlPharvel::NextNodeKey(
-                parentKey, static_cast<qint16>(classification.Children()),
-                [&nodes](const QString& key) { return nodes.SearchNode(key); });
+            newKey = newKeys.Next(static_cast<qint16>(classification.Children()));
             const int code = ClassPharvel::ShortId::FromText(
                 grid.TextMatrix(row, kCodeColumn).trimmed(), tr("The generic code"));
             m_pharvel.Generics().AddGeneric(parentKey, newKey, shownName, code);
+            newKeys.Taken(newKey);
         } catch (const PharvelError& error) {
             notMoved.Add(name, error.Description());
             continue;
