@@ -144,8 +144,11 @@ void tst_frmdruglist::removeAndFailedAdd()
     AssignmentRun run(engine);
     frmDrugList* form = OpenForParacetamol(run);
 
-    // A drug gone from the inventory meanwhile is not filed, and the tree does not show it;
-    // the other ticked drug is filed.
+    // Meanwhile another pharmacist files a drug under Paracetamol, with the key that would have
+    // come next, and takes ASPIRIN out of the inventory. ASPIRIN is not filed and the tree does
+    // not show it; the other ticked drug is filed with the next key still free.
+    run.catalogue.AddDrug(QStringLiteral("IBUPROFEN 200MG TAB"), QStringLiteral("Tablet"),
+                          QStringLiteral("_1.2.3"));
     Tick(*form->flexMSHList1, Aspirin());
     Tick(*form->flexMSHList1, Injection());
     run.db.Connection().Execute(
@@ -162,7 +165,7 @@ void tst_frmdruglist::removeAndFailedAdd()
         QVERIFY2(lines[2].startsWith(Aspirin() + QStringLiteral(": No drug")),
                  qPrintable(lines[2]));
     }
-    QCOMPARE(run.FiledAt(Drug(), run.catalogue.morphineInjection), QStringLiteral("_1.2.3"));
+    QCOMPARE(run.FiledAt(Drug(), run.catalogue.morphineInjection), QStringLiteral("_1.2.4"));
     QCOMPARE(run.Tree().Find(QStringLiteral("_1.2")).Children(), 3);
     QCOMPARE(run.Breaches(), QStringList());
 
@@ -179,7 +182,7 @@ void tst_frmdruglist::removeAndFailedAdd()
     QCOMPARE(run.FiledAt(Drug(), run.catalogue.calpol), QString());
     QVERIFY(!run.Tree().Exists(QStringLiteral("_1.2.2")));
     QVERIFY(run.Tree().Exists(QStringLiteral("_1.2.1"))); // no node was found, none removed
-    QCOMPARE(Names(*form->flexMSHList2), Injection());
+    QCOMPARE(Names(*form->flexMSHList2), QStringLiteral("IBUPROFEN 200MG TAB,") + Injection());
     QCOMPARE(form->flexMSHList1->TextMatrix(RowOf(*form->flexMSHList1, Calpol()), 3),
              QStringLiteral("Unclassified"));
     for (QPushButton* button : {form->cmdAdd, form->cmdRemove, form->cmdClear1, form->cmdClear2})
@@ -187,6 +190,7 @@ void tst_frmdruglist::removeAndFailedAdd()
 
     // Emptied, the right grid shows its header format over one blank row and is disabled.
     MessageLog none;
+    Tick(*form->flexMSHList2, QStringLiteral("IBUPROFEN 200MG TAB"));
     Tick(*form->flexMSHList2, Injection());
     form->cmdRemove->click();
     QVERIFY(none.shown.isEmpty());
