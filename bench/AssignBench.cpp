@@ -196,6 +196,11 @@ DrugWindowFigures MeasureDrugWindow(const QString& target, const QString& userId
     form.repaint();
     figures.addMs = Milliseconds(timer);
     figures.moved = genericNode.Children() - before;
+    timer.restart();
+    form.LoadDrugList(1, QString());
+    form.LoadDrugList(2, QString());
+    form.repaint();
+    figures.reloadMs = Milliseconds(timer);
     form.close();
     return figures;
 }

@@ -20,8 +20,9 @@ struct DrugWindowFigures
     double keystroke2BaselineMs = 0;
     double filterMs = 0; // one change of filter, the median
     double filterBaselineMs = 0;
-    int moved = 0;    // drugs ticked and moved by one "&Add >>"
-    double addMs = 0; // that "&Add >>", the grids' reloads included
+    int moved = 0;       // drugs ticked and moved by one "&Add >>"
+    double addMs = 0;    // that "&Add >>", the grids' reloads included
+    double reloadMs = 0; // the reloads of both grids alone, as they end it
 };
 
 // On a catalogue made by pharvel-admin at target (the administrator's connection string), the

@@ -46,6 +46,7 @@ void PrintDrugWindow(const AssignBench::DrugWindowFigures& d)
           d.filterMs, d.filterBaselineMs, d.filterMs / d.filterBaselineMs);
     Print("  \"&Add >>\" of %d drugs:       %8.1f ms (target < 1000 ms: %s)\n", d.moved, d.addMs,
           Verdict(d.addMs < 1000));
+    Print("    of which the reloads of both grids: %.1f ms\n", d.reloadMs);
 }
 
 void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)
