@@ -53,7 +53,7 @@ int HalfWidth(const FlexGrid& grid)
 int DrugId(const FlexGrid& grid, int row)
 {
     return ClassPharvel::ShortId::FromText(grid.TextMatrix(row, kDrugIdColumn).trimmed(),
-                                           QStringLiteral("The drug id"));
+                                           frmDrugList::tr("The drug id"));
 }
 
 } // namespace

@@ -47,6 +47,12 @@ bool IsTicked(const FlexGrid& grid, int row)
     return grid.TextMatrix(row, mdlPharvel::MarkerColumn) == mdlPharvel::CheckMarker();
 }
 
+int GenericCode(const FlexGrid& grid, int row)
+{
+    return ClassPharvel::ShortId::FromText(Trimmed(grid, row, kCodeColumn),
+                                           frmList::tr("The generic code"));
+}
+
 } // namespace
 
 frmList::frmList(ClassPharvel::Pharvel& pharvel, SQLConnection& connection, QWidget* parent)
@@ -214,11 +220,10 @@ bool frmList::HoldsDrugs(const QString& oldKey)
     return m_pharvel.LoadClassifications(oldKey.trimmed(), false).RecordCount() > 0;
 }
 
-QString frmList::GenericNodeKey(const QString& codeText)
+QString frmList::GenericNodeKey(int genericCode)
 {
     ClassPharvel::clsGenerics& generics = m_pharvel.Generics();
-    const int code = ClassPharvel::ShortId::FromText(codeText.trimmed(), tr("The generic code"));
-    return generics.SearchGeneric(code) ? generics.NodeKey() : QString();
+    return generics.SearchGeneric(genericCode) ? generics.NodeKey() : QString();
 }
 
 void frmList::cmdAdd_Click()
@@ -241,7 +246,8 @@ void frmList::cmdAdd_Click()
         QString oldKey;
         QString newKey;
         try {
-            oldKey = GenericNodeKey(grid.TextMatrix(row, kCodeColumn));
+            const int code = GenericCode(grid, row);
+            oldKey = GenericNodeKey(code);
             if (HoldsDrugs(oldKey)) {
                 MsgBox::Show(tr("You can't move ") + name +
                              tr(" because drugs are already assigned to it."));
@@ -255,8 +261,6 @@ void frmList::cmdAdd_Click()
                              tr("Message")) != MsgBox::Answer::Yes)
                 continue;
             newKey = newKeys.Next(static_cast<qint16>(classification.Children()));
-            const int code = ClassPharvel::ShortId::FromText(
-                grid.TextMatrix(row, kCodeColumn).trimmed(), tr("The generic code"));
             m_pharvel.Generics().AddGeneric(parentKey, newKey, shownName, code);
             newKeys.Taken(newKey);
         } catch (const PharvelError& error) {
@@ -292,7 +296,7 @@ void frmList::cmdRemove_Click()
             continue;
         QString oldKey;
         try {
-            oldKey = GenericNodeKey(grid.TextMatrix(row, kCodeColumn));
+            oldKey = GenericNodeKey(GenericCode(grid, row));
             if (HoldsDrugs(oldKey)) {
                 MsgBox::Show(tr("You can't remove ") + name +
                              tr(" because drugs are already assigned to it."));

@@ -99,7 +99,8 @@ private:
     // Whether the generic name's node at oldKey carries drugs: in the tree as loaded, or in the
     // catalogue for a branch the tree has not loaded.
     bool HoldsDrugs(const QString& oldKey);
-    QString GenericNodeKey(const QString& codeText);
+    // The key of the node that files the generic name now, empty when it is filed nowhere.
+    QString GenericNodeKey(int genericCode);
     void AfterMove();
     void CloseRowSets();
 
