@@ -305,6 +305,18 @@ void tst_frmdruglist::layoutAndTabOrder()
         widget = widget->nextInFocusChain();
     } while (widget != form->txtSearch1);
     QCOMPARE(order, expected);
+
+    // The numbered frames' access keys.
+    QApplication::setActiveWindow(form);
+    form->txtSearch1->setFocus();
+    const QList<std::pair<char, QWidget*>> keys = {{'2', form->flexMSHList1},
+                                                   {'3', form->txtSearch2},
+                                                   {'4', form->flexMSHList2},
+                                                   {'1', form->txtSearch1}};
+    for (const auto& [key, target] : keys) {
+        QTest::keyClick(form, key, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), target);
+    }
     form->close();
 }
 

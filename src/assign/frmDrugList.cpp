@@ -2,6 +2,7 @@
 
 #include "app/mdlPharvel.h"
 #include "assign/CheckListProcedures.h"
+#include "assign/FrameAccessKey.h"
 #include "assign/FrameCaption.h"
 #include "assign/GridPair.h"
 #include "assign/NewChildKeys.h"
@@ -107,6 +108,10 @@ frmDrugList::frmDrugList(ClassPharvel::Pharvel& pharvel, QWidget* parent)
     new UpperCaseTyping(txtSearch1);
     new UpperCaseTyping(txtSearch2);
     SetTabOrder();
+    new FrameAccessKey(fraSearch1, txtSearch1);
+    new FrameAccessKey(fraDrug1, flexMSHList1);
+    new FrameAccessKey(fraSearch2, txtSearch2);
+    new FrameAccessKey(fraDrug2, flexMSHList2);
 
     m_grids = new GridPair(
         *ilsCheckList, {flexMSHList1, cmdClear1, cmdAdd, fraSearch1, txtSearch1},
@@ -140,11 +145,11 @@ frmDrugList::~frmDrugList() = default;
 // search box of grid 2 and grid 2.
 void frmDrugList::SetTabOrder()
 {
-    const QWidget* order[] = {txtSearch1,      flexMSHList1, optAll,     optClassified,
+    QWidget* const order[] = {txtSearch1,      flexMSHList1, optAll,     optClassified,
                               optUnClassified, cmdClear1,    txtSearch2, flexMSHList2,
                               cmdClear2,       cmdCancel,    cmdAdd,     cmdRemove};
     for (std::size_t n = 1; n < std::size(order); ++n)
-        setTabOrder(const_cast<QWidget*>(order[n - 1]), const_cast<QWidget*>(order[n]));
+        setTabOrder(order[n - 1], order[n]);
 }
 
 void frmDrugList::showEvent(QShowEvent* event)
