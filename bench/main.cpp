@@ -5,6 +5,7 @@
 //
 // PostgreSQL is measured on the server whose superuser URL is in PHARVEL_BENCH_PG (or
 // PHARVEL_TEST_PG); without one it is skipped with a note.
+#include "AssignBench.h"
 #include "BenchDatabase.h"
 #include "CatalogueBench.h"
 #include "RegisterBench.h"
@@ -42,6 +43,29 @@ void BenchReports(const QString& engine, const QString& serverUrl, int nodes)
           Verdict(f.rtfExportMs < 1000));
 }
 
+void PrintDrugWindow(const AssignBench::DrugWindowFigures& d)
+{
+    Print("Drug Classification, %d drugs (%d in the left grid):\n", d.drugs, d.leftRows);
+    Print("  opening:                    %8.1f ms   bare queries %.1f ms\n", d.openMs,
+          d.openBaselineMs);
+    const bool left = d.keystroke1Ms < 50 && d.keystroke1Ms < 3 * d.keystroke1BaselineMs;
+    Print("  keystroke, left search:     %8.1f ms median, %.1f ms worst; bare query %.1f ms, "
+          "ratio %.2f (target < 50 ms and < 3.00: %s)\n",
+          d.keystroke1Ms, d.keystroke1WorstMs, d.keystroke1BaselineMs,
+          d.keystroke1Ms / d.keystroke1BaselineMs, Verdict(left));
+    Print("    of which the component's row set alone: %.1f ms median\n", d.keystroke1ComponentMs);
+    const bool right = d.keystroke2Ms < 50 && d.keystroke2Ms < 3 * d.keystroke2BaselineMs;
+    Print("  keystroke, right search:    %8.1f ms median; bare query %.1f ms, ratio %.2f "
+          "(target < 50 ms and < 3.00: %s)\n",
+          d.keystroke2Ms, d.keystroke2BaselineMs, d.keystroke2Ms / d.keystroke2BaselineMs,
+          Verdict(right));
+    Print("  filter change:              %8.1f ms median; bare query %.1f ms, ratio %.2f\n",
+          d.filterMs, d.filterBaselineMs, d.filterMs / d.filterBaselineMs);
+    Print("  \"&Add >>\" of %d drugs:       %8.1f ms (target < 1000 ms: %s)\n", d.moved, d.addMs,
+          Verdict(d.addMs < 1000));
+    Print("    of which the reloads of both grids: %.1f ms\n", d.reloadMs);
+}
+
 void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)
 {
     Print("\n== %s ==\n", qPrintable(engine));
@@ -57,6 +81,8 @@ void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)
               f.lazyMedianMs, f.lazyWorstMs, f.lazyLoads, Verdict(f.lazyMedianMs < 20));
         Print("Peak memory, whole tree:      %8.1f MB (target < 200 MB: %s)\n", f.peakMemoryMb,
               Verdict(f.peakMemoryMb < 200));
+        PrintDrugWindow(AssignBench::MeasureDrugWindow(synthetic.Target(), synthetic.UserId(),
+                                                       BenchDatabase::Password()));
     }
     {
         BenchDatabase empty(engine, serverUrl, BenchDatabase::Content::Empty, 0);

@@ -1,0 +1,324 @@
+#include "app/mdlPharvel.h"
+#include "assign/CheckListProcedures.h"
+#include "assign/GridPair.h"
+#include "assign/frmDrugList.h"
+#include "catalogue/frmPharvel.h"
+#include "fixtures/AssignmentRun.h"
+#include "platform/db/SQLConnection.h"
+#include "platform/widgets/FlexGrid.h"
+#include "platform/widgets/KeyedTree.h"
+#include "platform/widgets/Twips.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+// "Drug Classification" against a real catalogue and a real main-window tree: the questions and
+// moves of "&Add >>" and "<< &Remove", the filters and searches, and where its grids differ
+// from the shared check-list behaviour.
+class tst_frmdruglist : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
+    void addAsksForDrugsFiledElsewhere_data() { TestDatabase::AddEngineRows(); }
+    void addAsksForDrugsFiledElsewhere();
+    void removeAndFailedAdd_data() { TestDatabase::AddEngineRows(); }
+    void removeAndFailedAdd();
+    void filtersAndSearchesReloadOnlyTheirGrid();
+    void searchFramesStayOpenAndClosePrompts();
+    void layoutAndTabOrder();
+};
+
+namespace {
+
+QString Drug()
+{
+    return QStringLiteral("3");
+}
+
+// The window as the main window's "&Drug" command opens it for Paracetamol's node, with the
+// branch down to it opened by clicks.
+frmDrugList* OpenForParacetamol(AssignmentRun& run)
+{
+    run.Click(QStringLiteral("_1"));
+    run.Click(QStringLiteral("_1.2"));
+    auto* form = new frmDrugList(*mdlPharvel::objPharvel, run.window);
+    form->SetGenericID(static_cast<qint16>(run.catalogue.paracetamol));
+    form->SetGenericName(QStringLiteral("Paracetamol"));
+    form->SetTreList(run.window->trePharvel);
+    form->show();
+    return form;
+}
+
+QString Aspirin()
+{
+    return QStringLiteral("ASPIRIN 300MG TAB");
+}
+QString Injection()
+{
+    return QStringLiteral("MORPHINE 10MG/ML INJ");
+}
+QString Calpol()
+{
+    return QStringLiteral("CALPOL 120MG/5ML SYRUP");
+}
+QString Panadol()
+{
+    return QStringLiteral("PANADOL 500MG TAB");
+}
+
+void Tick(FlexGrid& grid, const QString& name)
+{
+    ClickCheck(grid, RowOf(grid, name));
+}
+
+} // namespace
+
+void tst_frmdruglist::addAsksForDrugsFiledElsewhere()
+{
+    QFETCH(QString, engine);
+    AssignmentRun run(engine);
+    // A generic name spelt like the grid's word for none is still a generic name.
+    run.catalogue.AddGeneric(QStringLiteral("unclassified"), QStringLiteral("_2.2"));
+    const int vitamin = run.catalogue.AddDrug(QStringLiteral("VITAMIN C 500MG TAB"),
+                                              QStringLiteral("Chewable"), QStringLiteral("_2.2.1"));
+    run.Click(QStringLiteral("_1"));
+    run.Click(QStringLiteral("_1.1"));
+    run.Click(QStringLiteral("_1.1.1")); // the injection's node is in the tree
+    frmDrugList* form = OpenForParacetamol(run);
+    QCOMPARE(form->fraDrug2->title(), QStringLiteral("&4. Drugs under [Paracetamol]"));
+    QVERIFY(form->optAll->isChecked());
+    QCOMPARE(Names(*form->flexMSHList1),
+             Aspirin() + QLatin1Char(',') + Injection() + QStringLiteral(",VITAMIN C 500MG TAB"));
+    QCOMPARE(form->flexMSHList1->TextMatrix(1, 3), QStringLiteral("Unclassified"));
+    QCOMPARE(Names(*form->flexMSHList2), Calpol() + QLatin1Char(',') + Panadol());
+    for (QPushButton* button : {form->cmdAdd, form->cmdRemove, form->cmdClear1, form->cmdClear2})
+        QVERIFY(!button->isEnabled());
+
+    for (int row = 1; row <= 3; ++row)
+        ClickCheck(*form->flexMSHList1, row);
+    QVERIFY(form->cmdAdd->isEnabled());
+    MessageLog log([](const MsgBox::Message& m) {
+        return m.text.startsWith(QLatin1String("VITAMIN")) ? MsgBox::Answer::No
+                                                           : MsgBox::Answer::Yes;
+    });
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    QCOMPARE(log.Texts(), QStringList({Injection() + QStringLiteral(" already belongs to "
+                                                                    "Morphine. Do you wish to "
+                                                                    "continue?"),
+                                       QStringLiteral("VITAMIN C 500MG TAB already belongs to "
+                                                      "unclassified. Do you wish to continue?")}));
+    QCOMPARE(log.shown[0].icon, MsgBox::Icon::Question);
+    QCOMPARE(log.shown[0].title, MsgBox::ApplicationTitle());
+
+    QCOMPARE(run.FiledAt(Drug(), run.catalogue.aspirin), QStringLiteral("_1.2.3"));
+    QCOMPARE(run.FiledAt(Drug(), run.catalogue.morphineInjection), QStringLiteral("_1.2.4"));
+    QCOMPARE(run.FiledAt(Drug(), vitamin), QStringLiteral("_2.2.1"));
+    const TreeNode aspirin = run.Tree().Find(QStringLiteral("_1.2.3"));
+    QVERIFY(aspirin);
+    QCOMPARE(aspirin.Text(), QStringLiteral("ASPIRIN 300MG TAB Dispersible tablet"));
+    QCOMPARE(aspirin.Image(), QStringLiteral("tablet"));
+    QCOMPARE(aspirin.Tag(), QString());
+    QCOMPARE(run.Tree().Find(QStringLiteral("_1.2.4")).Text(),
+             Injection() + QStringLiteral(" Morphine sulfate injection"));
+    QVERIFY(!run.Tree().Exists(QStringLiteral("_1.1.1.1")));
+    QVERIFY(run.Tree().Find(QStringLiteral("_1.2")).Expanded());
+
+    QCOMPARE(Names(*form->flexMSHList1), QStringLiteral("VITAMIN C 500MG TAB"));
+    QCOMPARE(Names(*form->flexMSHList2).split(QLatin1Char(',')).size(), 4);
+    QVERIFY(!form->cmdAdd->isEnabled());
+    QVERIFY(!form->cmdClear1->isEnabled());
+    QVERIFY(!mdlPharvel::HasCheckedItems(*form->flexMSHList1));
+    QCOMPARE(run.Breaches(), QStringList());
+    form->close();
+}
+
+void tst_frmdruglist::removeAndFailedAdd()
+{
+    QFETCH(QString, engine);
+    AssignmentRun run(engine);
+    frmDrugList* form = OpenForParacetamol(run);
+
+    // Meanwhile another pharmacist files a drug under Paracetamol, with the key that would have
+    // come next, and takes ASPIRIN out of the inventory. ASPIRIN is not filed and the tree does
+    // not show it; the other ticked drug is filed with the next key still free.
+    run.catalogue.AddDrug(QStringLiteral("IBUPROFEN 200MG TAB"), QStringLiteral("Tablet"),
+                          QStringLiteral("_1.2.3"));
+    Tick(*form->flexMSHList1, Aspirin());
+    Tick(*form->flexMSHList1, Injection());
+    run.db.Connection().Execute(
+        QStringLiteral("DELETE FROM inventory.tbinvmaster WHERE itemid = ?"),
+        {run.catalogue.aspirin});
+    {
+        MessageLog log;
+        form->cmdAdd->click();
+        QCOMPARE(log.shown.size(), 2); // the question for the injection, then the one report
+        QCOMPARE(log.shown[1].icon, MsgBox::Icon::Exclamation);
+        const QStringList lines = log.shown[1].text.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0], QStringLiteral("These drugs were not moved:"));
+        QVERIFY2(lines[2].startsWith(Aspirin() + QStringLiteral(": No drug")),
+                 qPrintable(lines[2]));
+    }
+    QCOMPARE(run.FiledAt(Drug(), run.catalogue.morphineInjection), QStringLiteral("_1.2.4"));
+    QCOMPARE(run.Tree().Find(QStringLiteral("_1.2")).Children(), 3);
+    QCOMPARE(run.Breaches(), QStringList());
+
+    Tick(*form->flexMSHList2, Calpol());
+    Tick(*form->flexMSHList2, Panadol());
+    // Another pharmacist has already taken PANADOL out: the catalogue has no node for it.
+    run.db.Connection().Execute(
+        QStringLiteral("DELETE FROM inventory.tbPharvel WHERE Node_Key = '_1.2.1'"));
+    {
+        MessageLog log;
+        form->cmdRemove->click();
+        QVERIFY(log.shown.isEmpty());
+    }
+    QCOMPARE(run.FiledAt(Drug(), run.catalogue.calpol), QString());
+    QVERIFY(!run.Tree().Exists(QStringLiteral("_1.2.2")));
+    QVERIFY(run.Tree().Exists(QStringLiteral("_1.2.1"))); // no node was found, none removed
+    QCOMPARE(Names(*form->flexMSHList2), QStringLiteral("IBUPROFEN 200MG TAB,") + Injection());
+    QCOMPARE(form->flexMSHList1->TextMatrix(RowOf(*form->flexMSHList1, Calpol()), 3),
+             QStringLiteral("Unclassified"));
+    for (QPushButton* button : {form->cmdAdd, form->cmdRemove, form->cmdClear1, form->cmdClear2})
+        QVERIFY(!button->isEnabled());
+
+    // Emptied, the right grid shows its header format over one blank row and is disabled.
+    MessageLog none;
+    Tick(*form->flexMSHList2, QStringLiteral("IBUPROFEN 200MG TAB"));
+    Tick(*form->flexMSHList2, Injection());
+    form->cmdRemove->click();
+    QVERIFY(none.shown.isEmpty());
+    QCOMPARE(form->flexMSHList2->Rows(), 2);
+    QVERIFY(!form->flexMSHList2->isEnabled());
+    QCOMPARE(form->flexMSHList2->TextMatrix(0, 1), QStringLiteral("Drug Name "));
+    QCOMPARE(form->flexMSHList2->TextMatrix(0, 3), QStringLiteral("Generic Name"));
+    form->close();
+}
+
+void tst_frmdruglist::filtersAndSearchesReloadOnlyTheirGrid()
+{
+    AssignmentRun run(QStringLiteral("sqlite"));
+    frmDrugList* form = OpenForParacetamol(run);
+    FlexGrid& left = *form->flexMSHList1;
+    Tick(*form->flexMSHList2, Calpol());
+    const int calpol = RowOf(*form->flexMSHList2, Calpol());
+
+    QTest::mouseClick(form->optUnClassified, Qt::LeftButton);
+    QCOMPARE(form->CheckClassify(), frmDrugList::FilterUnclassified);
+    QCOMPARE(Names(left), Aspirin());
+    QTest::mouseClick(form->optClassified, Qt::LeftButton);
+    QCOMPARE(form->CheckClassify(), frmDrugList::FilterClassified);
+    QCOMPARE(Names(left), Injection());
+    QTest::mouseClick(form->optAll, Qt::LeftButton);
+    QCOMPARE(Names(left), Aspirin() + QLatin1Char(',') + Injection());
+    QVERIFY(IsTicked(*form->flexMSHList2, calpol)); // the right grid was never reloaded
+
+    // Typing upper-cases each letter and reloads the left grid at every one.
+    QTest::keyClicks(form->txtSearch1, QStringLiteral("mor"));
+    QCOMPARE(form->txtSearch1->text(), QStringLiteral("MOR"));
+    QCOMPARE(Names(left), Injection());
+    QTest::keyClicks(form->txtSearch1, QStringLiteral("x"));
+    QCOMPARE(left.Rows(), 2);
+    QVERIFY(!left.isEnabled());
+    QCOMPARE(left.TextMatrix(0, 2), QStringLiteral("Description "));
+    QTest::mouseClick(form->optUnClassified, Qt::LeftButton); // the search text still counts
+    QCOMPARE(left.Rows(), 2);
+    form->txtSearch1->clear();
+    QCOMPARE(Names(left), Aspirin());
+
+    QTest::keyClicks(form->txtSearch2, QStringLiteral("pan"));
+    QCOMPARE(form->txtSearch2->text(), QStringLiteral("PAN"));
+    QCOMPARE(Names(*form->flexMSHList2), Panadol());
+
+    const int half = qRound(Twips::FromPixels(left.width(), &left) / 2.0);
+    QVERIFY(qAbs(left.ColWidth(1) - half) <= 1);
+    QCOMPARE(left.ColWidth(3), left.ColWidth(1));
+    QCOMPARE(left.ColWidth(0), 250);
+    for (int col : {4, 5, 6})
+        QCOMPARE(left.ColWidth(col), 0);
+    form->close();
+}
+
+void tst_frmdruglist::searchFramesStayOpenAndClosePrompts()
+{
+    AssignmentRun run(QStringLiteral("sqlite"));
+    frmDrugList* form = OpenForParacetamol(run);
+    FlexGrid& left = *form->flexMSHList1;
+    ClickCheck(left, 1);
+    QVERIFY(form->fraSearch1->isEnabled());
+    QVERIFY(form->cmdAdd->isEnabled());
+    // A search drops the ticks; the buttons wait for the next click in the grid.
+    QTest::keyClicks(form->txtSearch1, QStringLiteral("a"));
+    QVERIFY(!mdlPharvel::HasCheckedItems(left));
+    QVERIFY(form->cmdAdd->isEnabled());
+    const QModelIndex name = left.model()->index(0, 1);
+    QTest::mouseClick(left.viewport(), Qt::LeftButton, {}, left.visualRect(name).center());
+    QVERIFY(!form->cmdAdd->isEnabled());
+    QVERIFY(!form->cmdClear1->isEnabled());
+
+    // The space key toggles in the right grid too.
+    form->flexMSHList2->setFocus();
+    form->flexMSHList2->SetRow(1);
+    form->Grids().flexMSHList_KeyDown(2, Qt::Key_Space);
+    QVERIFY(IsTicked(*form->flexMSHList2, 1));
+    QVERIFY(form->cmdRemove->isEnabled());
+    {
+        MessageLog log([](const MsgBox::Message&) { return MsgBox::Answer::Yes; });
+        form->cmdCancel->click();
+        QCOMPARE(log.Texts(),
+                 QStringList(QStringLiteral(
+                     "You checked some items. Would you like to process them first.")));
+        QVERIFY(form->isVisible());
+        QVERIFY(IsTicked(*form->flexMSHList2, 1));
+    }
+    MessageLog log([](const MsgBox::Message&) { return MsgBox::Answer::No; });
+    form->cmdCancel->click();
+    QVERIFY(!form->isVisible());
+}
+
+void tst_frmdruglist::layoutAndTabOrder()
+{
+    AssignmentRun run(QStringLiteral("sqlite"));
+    frmDrugList* form = OpenForParacetamol(run);
+    QCOMPARE(form->size(), TwipsRect(0, 0, 11745, 5745, form).size());
+    QCOMPARE(form->windowTitle(), QStringLiteral("Drug Classification"));
+    QCOMPARE(form->flexMSHList1->geometry(), TwipsRect(120, 300, 5595, 3135, form));
+    QCOMPARE(form->optUnClassified->parentWidget(), form->Picture1);
+    QCOMPARE(form->fraDrug1->font().bold(), true);
+    QCOMPARE(form->optAll->font().bold(), false);
+
+    const QList<QWidget*> expected = {form->txtSearch1,    form->flexMSHList1,    form->optAll,
+                                      form->optClassified, form->optUnClassified, form->cmdClear1,
+                                      form->txtSearch2,    form->flexMSHList2,    form->cmdClear2,
+                                      form->cmdCancel,     form->cmdAdd,          form->cmdRemove};
+    QList<QWidget*> order;
+    QWidget* widget = form->txtSearch1;
+    do {
+        if (expected.contains(widget))
+            order << widget;
+        widget = widget->nextInFocusChain();
+    } while (widget != form->txtSearch1);
+    QCOMPARE(order, expected);
+
+    // The numbered frames' access keys.
+    QApplication::setActiveWindow(form);
+    form->txtSearch1->setFocus();
+    const QList<std::pair<char, QWidget*>> keys = {{'2', form->flexMSHList1},
+                                                   {'3', form->txtSearch2},
+                                                   {'4', form->flexMSHList2},
+                                                   {'1', form->txtSearch1}};
+    for (const auto& [key, target] : keys) {
+        QTest::keyClick(form, key, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), target);
+    }
+    form->close();
+}
+
+QTEST_MAIN(tst_frmdruglist)
+#include "tst_frmdruglist.moc"
