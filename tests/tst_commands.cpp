@@ -1,4 +1,6 @@
 #include "app/mdlPharvel.h"
+#include "assign/frmDrugList.h"
+#include "assign/frmList.h"
 #include "catalogue/frmPharvel.h"
 #include "details/frmDrugInformation.h"
 #include "fixtures/LoggedInRun.h"
@@ -44,6 +46,7 @@ private slots:
     void otherDetailsOfComponentsCurrentNode();
     void refreshAndLoadAll();
     void registerAndToolbar();
+    void assignmentWindowsFromMenuAndToolbar();
 };
 
 namespace {
@@ -330,6 +333,71 @@ void tst_commands::registerAndToolbar()
     QVERIFY(EditingLabel(c.window));
     QTest::keyClick(LabelEditor(c.window), Qt::Key_Escape);
     QCOMPARE(c.Tree()->Find(QStringLiteral("_2")).Text(), QStringLiteral("Antibiotics"));
+}
+
+void tst_commands::assignmentWindowsFromMenuAndToolbar()
+{
+    Catalogue c(QStringLiteral("sqlite"));
+    // What each window was handed, and the status text while it was open.
+    struct Opening
+    {
+        QString title;
+        int id = 0;
+        QString name;
+        bool tree = false;
+        QString status;
+    } seen;
+    const auto watch = [&] {
+        seen = {};
+        WhileOpen([&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal)
+                return;
+            seen.title = modal->windowTitle();
+            seen.status = c.window->staMessage->text();
+            if (auto* list = qobject_cast<frmList*>(modal)) {
+                seen.id = list->ItemID();
+                seen.name = list->ClassificationName();
+                seen.tree = list->treList() == c.Tree();
+            } else if (auto* drugs = qobject_cast<frmDrugList*>(modal)) {
+                seen.id = drugs->GenericID();
+                seen.name = drugs->GenericName();
+                seen.tree = drugs->treList() == c.Tree();
+            }
+        });
+    };
+
+    ClickNode(c.window, QStringLiteral("_2"));
+    watch();
+    c.window->mnuNewGeneric->trigger();
+    QCOMPARE(seen.title, QStringLiteral("Generic Classification"));
+    QCOMPARE(seen.id, 3);
+    QCOMPARE(seen.name, QStringLiteral("Antibiotics"));
+    QVERIFY(seen.tree);
+    QCOMPARE(seen.status, QStringLiteral("Loading Generic Names List..."));
+    QCOMPARE(c.window->staMessage->text(), QString());
+
+    ClickNode(c.window, QStringLiteral("_1"));
+    ClickNode(c.window, QStringLiteral("_1.2"));
+    watch();
+    c.window->tbNewDrug->trigger();
+    QCOMPARE(seen.title, QStringLiteral("Drug Classification"));
+    QCOMPARE(seen.id, 2);
+    QCOMPARE(seen.name, QStringLiteral("Paracetamol"));
+    QVERIFY(seen.tree);
+    QCOMPARE(seen.status, QStringLiteral("Loading Drug List..."));
+    QVERIFY(c.Tree()->Find(QStringLiteral("_1.2")).Expanded());
+
+    // A node the catalogue no longer holds opens nothing.
+    c.db.Connection().Execute(
+        QStringLiteral("DELETE FROM inventory.tbPharvel WHERE Node_Key = '_1.2.1'"));
+    c.db.Connection().Execute(
+        QStringLiteral("DELETE FROM inventory.tbPharvel WHERE Node_Key = '_1.2'"));
+    watch();
+    c.window->mnuNewDrug_Click();
+    QTest::qWait(50);
+    QCOMPARE(seen.title, QString());
+    QCOMPARE(c.window->staMessage->text(), QString());
 }
 
 QTEST_MAIN(tst_commands)

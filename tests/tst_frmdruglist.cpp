@@ -108,13 +108,14 @@ void tst_frmdruglist::addAsksForDrugsFiledElsewhere()
                                                            : MsgBox::Answer::Yes;
     });
     QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
-    QCOMPARE(log.Texts(), QStringList({Injection() + QStringLiteral(" already belongs to "
-                                                                    "Morphine. Do you wish to "
-                                                                    "continue?"),
-                                       QStringLiteral("VITAMIN C 500MG TAB already belongs to "
-                                                      "unclassified. Do you wish to continue?")}));
-    QCOMPARE(log.shown[0].icon, MsgBox::Icon::Question);
-    QCOMPARE(log.shown[0].title, MsgBox::ApplicationTitle());
+    QCOMPARE(log.TextList(),
+             QStringList({Injection() + QStringLiteral(" already belongs to "
+                                                       "Morphine. Do you wish to "
+                                                       "continue?"),
+                          QStringLiteral("VITAMIN C 500MG TAB already belongs to "
+                                         "unclassified. Do you wish to continue?")}));
+    QCOMPARE(log.messages[0].icon, MsgBox::Icon::Question);
+    QCOMPARE(log.messages[0].title, MsgBox::ApplicationTitle());
 
     QCOMPARE(run.FiledAt(Drug(), run.catalogue.aspirin), QStringLiteral("_1.2.3"));
     QCOMPARE(run.FiledAt(Drug(), run.catalogue.morphineInjection), QStringLiteral("_1.2.4"));
@@ -155,11 +156,11 @@ void tst_frmdruglist::removeAndFailedAdd()
         QStringLiteral("DELETE FROM inventory.tbinvmaster WHERE itemid = ?"),
         {run.catalogue.aspirin});
     {
-        MessageLog log;
+        MessageLog log(MessageLog::YesToQuestions);
         form->cmdAdd->click();
-        QCOMPARE(log.shown.size(), 2); // the question for the injection, then the one report
-        QCOMPARE(log.shown[1].icon, MsgBox::Icon::Exclamation);
-        const QStringList lines = log.shown[1].text.split(QLatin1Char('\n'));
+        QCOMPARE(log.messages.size(), 2); // the question for the injection, then the one report
+        QCOMPARE(log.messages[1].icon, MsgBox::Icon::Exclamation);
+        const QStringList lines = log.messages[1].text.split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 3);
         QCOMPARE(lines[0], QStringLiteral("These drugs were not moved:"));
         QVERIFY2(lines[2].startsWith(Aspirin() + QStringLiteral(": No drug")),
@@ -175,9 +176,9 @@ void tst_frmdruglist::removeAndFailedAdd()
     run.db.Connection().Execute(
         QStringLiteral("DELETE FROM inventory.tbPharvel WHERE Node_Key = '_1.2.1'"));
     {
-        MessageLog log;
+        MessageLog log(MessageLog::YesToQuestions);
         form->cmdRemove->click();
-        QVERIFY(log.shown.isEmpty());
+        QVERIFY(log.messages.isEmpty());
     }
     QCOMPARE(run.FiledAt(Drug(), run.catalogue.calpol), QString());
     QVERIFY(!run.Tree().Exists(QStringLiteral("_1.2.2")));
@@ -189,11 +190,11 @@ void tst_frmdruglist::removeAndFailedAdd()
         QVERIFY(!button->isEnabled());
 
     // Emptied, the right grid shows its header format over one blank row and is disabled.
-    MessageLog none;
+    MessageLog none(MessageLog::YesToQuestions);
     Tick(*form->flexMSHList2, QStringLiteral("IBUPROFEN 200MG TAB"));
     Tick(*form->flexMSHList2, Injection());
     form->cmdRemove->click();
-    QVERIFY(none.shown.isEmpty());
+    QVERIFY(none.messages.isEmpty());
     QCOMPARE(form->flexMSHList2->Rows(), 2);
     QVERIFY(!form->flexMSHList2->isEnabled());
     QCOMPARE(form->flexMSHList2->TextMatrix(0, 1), QStringLiteral("Drug Name "));
@@ -271,7 +272,7 @@ void tst_frmdruglist::searchFramesStayOpenAndClosePrompts()
     {
         MessageLog log([](const MsgBox::Message&) { return MsgBox::Answer::Yes; });
         form->cmdCancel->click();
-        QCOMPARE(log.Texts(),
+        QCOMPARE(log.TextList(),
                  QStringList(QStringLiteral(
                      "You checked some items. Would you like to process them first.")));
         QVERIFY(form->isVisible());

@@ -96,16 +96,16 @@ void tst_frmlist::addAsksAndRefusesGenericsWithDrugs()
             return m.buttons == MsgBox::Buttons::YesNo ? MsgBox::Answer::No : MsgBox::Answer::Ok;
         });
         QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
-        QCOMPARE(log.Texts(),
+        QCOMPARE(log.TextList(),
                  QStringList({QStringLiteral("Amoxicillin is already under the classification "
                                              "antibiotics. Do you wish to proceed?"),
                               QStringLiteral("You can't move Morphine because drugs are already "
                                              "assigned to it."),
                               QStringLiteral("You can't move Paracetamol because drugs are "
                                              "already assigned to it.")}));
-        QCOMPARE(log.shown[0].title, QStringLiteral("Message"));
-        QCOMPARE(log.shown[0].icon, MsgBox::Icon::Information);
-        QCOMPARE(log.shown[1].title, MsgBox::ApplicationTitle());
+        QCOMPARE(log.messages[0].title, QStringLiteral("Message"));
+        QCOMPARE(log.messages[0].icon, MsgBox::Icon::Information);
+        QCOMPARE(log.messages[1].title, MsgBox::ApplicationTitle());
     }
     QCOMPARE(run.FiledAt(Generic(), run.catalogue.ibuprofen), QStringLiteral("_3.1"));
     QCOMPARE(run.FiledAt(Generic(), run.catalogue.amoxicillin), QStringLiteral("_2.1"));
@@ -126,9 +126,9 @@ void tst_frmlist::addAsksAndRefusesGenericsWithDrugs()
     // Yes moves it, and its old node goes from the tree.
     Tick(*form->flexMSHList1, {QStringLiteral("Amoxicillin")});
     {
-        MessageLog log;
+        MessageLog log(MessageLog::YesToQuestions);
         form->cmdAdd->click();
-        QCOMPARE(log.shown.size(), 1);
+        QCOMPARE(log.messages.size(), 1);
     }
     QCOMPARE(run.FiledAt(Generic(), run.catalogue.amoxicillin), QStringLiteral("_3.2"));
     QVERIFY(!run.Tree().Exists(QStringLiteral("_2.1")));
@@ -149,11 +149,11 @@ void tst_frmlist::failedWriteLeavesRowAndTreeAndSaysWhy()
     run.db.Connection().Execute(
         QStringLiteral("DELETE FROM inventory.tbforgeneric WHERE GenericCode = ?"),
         {run.catalogue.ibuprofen});
-    MessageLog log;
+    MessageLog log(MessageLog::YesToQuestions);
     form->cmdAdd->click();
-    QCOMPARE(log.shown.size(), 2);
-    QCOMPARE(log.shown[1].icon, MsgBox::Icon::Exclamation);
-    const QStringList lines = log.shown[1].text.split(QLatin1Char('\n'));
+    QCOMPARE(log.messages.size(), 2);
+    QCOMPARE(log.messages[1].icon, MsgBox::Icon::Exclamation);
+    const QStringList lines = log.messages[1].text.split(QLatin1Char('\n'));
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines[0], QStringLiteral("These generic names were not moved:"));
     QVERIFY2(lines[2].startsWith(QStringLiteral("Ibuprofen: No generic name")),
@@ -176,11 +176,11 @@ void tst_frmlist::removeRefusesUnloadedDrugsAndIgnoresBlankRow()
     QCOMPARE(Names(*form->flexMSHList2), QStringLiteral("Paracetamol"));
     Tick(*form->flexMSHList2, {QStringLiteral("Paracetamol")});
     {
-        MessageLog log;
+        MessageLog log(MessageLog::YesToQuestions);
         form->cmdRemove->click();
-        QCOMPARE(log.Texts(), QStringList(QStringLiteral(
-                                  "You can't remove Paracetamol because drugs are already "
-                                  "assigned to it.")));
+        QCOMPARE(log.TextList(), QStringList(QStringLiteral(
+                                     "You can't remove Paracetamol because drugs are already "
+                                     "assigned to it.")));
     }
     QCOMPARE(run.FiledAt(Generic(), run.catalogue.paracetamol), QStringLiteral("_1.2"));
     QVERIFY(IsTicked(*form->flexMSHList2, 1)); // nothing moved: no reload
@@ -192,9 +192,9 @@ void tst_frmlist::removeRefusesUnloadedDrugsAndIgnoresBlankRow()
     QCOMPARE(form->fraGeneric2->title(), QStringLiteral("Generic Names under [antibiotics]"));
     Tick(*form->flexMSHList2, {QStringLiteral("Amoxicillin")});
     {
-        MessageLog log;
+        MessageLog log(MessageLog::YesToQuestions);
         form->cmdRemove->click();
-        QVERIFY(log.shown.isEmpty());
+        QVERIFY(log.messages.isEmpty());
     }
     QCOMPARE(run.FiledAt(Generic(), run.catalogue.amoxicillin), QString());
     QVERIFY(!run.Tree().Exists(QStringLiteral("_2.1")));
@@ -209,9 +209,9 @@ void tst_frmlist::removeRefusesUnloadedDrugsAndIgnoresBlankRow()
     QVERIFY(form->cmdRemove->isEnabled());
     const int nodes = run.Tree().Count();
     {
-        MessageLog log;
+        MessageLog log(MessageLog::YesToQuestions);
         form->cmdRemove->click();
-        QVERIFY(log.shown.isEmpty());
+        QVERIFY(log.messages.isEmpty());
     }
     QCOMPARE(run.Tree().Count(), nodes);
     QCOMPARE(run.Breaches(), QStringList());

@@ -24,8 +24,10 @@ class SQLConnection;
 class SplitterImage;
 class StretchedPicture;
 class frmDrugInformation;
+class frmDrugList;
 class frmEntry;
 class frmGeneric;
+class frmList;
 class frmMedDetails;
 
 // The main window: the catalogue tree with its menus, toolbar and status bar. There is one per
@@ -72,6 +74,10 @@ public:
 
     // The catalogue commands, reached from the menus, the toolbar and the tree's keys.
     void mnuNewClassification_Click();
+    // The assignment windows for the selected classification or generic name
+    // (frmPharvelAssign.cpp).
+    void mnuNewGeneric_Click();
+    void mnuNewDrug_Click();
     void mnuOther_Click();
     void mnuDelete_Click();
     void mnuRename_Click();
@@ -99,6 +105,8 @@ public:
     frmGeneric& GenericWindow();
     frmDrugInformation& DrugInformationWindow();
     frmMedDetails& MedDetailsWindow();
+    frmList& ListWindow();
+    frmDrugList& DrugListWindow();
 
     const PharvelLayout& Layout() const { return m_layout; }
 
@@ -184,6 +192,8 @@ private:
     QSet<QString> NodesFound(const QStringList& keys);
     void Form_Unload();
     void ConnectCommands();
+    // After a command that may have filed entries under the selected node: show them.
+    void ExpandSelectionIfFilled();
     void ConnectTreeEvents();
     void SetContextMenuCommands(const TreeNode& node);
 
@@ -195,4 +205,6 @@ private:
     frmGeneric* m_genericWindow = nullptr;
     frmDrugInformation* m_drugInformationWindow = nullptr;
     frmMedDetails* m_medDetailsWindow = nullptr;
+    frmList* m_listWindow = nullptr;
+    frmDrugList* m_drugListWindow = nullptr;
 };

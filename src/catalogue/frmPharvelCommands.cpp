@@ -39,6 +39,8 @@ void frmPharvel::ConnectCommands()
 {
     connectGuarded(mnuNewClassification, &QAction::triggered, this,
                    &frmPharvel::mnuNewClassification_Click);
+    connectGuarded(mnuNewGeneric, &QAction::triggered, this, &frmPharvel::mnuNewGeneric_Click);
+    connectGuarded(mnuNewDrug, &QAction::triggered, this, &frmPharvel::mnuNewDrug_Click);
     connectGuarded(mnuOther, &QAction::triggered, this, &frmPharvel::mnuOther_Click);
     connectGuarded(mnuDelete, &QAction::triggered, this, &frmPharvel::mnuDelete_Click);
     connectGuarded(mnuRename, &QAction::triggered, this, &frmPharvel::mnuRename_Click);
@@ -93,6 +95,12 @@ void frmPharvel::tbPharvel_ButtonMenuClick(int Button, int Item)
     case 1:
         mnuNewClassification_Click();
         break;
+    case 2:
+        mnuNewGeneric_Click();
+        break;
+    case 3:
+        mnuNewDrug_Click();
+        break;
     default:
         break;
     }
@@ -104,6 +112,11 @@ void frmPharvel::mnuNewClassification_Click()
     flexMSHPharvel->Clear();
     fraButton->hide();
     AddNode(ClassPharvel::NodeType::Classification, 0, QString());
+    ExpandSelectionIfFilled();
+}
+
+void frmPharvel::ExpandSelectionIfFilled()
+{
     if (TreeNode selected = trePharvel->SelectedItem(); selected && selected.Children() > 0)
         selected.SetExpanded(true);
 }
