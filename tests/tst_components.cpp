@@ -24,14 +24,27 @@ void tst_components::buildPath_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("joined");
-    QTest::newRow("plain") << "/home/nurse" << "My Documents" << "/home/nurse/My Documents";
-    QTest::newRow("trailing separator") << "/home/nurse/" << "My Documents"
+    QTest::newRow("plain") << "/home/nurse"
+                           << "My Documents"
+                           << "/home/nurse/My Documents";
+    QTest::newRow("trailing separator") << "/home/nurse/"
+                                        << "My Documents"
                                         << "/home/nurse/My Documents";
-    QTest::newRow("both separators") << "/home/nurse//" << "/x.xls" << "/home/nurse/x.xls";
-    QTest::newRow("backslash folder") << "C:\\My Documents\\" << "a.xls" << "C:\\My Documents/a.xls";
-    QTest::newRow("root") << "/" << "a" << "/a";
-    QTest::newRow("no folder") << "" << "a.xls" << "a.xls";
-    QTest::newRow("no name") << "/tmp" << "" << "/tmp";
+    QTest::newRow("both separators") << "/home/nurse//"
+                                     << "/x.xls"
+                                     << "/home/nurse/x.xls";
+    QTest::newRow("backslash folder") << "C:\\My Documents\\"
+                                      << "a.xls"
+                                      << "C:\\My Documents/a.xls";
+    QTest::newRow("root") << "/"
+                          << "a"
+                          << "/a";
+    QTest::newRow("no folder") << ""
+                               << "a.xls"
+                               << "a.xls";
+    QTest::newRow("no name") << "/tmp"
+                             << ""
+                             << "/tmp";
 }
 
 void tst_components::buildPath()
@@ -47,12 +60,18 @@ void tst_components::getBaseName_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("base");
-    QTest::newRow("report") << "/opt/pharvel/PharvelStructure.rpt" << "PharvelStructure";
-    QTest::newRow("backslash") << "/opt/pharvel\\DrugsWithNoGeneric.rpt" << "DrugsWithNoGeneric";
-    QTest::newRow("two dots") << "a/Pharvel.2024.01.31.xls" << "Pharvel.2024.01.31";
-    QTest::newRow("no extension") << "/x/name" << "name";
-    QTest::newRow("folder") << "/x/folder/" << "folder";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("report") << "/opt/pharvel/PharvelStructure.rpt"
+                            << "PharvelStructure";
+    QTest::newRow("backslash") << "/opt/pharvel\\DrugsWithNoGeneric.rpt"
+                               << "DrugsWithNoGeneric";
+    QTest::newRow("two dots") << "a/Pharvel.2024.01.31.xls"
+                              << "Pharvel.2024.01.31";
+    QTest::newRow("no extension") << "/x/name"
+                                  << "name";
+    QTest::newRow("folder") << "/x/folder/"
+                            << "folder";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void tst_components::getBaseName()
@@ -67,7 +86,8 @@ void tst_components::createsEachComponentByName()
 {
     const std::unique_ptr<QObject> fso = CreateObject(QStringLiteral("Scripting.FileSystemObject"));
     QVERIFY(qobject_cast<Scripting::FileSystemObject*>(fso.get()));
-    QVERIFY(CreateObjectAs<Scripting::FileSystemObject>(QStringLiteral("scripting.filesystemobject")));
+    QVERIFY(
+        CreateObjectAs<Scripting::FileSystemObject>(QStringLiteral("scripting.filesystemobject")));
     QVERIFY(CreateObjectAs<ClassPharvel::Pharvel>(QStringLiteral("ClassPharvel.Pharvel")));
     QVERIFY(CreateObjectAs<Corvida_User::clsCurrentUser>(
         QStringLiteral("Corvida_User.clsCurrentUser")));
@@ -77,8 +97,8 @@ void tst_components::createsEachComponentByName()
 
 void tst_components::unknownOrMistypedNamesAreRefused()
 {
-    for (const QString& name : {QStringLiteral("Scripting.Dictionary"), QString(),
-                                QStringLiteral("ClassPharvel")}) {
+    for (const QString& name :
+         {QStringLiteral("Scripting.Dictionary"), QString(), QStringLiteral("ClassPharvel")}) {
         try {
             CreateObject(name);
             QFAIL(qPrintable(QStringLiteral("created an object for \"%1\"").arg(name)));

@@ -5,7 +5,6 @@
 #include "platform/user/clsCurrentUser.h"
 
 #include <QCoreApplication>
-
 #include <functional>
 #include <utility>
 
@@ -13,8 +12,7 @@ namespace {
 
 using Creator = std::function<std::unique_ptr<QObject>()>;
 
-template <class T>
-std::pair<QString, Creator> component(const char* className)
+template <class T> std::pair<QString, Creator> component(const char* className)
 {
     return {QString::fromLatin1(className).toLower(), [] { return std::make_unique<T>(); }};
 }

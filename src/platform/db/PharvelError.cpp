@@ -3,8 +3,7 @@
 PharvelError::PharvelError(int number, QString description, QString source)
     : m_number(number), m_description(std::move(description)), m_source(std::move(source)),
       m_what((m_source + QStringLiteral(": ") + m_description).toUtf8())
-{
-}
+{}
 
 PharvelError PharvelError::WithSource(const QString& source) const
 {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <exception>
 
 // The one exception of the system: a number, a description and the source that raised it
@@ -31,14 +30,14 @@ private:
 // Error numbers. The database ones follow the kind of failure, not the engine, so that a form can
 // tell "somebody else took this key" from "the server is gone" on either engine.
 namespace ErrorNumber {
-inline constexpr int Overflow = 6;            // a value beyond a 16-bit limit
-inline constexpr int TypeMismatch = 13;       // a text that is no number where one is needed
-inline constexpr int DatabaseError = 1000;    // any other failure the driver reports
-inline constexpr int ConnectionFailed = 1001; // the server cannot be reached, or went away
+inline constexpr int Overflow = 6;              // a value beyond a 16-bit limit
+inline constexpr int TypeMismatch = 13;         // a text that is no number where one is needed
+inline constexpr int DatabaseError = 1000;      // any other failure the driver reports
+inline constexpr int ConnectionFailed = 1001;   // the server cannot be reached, or went away
 inline constexpr int ConstraintViolated = 1002; // a key taken, a parent missing, a row filed twice
 inline constexpr int NotPermitted = 1003;       // the user's rights do not allow the change
-inline constexpr int Refused = 1004;            // the catalogue refuses a change that would break it
-inline constexpr int Timeout = 1005;            // the command time-out ran out (or a lock wait)
+inline constexpr int Refused = 1004; // the catalogue refuses a change that would break it
+inline constexpr int Timeout = 1005; // the command time-out ran out (or a lock wait)
 inline constexpr int BadConnectionString = 1006;
 inline constexpr int ComponentNotFound = 1007; // no component is registered under a class name
 inline constexpr int LoginFailed = 1008;

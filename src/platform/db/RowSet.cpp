@@ -12,8 +12,7 @@ const QVariant& emptyValue()
 
 RowSet::RowSet(QStringList fieldNames, std::vector<Row> rows)
     : m_fields(std::move(fieldNames)), m_rows(std::move(rows))
-{
-}
+{}
 
 void RowSet::MoveNext() noexcept
 {

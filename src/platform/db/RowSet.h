@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-
 #include <vector>
 
 // A result fetched whole to the client: its record count is known before the first row is read,

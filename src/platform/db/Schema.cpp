@@ -68,8 +68,9 @@ QStringList Statements(const QString& path)
         if (current.isEmpty())
             inTrigger = trimmed.startsWith(QLatin1String("CREATE TRIGGER"), Qt::CaseInsensitive);
         current += line + QLatin1Char('\n');
-        const bool ends = inTrigger ? trimmed.compare(QLatin1String("END;"), Qt::CaseInsensitive) == 0
-                                    : trimmed.endsWith(QLatin1Char(';'));
+        const bool ends = inTrigger
+                              ? trimmed.compare(QLatin1String("END;"), Qt::CaseInsensitive) == 0
+                              : trimmed.endsWith(QLatin1Char(';'));
         if (ends) {
             statements << current.trimmed();
             current.clear();
@@ -104,8 +105,9 @@ QList<int> Migrate(SQLConnection& connection)
         ScopedTransaction transaction(connection);
         for (const QString& statement : Statements(migration.path))
             connection.Execute(statement);
-        connection.Execute(QStringLiteral("INSERT INTO inventory.tbSchemaVersion (Version) VALUES (?)"),
-                           {migration.version});
+        connection.Execute(
+            QStringLiteral("INSERT INTO inventory.tbSchemaVersion (Version) VALUES (?)"),
+            {migration.version});
         transaction.Commit();
         applied << migration.version;
     }

@@ -1,8 +1,7 @@
 #include "platform/widgets/FlexGridModel.h"
 
-#include "platform/widgets/WidgetErrors.h"
-
 #include "platform/db/PharvelError.h"
+#include "platform/widgets/WidgetErrors.h"
 
 namespace {
 constexpr int HeaderRow = 0;
