@@ -60,7 +60,7 @@ int DrugId(const FlexGrid& grid, int row)
 } // namespace
 
 frmDrugList::frmDrugList(ClassPharvel::Pharvel& pharvel, QWidget* parent)
-    : QDialog(parent), fraGenericList(new QGroupBox(this)),
+    : AssignmentWindow(parent), fraGenericList(new QGroupBox(this)),
       fraSearch1(new QGroupBox(tr("&1. Search"), fraGenericList)),
       txtSearch1(new QLineEdit(fraSearch1)),
       fraDrug1(new QGroupBox(tr("&2. Available Drugs"), fraGenericList)),
@@ -113,15 +113,16 @@ frmDrugList::frmDrugList(ClassPharvel::Pharvel& pharvel, QWidget* parent)
     new FrameAccessKey(fraSearch2, txtSearch2);
     new FrameAccessKey(fraDrug2, flexMSHList2);
 
-    m_grids = new GridPair(
-        *ilsCheckList, {flexMSHList1, cmdClear1, cmdAdd, fraSearch1, txtSearch1},
-        {flexMSHList2, cmdClear2, cmdRemove, fraSearch2, txtSearch2},
-        [this](int intWhichGrid, const QString& strSearchKey) {
-            const auto which = static_cast<qint16>(intWhichGrid);
-            LoadDrugList(which, strSearchKey);
-            return m_rowSets[which == 1 ? 0 : 1]->RecordCount();
-        },
-        {.lockSearchWhileTicked = false, .highlightOnFocus = true}, this);
+    SetGrids(new GridPair(
+                 *ilsCheckList, {flexMSHList1, cmdClear1, cmdAdd, fraSearch1, txtSearch1},
+                 {flexMSHList2, cmdClear2, cmdRemove, fraSearch2, txtSearch2},
+                 [this](int intWhichGrid, const QString& strSearchKey) {
+                     const auto which = static_cast<qint16>(intWhichGrid);
+                     LoadDrugList(which, strSearchKey);
+                     return BoundRows(which == 1)->RecordCount();
+                 },
+                 {.lockSearchWhileTicked = false, .highlightOnFocus = true}, this),
+             flexMSHList1, flexMSHList2);
     // The pair has unticked the grid; Clear Selection of the left grid then hands the focus to
     // its search box.
     connectGuarded(cmdClear1, &QPushButton::clicked, this, &frmDrugList::cmdClear1_Click);
@@ -152,23 +153,6 @@ void frmDrugList::SetTabOrder()
         setTabOrder(order[n - 1], order[n]);
 }
 
-void frmDrugList::showEvent(QShowEvent* event)
-{
-    if (!event->spontaneous())
-        Guarded([this] { Form_Load(); });
-    QDialog::showEvent(event);
-}
-
-void frmDrugList::done(int result)
-{
-    if (m_grids->Form_QueryUnload())
-        return;
-    for (FlexGrid* grid : {flexMSHList1, flexMSHList2})
-        grid->Clear();
-    CloseRowSets();
-    QDialog::done(result);
-}
-
 void frmDrugList::Form_Load()
 {
     {
@@ -195,7 +179,7 @@ void frmDrugList::LoadDrugList(qint16 intWhichGrid, const QString& strSearchKey)
 {
     const bool first = intWhichGrid == 1;
     FlexGrid& grid = first ? *flexMSHList1 : *flexMSHList2;
-    std::shared_ptr<RowSet>& rowSet = m_rowSets[first ? 0 : 1];
+    std::shared_ptr<RowSet>& rowSet = BoundRows(first);
     grid.SetRedraw(false);
     grid.Clear();
     if (rowSet && rowSet->IsOpen())
@@ -246,14 +230,6 @@ void frmDrugList::optClassified_Click()
 void frmDrugList::optUnClassified_Click()
 {
     LoadDrugList(1, txtSearch1->text());
-}
-
-KeyedTree& frmDrugList::Tree(const QString& source) const
-{
-    if (!m_treList)
-        throw PharvelError(ErrorNumber::DatabaseError,
-                           tr("The window was opened without the catalogue tree."), source);
-    return *m_treList;
 }
 
 void frmDrugList::RemoveTreeNode(const QString& strNodeKey)
@@ -372,13 +348,4 @@ void frmDrugList::cmdClear1_Click()
 void frmDrugList::cmdCancel_Click()
 {
     close();
-}
-
-void frmDrugList::CloseRowSets()
-{
-    for (std::shared_ptr<RowSet>& rowSet : m_rowSets) {
-        if (rowSet && rowSet->IsOpen())
-            rowSet->Close();
-        rowSet.reset();
-    }
 }

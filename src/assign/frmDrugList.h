@@ -1,9 +1,7 @@
 #pragma once
 
-#include "platform/widgets/KeyedTree.h"
+#include "assign/AssignmentWindow.h"
 
-#include <QDialog>
-#include <QPointer>
 #include <QString>
 #include <memory>
 
@@ -39,7 +37,7 @@ class RowSet;
 // Unlike the check-list grids of "Generic Classification", the search frames here never close:
 // after every click in a grid its two buttons say whether it holds a tick, and a search may drop
 // ticks under enabled buttons until the next click.
-class frmDrugList : public QDialog
+class frmDrugList : public AssignmentWindow
 {
     Q_OBJECT
 
@@ -56,8 +54,6 @@ public:
     void SetGenericID(qint16 genericId) { m_genericId = genericId; }
     const QString& GenericName() const { return m_genericName; }
     void SetGenericName(const QString& name) { m_genericName = name; }
-    KeyedTree* treList() const { return m_treList.data(); }
-    void SetTreList(KeyedTree* tree) { m_treList = tree; }
 
     // Refills grid 1 (intWhichGrid 1: the drugs that can be moved in, for strSearchKey and the
     // selected filter) or grid 2 (any other value: the drugs under the generic name, for the
@@ -67,7 +63,7 @@ public:
     // 0 when none is selected.
     qint16 CheckClassify() const;
 
-    void Form_Load();
+    void Form_Load() override;
     void optAll_Click();
     void optClassified_Click();
     void optUnClassified_Click();
@@ -78,7 +74,6 @@ public:
 
     // The check-list behaviour of the two grids: toggling, Clear Selection, the searches and
     // the close prompt.
-    GridPair& Grids() const { return *m_grids; }
 
     QGroupBox* fraGenericList;
     QGroupBox* fraSearch1;
@@ -100,23 +95,14 @@ public:
     QPushButton* cmdCancel;
     CheckListImages* ilsCheckList;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void done(int result) override;
-
 private:
-    KeyedTree& Tree(const QString& source) const;
     // Takes the node with this key out of treList; a key the tree does not hold is no error.
     void RemoveTreeNode(const QString& strNodeKey);
     void ReloadBothGrids();
     void EmptySearchBoxes();
     void SetTabOrder();
-    void CloseRowSets();
 
     ClassPharvel::Pharvel& m_pharvel;
-    GridPair* m_grids;
-    std::shared_ptr<RowSet> m_rowSets[2];
     qint16 m_genericId = 0;
     QString m_genericName;
-    QPointer<KeyedTree> m_treList;
 };

@@ -56,7 +56,7 @@ int GenericCode(const FlexGrid& grid, int row)
 } // namespace
 
 frmList::frmList(ClassPharvel::Pharvel& pharvel, SQLConnection& connection, QWidget* parent)
-    : QDialog(parent), fraGenericList(new QGroupBox(this)),
+    : AssignmentWindow(parent), fraGenericList(new QGroupBox(this)),
       fraSearch1(new QGroupBox(tr("&1. Search"), fraGenericList)),
       txtSearch1(new QLineEdit(fraSearch1)),
       fraGeneric1(new QGroupBox(tr("&2. Available Generic Names"), fraGenericList)),
@@ -97,13 +97,14 @@ frmList::frmList(ClassPharvel::Pharvel& pharvel, SQLConnection& connection, QWid
     for (QPushButton* button : {cmdClear1, cmdAdd, cmdRemove, cmdClear2, Command1, cmdCancel})
         button->setAutoDefault(false);
 
-    m_grids = new GridPair(
-        *ilsCheckList, {flexMSHList1, cmdClear1, cmdAdd, fraSearch1, txtSearch1},
-        {flexMSHList2, cmdClear2, cmdRemove, fraSearch2, txtSearch2},
-        [this](int intWhichGrid, const QString& strSearchKey) {
-            return LoadGrid(static_cast<qint16>(intWhichGrid), strSearchKey);
-        },
-        {}, this);
+    SetGrids(new GridPair(
+                 *ilsCheckList, {flexMSHList1, cmdClear1, cmdAdd, fraSearch1, txtSearch1},
+                 {flexMSHList2, cmdClear2, cmdRemove, fraSearch2, txtSearch2},
+                 [this](int intWhichGrid, const QString& strSearchKey) {
+                     return LoadGrid(static_cast<qint16>(intWhichGrid), strSearchKey);
+                 },
+                 {}, this),
+             flexMSHList1, flexMSHList2);
     connectGuarded(cmdAdd, &QPushButton::clicked, this, &frmList::cmdAdd_Click);
     connectGuarded(cmdRemove, &QPushButton::clicked, this, &frmList::cmdRemove_Click);
     connectGuarded(Command1, &QPushButton::clicked, this, &frmList::Command1_Click);
@@ -111,23 +112,6 @@ frmList::frmList(ClassPharvel::Pharvel& pharvel, SQLConnection& connection, QWid
 }
 
 frmList::~frmList() = default;
-
-void frmList::showEvent(QShowEvent* event)
-{
-    if (!event->spontaneous())
-        Guarded([this] { Form_Load(); });
-    QDialog::showEvent(event);
-}
-
-void frmList::done(int result)
-{
-    if (m_grids->Form_QueryUnload())
-        return;
-    for (FlexGrid* grid : {flexMSHList1, flexMSHList2})
-        grid->Clear();
-    CloseRowSets();
-    QDialog::done(result);
-}
 
 void frmList::Form_Load()
 {
@@ -151,7 +135,7 @@ qint16 frmList::LoadGrid(qint16 intWhichGrid, const QString& strSearchKey)
 {
     const bool first = intWhichGrid == 1;
     FlexGrid& grid = first ? *flexMSHList1 : *flexMSHList2;
-    std::shared_ptr<RowSet>& rowSet = m_rowSets[first ? 0 : 1];
+    std::shared_ptr<RowSet>& rowSet = BoundRows(first);
     grid.SetRedraw(false);
     grid.Clear();
     if (rowSet && rowSet->IsOpen())
@@ -177,14 +161,6 @@ qint16 frmList::LoadGrid(qint16 intWhichGrid, const QString& strSearchKey)
                                .arg(std::numeric_limits<qint16>::max()),
                            QStringLiteral("frmList.LoadGrid"));
     return static_cast<qint16>(count);
-}
-
-KeyedTree& frmList::Tree(const QString& source) const
-{
-    if (!m_treList)
-        throw PharvelError(ErrorNumber::DatabaseError,
-                           tr("The window was opened without the catalogue tree."), source);
-    return *m_treList;
 }
 
 qint16 frmList::IsKeyPosition(const QString& strSearchKey) const
@@ -341,13 +317,4 @@ void frmList::Command1_Click()
 void frmList::cmdCancel_Click()
 {
     close();
-}
-
-void frmList::CloseRowSets()
-{
-    for (std::shared_ptr<RowSet>& rowSet : m_rowSets) {
-        if (rowSet && rowSet->IsOpen())
-            rowSet->Close();
-        rowSet.reset();
-    }
 }

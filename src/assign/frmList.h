@@ -1,9 +1,7 @@
 #pragma once
 
-#include "platform/widgets/KeyedTree.h"
+#include "assign/AssignmentWindow.h"
 
-#include <QDialog>
-#include <QPointer>
 #include <QString>
 #include <memory>
 
@@ -36,7 +34,7 @@ class frmGeneric;
 // The properties keep their values between openings; the controls start afresh at each one.
 // While the window works it adds and removes nodes of treList itself, so the opener has only to
 // expand the classification node afterwards.
-class frmList : public QDialog
+class frmList : public AssignmentWindow
 {
     Q_OBJECT
 
@@ -50,8 +48,6 @@ public:
     void SetItemID(qint16 itemId) { m_itemId = itemId; }
     const QString& ClassificationName() const { return m_classificationName; }
     void SetClassificationName(const QString& name) { m_classificationName = name; }
-    KeyedTree* treList() const { return m_treList.data(); }
-    void SetTreList(KeyedTree* tree) { m_treList = tree; }
 
     // Refills grid 1 (intWhichGrid 1) or grid 2 (any other value) with the generic names
     // matching strSearchKey, every row unticked; returns the number of rows loaded.
@@ -62,7 +58,7 @@ public:
     // True when the tree node at intKeyPosition has child nodes as the tree holds it now.
     bool CanAdd(qint16 intKeyPosition) const;
 
-    void Form_Load();
+    void Form_Load() override;
     void cmdAdd_Click();
     void cmdRemove_Click();
     void Command1_Click();
@@ -70,7 +66,6 @@ public:
 
     // The check-list behaviour of the two grids: toggling, Clear Selection, the searches and
     // the close prompt.
-    GridPair& Grids() const { return *m_grids; }
     frmGeneric& GenericRegister() const { return *m_register; }
 
     QGroupBox* fraGenericList;
@@ -90,25 +85,16 @@ public:
     QPushButton* cmdCancel;
     CheckListImages* ilsCheckList;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void done(int result) override;
-
 private:
-    KeyedTree& Tree(const QString& source) const;
     // Whether the generic name's node at oldKey carries drugs: in the tree as loaded, or in the
     // catalogue for a branch the tree has not loaded.
     bool HoldsDrugs(const QString& oldKey);
     // The key of the node that files the generic name now, empty when it is filed nowhere.
     QString GenericNodeKey(int genericCode);
     void AfterMove();
-    void CloseRowSets();
 
     ClassPharvel::Pharvel& m_pharvel;
     frmGeneric* m_register;
-    GridPair* m_grids;
-    std::shared_ptr<RowSet> m_rowSets[2];
     qint16 m_itemId = 0;
     QString m_classificationName;
-    QPointer<KeyedTree> m_treList;
 };
