@@ -165,6 +165,7 @@ void frmPharvel::CreateMenus()
 
     mnuFind = menuBar()->addMenu(tr("&Options"));
     mnuFindEntry = AddItem(mnuFind, tr("&Find Entry"), QKeySequence(tr("Ctrl+F")));
+    connectGuarded(mnuFindEntry, &QAction::triggered, this, &frmPharvel::mnuFindEntry_Click);
     mnuSep12 = mnuFind->addSeparator();
     mnuRefresh = AddItem(mnuFind, tr("&Refresh Tree"));
     mnuLoadAll = AddItem(mnuFind, tr("&Load All"));
@@ -217,6 +218,7 @@ void frmPharvel::CreateToolbar()
     tbGenericFiles = button(4, tr("Generic Name Buil File"));
     tbFindEntry = button(5, QString());
     tbFindEntry->setVisible(false);
+    connectGuarded(tbFindEntry, &QAction::triggered, this, &frmPharvel::mnuFindEntry_Click);
 }
 
 void frmPharvel::CreateStatusBar()

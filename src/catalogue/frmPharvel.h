@@ -23,6 +23,7 @@ class QToolButton;
 class SQLConnection;
 class SplitterImage;
 class StretchedPicture;
+class frmFind;
 
 // The main window: the catalogue tree with its menus, toolbar and status bar. There is one per
 // run, made and loaded by the start-up and shown only once its load has completed; closing it
@@ -53,6 +54,8 @@ public:
     void Form_Load();
     void Form_Resize();
     void mnuExit_Click();
+    // "&Find Entry": the find window, then the walk down the trace it leaves.
+    void mnuFindEntry_Click();
     // x and y in twips within the splitter.
     void imgSplitter_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int x, int y);
     void imgSplitter_MouseMove(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, int x, int y);
@@ -141,7 +144,9 @@ private:
     SQLConnection& UserConnection(const QString& source) const;
     QSet<QString> NodesFound(const QStringList& keys);
     void Form_Unload();
+    void WalkTrace();
 
     PharvelLayout m_layout;
     KeyStateTracker* m_keyStates = nullptr;
+    frmFind* m_find = nullptr;
 };
