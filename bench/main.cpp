@@ -7,6 +7,7 @@
 // PHARVEL_TEST_PG); without one it is skipped with a note.
 #include "BenchDatabase.h"
 #include "CatalogueBench.h"
+#include "FindBench.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -40,6 +41,7 @@ void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)
               f.lazyMedianMs, f.lazyWorstMs, f.lazyLoads, Verdict(f.lazyMedianMs < 20));
         Print("Peak memory, whole tree:      %8.1f MB (target < 200 MB: %s)\n", f.peakMemoryMb,
               Verdict(f.peakMemoryMb < 200));
+        FindBench::Run(synthetic.Target(), synthetic.UserId(), BenchDatabase::Password());
     }
 }
 
