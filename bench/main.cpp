@@ -8,6 +8,7 @@
 #include "AssignBench.h"
 #include "BenchDatabase.h"
 #include "CatalogueBench.h"
+#include "FindBench.h"
 #include "RegisterBench.h"
 #include "ReportBench.h"
 
@@ -83,6 +84,7 @@ void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)
               Verdict(f.peakMemoryMb < 200));
         PrintDrugWindow(AssignBench::MeasureDrugWindow(synthetic.Target(), synthetic.UserId(),
                                                        BenchDatabase::Password()));
+        FindBench::Run(synthetic.Target(), synthetic.UserId(), BenchDatabase::Password());
     }
     {
         BenchDatabase empty(engine, serverUrl, BenchDatabase::Content::Empty, 0);

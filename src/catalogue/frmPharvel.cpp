@@ -167,6 +167,7 @@ void frmPharvel::CreateMenus()
 
     mnuFind = menuBar()->addMenu(tr("&Options"));
     mnuFindEntry = AddItem(mnuFind, tr("&Find Entry"), QKeySequence(tr("Ctrl+F")));
+    connectGuarded(mnuFindEntry, &QAction::triggered, this, &frmPharvel::mnuFindEntry_Click);
     mnuSep12 = mnuFind->addSeparator();
     mnuRefresh = AddItem(mnuFind, tr("&Refresh Tree"));
     mnuLoadAll = AddItem(mnuFind, tr("&Load All"));

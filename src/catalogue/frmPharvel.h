@@ -26,6 +26,7 @@ class StretchedPicture;
 class frmDrugInformation;
 class frmDrugList;
 class frmEntry;
+class frmFind;
 class frmGeneric;
 class frmList;
 class frmMedDetails;
@@ -59,6 +60,8 @@ public:
     void Form_Load();
     void Form_Resize();
     void mnuExit_Click();
+    // "&Find Entry": the find window, then the walk down the trace it leaves.
+    void mnuFindEntry_Click();
     // x and y in twips within the splitter.
     void imgSplitter_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int x, int y);
     void imgSplitter_MouseMove(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, int x, int y);
@@ -196,6 +199,7 @@ private:
     void ExpandSelectionIfFilled();
     void ConnectTreeEvents();
     void SetContextMenuCommands(const TreeNode& node);
+    void WalkTrace();
 
     PharvelLayout m_layout;
     KeyStateTracker* m_keyStates = nullptr;
@@ -207,4 +211,5 @@ private:
     frmMedDetails* m_medDetailsWindow = nullptr;
     frmList* m_listWindow = nullptr;
     frmDrugList* m_drugListWindow = nullptr;
+    frmFind* m_find = nullptr;
 };

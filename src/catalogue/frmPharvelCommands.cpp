@@ -82,6 +82,9 @@ void frmPharvel::tbPharvel_ButtonClick(int Index)
     case 6:
         mnuGenericFiles_Click();
         break;
+    case 7:
+        mnuFindEntry_Click();
+        break;
     default:
         break;
     }
