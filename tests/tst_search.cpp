@@ -2,6 +2,7 @@
 #include "fixtures/TestDatabase.h"
 #include "platform/catalog/Pharvel.h"
 #include "platform/catalog/clsGenerics.h"
+#include "platform/db/ServerProcedures.h"
 
 #include <QTest>
 
@@ -61,6 +62,8 @@ private slots:
     void registerSearchMatchesEveryRowSearch();
     void drugSearchLooksAtNameAndDescription_data() { TestDatabase::AddEngineRows(); }
     void drugSearchLooksAtNameAndDescription();
+    void findEntrySearchMatchesEveryNodeSearch_data() { TestDatabase::AddEngineRows(); }
+    void findEntrySearchMatchesEveryNodeSearch();
 };
 
 void tst_search::registerSearchMatchesEveryRowSearch()
@@ -101,6 +104,35 @@ void tst_search::drugSearchLooksAtNameAndDescription()
         for (const QString& name : names)
             QVERIFY2(column(found, 0).contains(name) && column(found, 1).contains(name),
                      qPrintable(search + QLatin1String(" / ") + name));
+    }
+}
+
+void tst_search::findEntrySearchMatchesEveryNodeSearch()
+{
+    QFETCH(QString, engine);
+    TestDatabase db(engine);
+    SampleCatalogue sample(db.Connection());
+    // Each name as a classification, with a generic name of the same text under it.
+    for (int i = 0; i < kNames.size(); ++i) {
+        const QString key = QStringLiteral("_%1").arg(i + 1);
+        sample.AddClassification(key, kNames[i]);
+        sample.AddGeneric(kNames[i], key + QStringLiteral(".1"));
+    }
+    for (const QString& search : kSearches) {
+        const RowSet found = ServerProcedures::For_SearchNodeList(db.Connection(), search);
+        QStringList names;
+        for (const QString& name : expected(kNames, search))
+            names << name << name;
+        QStringList foundNames = column(found, 0);
+        QCOMPARE(foundNames.size(), names.size());
+        for (int r = 0; r < found.RecordCount(); ++r) {
+            const bool generic = found.At(r, 2).toString().endsWith(QLatin1String(".1"));
+            // A classification at the top has no parent name; a generic name shows its own.
+            QCOMPARE(found.At(r, 1).toString(), generic ? found.At(r, 0).toString() : QString());
+        }
+        foundNames.sort(Qt::CaseInsensitive);
+        names.sort(Qt::CaseInsensitive);
+        QCOMPARE(foundNames, names);
     }
 }
 

@@ -3,8 +3,8 @@
 #include "platform/catalog/CatalogueSession.h"
 #include "platform/catalog/NodeStore.h"
 #include "platform/catalog/RowSelection.h"
-#include "platform/catalog/SearchPrefilter.h"
 #include "platform/catalog/ShortId.h"
+#include "platform/db/SearchPrefilter.h"
 
 namespace ClassPharvel {
 

@@ -5,6 +5,7 @@
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ScopedTransaction.h"
+#include "platform/db/SearchPrefilter.h"
 
 #include <QHash>
 #include <QSqlError>
@@ -172,29 +173,57 @@ RowSet For_FoundNode(SQLConnection& connection, const QString& nodeKey)
 
 RowSet For_SearchNodeList(SQLConnection& connection, const QString& searchText)
 {
-    // The match is made here rather than in SQL: the engines fold letter case differently (SQLite
-    // only for ASCII letters, PostgreSQL by the database's locale), and the user's text never
-    // becomes a pattern, so "%" and "_" are plain letters.
-    std::vector<CatalogueNode> nodes = AsReadingProcedure(
-        QStringLiteral("For_SearchNodeList"), [&] { return CatalogueNodes(connection); });
-    QHash<QString, QString> nameOfKey;
-    nameOfKey.reserve(static_cast<qsizetype>(nodes.size()));
-    for (const CatalogueNode& node : nodes)
-        nameOfKey.insert(node.key, node.name);
+    // The server narrows the search where it can fold letter case as we do; the match itself is
+    // made here, since the engines fold letter case differently (SQLite only for ASCII letters,
+    // PostgreSQL by the database's locale), and the user's text never becomes a pattern, so "%"
+    // and "_" are plain letters.
+    const QString name = QStringLiteral(
+        "(CASE n.Node_Type WHEN '1' THEN c.ClassificationName WHEN '2' THEN g.genericname"
+        " WHEN '3' THEN d.DrugName END)");
+    const SearchPrefilter::Condition candidates =
+        SearchPrefilter::Candidates(connection.engine(), {name}, searchText);
+    QString sql =
+        QStringLiteral("SELECT n.Node_Key, n.Node_Parent, ") + name +
+        QStringLiteral(
+            " AS NodeName,"
+            " CASE p.Node_Type WHEN '1' THEN pc.ClassificationName"
+            " WHEN '2' THEN pg.genericname END AS ParentName"
+            " FROM inventory.tbPharvel n"
+            " LEFT JOIN inventory.tbForClassification c"
+            "  ON n.Node_Type = '1' AND c.ClassificationID = n.Node_ID"
+            " LEFT JOIN inventory.tbforgeneric g"
+            "  ON n.Node_Type = '2' AND g.GenericCode = n.Node_ID"
+            " LEFT JOIN inventory.tbinvmaster d ON n.Node_Type = '3' AND d.itemid = n.Node_ID"
+            " LEFT JOIN inventory.tbPharvel p ON p.Node_Key = n.Node_Parent"
+            " LEFT JOIN inventory.tbForClassification pc"
+            "  ON p.Node_Type = '1' AND pc.ClassificationID = p.Node_ID"
+            " LEFT JOIN inventory.tbforgeneric pg"
+            "  ON p.Node_Type = '2' AND pg.GenericCode = p.Node_ID"
+            " WHERE n.Node_Parent IS NOT NULL");
+    if (!candidates.sql.isEmpty())
+        sql += QStringLiteral(" AND ") + candidates.sql;
+    const RowSet found = AsReadingProcedure(QStringLiteral("For_SearchNodeList"), [&] {
+        return connection.OpenRowSet(sql, candidates.values);
+    });
 
     // An entry with a blank name has no place in the tree, so it cannot be opened there either.
-    std::erase_if(nodes, [&](const CatalogueNode& node) {
-        return node.name.trimmed().isEmpty() ||
-               !node.name.contains(searchText, Qt::CaseInsensitive);
-    });
+    std::vector<CatalogueNode> nodes;
+    QHash<QString, QString> parentName;
+    for (int r = 0; r < found.RecordCount(); ++r) {
+        const QString nodeName = found.At(r, 2).toString();
+        if (nodeName.trimmed().isEmpty() || !nodeName.contains(searchText, Qt::CaseInsensitive))
+            continue;
+        nodes.push_back({found.At(r, 0).toString(), found.At(r, 1).toString(), {}, 0, nodeName});
+        parentName.insert(nodes.back().key, found.At(r, 3).toString());
+    }
     std::sort(nodes.begin(), nodes.end(), NameOrder);
 
     std::vector<RowSet::Row> rows;
     rows.reserve(nodes.size());
     for (const CatalogueNode& node : nodes) {
-        const QVariant parentName =
-            node.parent == kRootKey ? QVariant() : QVariant(nameOfKey.value(node.parent));
-        rows.push_back({node.name, parentName, node.key});
+        const QVariant parent =
+            node.parent == kRootKey ? QVariant() : QVariant(parentName.value(node.key));
+        rows.push_back({node.name, parent, node.key});
     }
     return RowSet(
         {QStringLiteral("ItemName"), QStringLiteral("ParentName"), QStringLiteral("Node_Key")},

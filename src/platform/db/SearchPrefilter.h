@@ -6,12 +6,12 @@
 #include <QVariantList>
 
 // Narrows a grid's search on the server, so that a keystroke in a register of 20,000 names
-// fetches only the rows that can match; RowSelection::Matching still decides which of them do.
+// fetches only the rows that can match; the caller's exact match still decides which of them do.
 //
 // Only a search whose case folding is ASCII is narrowed: both engines then compare ASCII letters
 // alike whatever their collation. The few other characters whose folding is ASCII (the Kelvin
 // sign folds to "k", the long s to "s") keep the rows holding them among the candidates.
-namespace ClassPharvel::SearchPrefilter {
+namespace SearchPrefilter {
 
 struct Condition
 {
@@ -24,4 +24,4 @@ struct Condition
 Condition Candidates(ConnectionString::Engine engine, const QStringList& columns,
                      const QString& search);
 
-} // namespace ClassPharvel::SearchPrefilter
+} // namespace SearchPrefilter

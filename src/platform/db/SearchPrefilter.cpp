@@ -1,8 +1,8 @@
-#include "platform/catalog/SearchPrefilter.h"
+#include "platform/db/SearchPrefilter.h"
 
 #include <algorithm>
 
-namespace ClassPharvel::SearchPrefilter {
+namespace SearchPrefilter {
 
 namespace {
 
@@ -68,4 +68,4 @@ Condition Candidates(ConnectionString::Engine engine, const QStringList& columns
             values};
 }
 
-} // namespace ClassPharvel::SearchPrefilter
+} // namespace SearchPrefilter
