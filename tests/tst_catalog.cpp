@@ -4,7 +4,6 @@
 #include "platform/db/ConnectionString.h"
 #include "platform/db/PharvelError.h"
 
-#include <QElapsedTimer>
 #include <QSet>
 #include <QTest>
 #include <QUuid>
@@ -204,13 +203,9 @@ void tst_catalog::fullLoadOfLargeCatalogue()
     Pharvel pharvel;
     QVERIFY(pharvel.Connect(db.ConnectionString()));
 
-    QElapsedTimer timer;
-    timer.start();
+    // How fast this is is the benchmark's business; here, that every node comes after its parent.
     RowSet all = pharvel.LoadClassifications(s("_0"), true);
-    const qint64 elapsed = timer.elapsed();
-    qInfo() << engine << "full load of" << all.RecordCount() << "nodes in" << elapsed << "ms";
     QCOMPARE(all.RecordCount(), 100 + 1000 + 30000);
-    QVERIFY2(elapsed < 1000, qPrintable(QString::number(elapsed)));
 
     QSet<QString> seen{s("_0")};
     const QStringList parents = column(all, "Node_Parent");

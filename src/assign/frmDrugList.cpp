@@ -12,6 +12,7 @@
 #include "platform/catalog/Pharvel.h"
 #include "platform/catalog/ShortId.h"
 #include "platform/widgets/CheckListImages.h"
+#include "platform/widgets/DesignFont.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/MsgBox.h"
@@ -80,7 +81,7 @@ frmDrugList::frmDrugList(ClassPharvel::Pharvel& pharvel, QWidget* parent)
       m_pharvel(pharvel)
 {
     setWindowTitle(tr("Drug Classification"));
-    setFont(QFont(QStringLiteral("Arial"), 9));
+    setFont(DesignFont(QStringLiteral("Arial"), 9));
     setFixedSize(TwipsRect(0, 0, 11745, 5745, this).size());
     fraGenericList->setGeometry(TwipsRect(60, -60, 11595, 5115, this));
     fraSearch1->setGeometry(TwipsRect(120, 180, 5835, 735, this));
@@ -105,6 +106,12 @@ frmDrugList::frmDrugList(ClassPharvel::Pharvel& pharvel, QWidget* parent)
     // Enter in a search box must not press a button.
     for (QPushButton* button : {cmdClear1, cmdAdd, cmdRemove, cmdClear2, cmdCancel})
         button->setAutoDefault(false);
+    // The designed widths were measured for fonts this desktop may not have.
+    FitCaption(optAll, optClassified->x());
+    FitCaption(optClassified, optUnClassified->x());
+    FitCaption(optUnClassified, Picture1->width());
+    FitCaption(cmdClear1);
+    FitCaption(cmdClear2);
     new UpperCaseTyping(txtSearch1);
     new UpperCaseTyping(txtSearch2);
     SetTabOrder();

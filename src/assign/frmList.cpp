@@ -11,6 +11,7 @@
 #include "platform/catalog/Pharvel.h"
 #include "platform/catalog/ShortId.h"
 #include "platform/widgets/CheckListImages.h"
+#include "platform/widgets/DesignFont.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/MsgBox.h"
@@ -74,7 +75,7 @@ frmList::frmList(ClassPharvel::Pharvel& pharvel, SQLConnection& connection, QWid
       m_pharvel(pharvel), m_register(new frmGeneric(pharvel, connection, this))
 {
     setWindowTitle(tr("Generic Classification"));
-    setFont(QFont(QStringLiteral("Arial"), 9));
+    setFont(DesignFont(QStringLiteral("Arial"), 9));
     setFixedSize(TwipsRect(0, 0, 10155, 5745, this).size());
     fraGenericList->setGeometry(TwipsRect(60, -60, 10035, 5115, this));
     fraSearch1->setGeometry(TwipsRect(120, 180, 4275, 735, this));
@@ -96,6 +97,9 @@ frmList::frmList(ClassPharvel::Pharvel& pharvel, SQLConnection& connection, QWid
     // Enter in a search box must not press a button.
     for (QPushButton* button : {cmdClear1, cmdAdd, cmdRemove, cmdClear2, Command1, cmdCancel})
         button->setAutoDefault(false);
+    // The designed widths were measured for fonts this desktop may not have.
+    FitCaption(cmdClear1);
+    FitCaption(cmdClear2);
 
     SetGrids(new GridPair(
                  *ilsCheckList, {flexMSHList1, cmdClear1, cmdAdd, fraSearch1, txtSearch1},

@@ -1,7 +1,7 @@
 #include "details/frmDrugInformation.h"
 
 #include "app/StretchedPicture.h"
-#include "details/DesignFont.h"
+#include "platform/widgets/DesignFont.h"
 #include "platform/catalog/ShortId.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"

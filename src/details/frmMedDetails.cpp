@@ -1,6 +1,6 @@
 #include "details/frmMedDetails.h"
 
-#include "details/DesignFont.h"
+#include "platform/widgets/DesignFont.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/widgets/Twips.h"
 

@@ -5,6 +5,7 @@
 #include "find/FoundEntryItem.h"
 #include "find/TraceQuery.h"
 #include "platform/db/ServerProcedures.h"
+#include "platform/widgets/DesignFont.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/MsgBox.h"
 #include "platform/widgets/Twips.h"
@@ -55,7 +56,7 @@ frmFind::frmFind(SQLConnection& connection, QLabel& statusPanel, QWidget* parent
 {
     setObjectName(QStringLiteral("frmFind"));
     setWindowTitle(tr("Find Entry"));
-    setFont(QFont(QStringLiteral("Arial"), 9));
+    setFont(DesignFont(QStringLiteral("Arial"), 9));
     setFixedSize(TwipsRect(0, 0, 5925, 5640, this).size());
     Frame1->setGeometry(TwipsRect(60, 0, 5775, 735, this));
     txtFind->setGeometry(TwipsRect(120, 300, 4515, 330, this));
