@@ -1,10 +1,10 @@
 #include "details/frmDrugInformation.h"
 
 #include "app/StretchedPicture.h"
-#include "platform/widgets/DesignFont.h"
 #include "platform/catalog/ShortId.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
+#include "platform/widgets/DesignFont.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/MsgBox.h"
 #include "platform/widgets/Twips.h"

@@ -1,7 +1,7 @@
 #include "details/frmMedDetails.h"
 
-#include "platform/widgets/DesignFont.h"
 #include "platform/db/SQLConnection.h"
+#include "platform/widgets/DesignFont.h"
 #include "platform/widgets/Twips.h"
 
 #include <QLabel>
