@@ -1,5 +1,6 @@
 #include "AssignBench.h"
 
+#include "BenchTiming.h"
 #include "assign/GridPair.h"
 #include "assign/frmDrugList.h"
 #include "platform/catalog/Pharvel.h"
@@ -23,16 +24,8 @@ namespace AssignBench {
 
 namespace {
 
-double Milliseconds(const QElapsedTimer& timer)
-{
-    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
+using BenchTiming::Median;
+using BenchTiming::Milliseconds;
 
 // The drugs with the generic name each is filed under, as plainly as SQL gives them.
 const QString kBareDrugs =

@@ -1,5 +1,6 @@
 #include "CatalogueBench.h"
 
+#include "BenchTiming.h"
 #include "app/frmSplash.h"
 #include "app/mdlPharvel.h"
 #include "catalogue/frmPharvel.h"
@@ -27,10 +28,7 @@ namespace CatalogueBench {
 
 namespace {
 
-double Milliseconds(const QElapsedTimer& timer)
-{
-    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
-}
+using BenchTiming::Milliseconds;
 
 // VmHWM of /proc/self/status: the highest resident size the process has had.
 double PeakResidentMb()

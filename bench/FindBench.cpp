@@ -1,5 +1,6 @@
 #include "FindBench.h"
 
+#include "BenchTiming.h"
 #include "app/mdlPharvel.h"
 #include "catalogue/frmPharvel.h"
 #include "find/TraceQuery.h"
@@ -25,21 +26,13 @@ namespace FindBench {
 
 namespace {
 
+using BenchTiming::Median;
+using BenchTiming::Milliseconds;
+
 // Matches the middle level of the synthetic catalogue's classifications, some five hundred.
 const QString kSearchText = QStringLiteral("SUBCLASS");
 constexpr int kSearches = 7;
 constexpr int kWalks = 7;
-
-double Milliseconds(const QElapsedTimer& timer)
-{
-    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
 
 double Worst(const std::vector<double>& values)
 {

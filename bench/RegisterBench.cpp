@@ -1,5 +1,6 @@
 #include "RegisterBench.h"
 
+#include "BenchTiming.h"
 #include "platform/catalog/Pharvel.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ScopedTransaction.h"
@@ -18,16 +19,8 @@ namespace RegisterBench {
 
 namespace {
 
-double Milliseconds(const QElapsedTimer& timer)
-{
-    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
+using BenchTiming::Median;
+using BenchTiming::Milliseconds;
 
 // Names made of a few stems and a number, so that each letter of a search narrows the list.
 void FillRegister(SQLConnection& connection, int names)

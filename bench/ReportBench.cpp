@@ -1,5 +1,6 @@
 #include "ReportBench.h"
 
+#include "BenchTiming.h"
 #include "app/mdlPharvel.h"
 #include "platform/FileSystemObject.h"
 #include "platform/report/Report.h"
@@ -23,10 +24,7 @@ namespace ReportBench {
 
 namespace {
 
-double Milliseconds(const QElapsedTimer& timer)
-{
-    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
-}
+using BenchTiming::Milliseconds;
 
 // The time an export through the image button takes, and that it wrote its file.
 double TimeExport(frmView& view, const QString& path, void (frmView::*button)())
