@@ -54,16 +54,9 @@ namespace {
 const QString kRoot = QStringLiteral("_0");
 
 // A pharmacist's main window on the sample tree.
-struct Catalogue
+struct Catalogue : SampleTreeWindow
 {
-    explicit Catalogue(const QString& engine, const QString& rights = {})
-        : db(engine), run(Filled(db), rights), window(Open())
-    {}
-    static TestDatabase& Filled(TestDatabase& database)
-    {
-        SampleTree::Fill(database.Connection());
-        return database;
-    }
+    using SampleTreeWindow::SampleTreeWindow;
     int Count(const QString& sql, const QVariantList& values = {})
     {
         return db.Connection().Scalar(sql, values).toInt();
@@ -79,11 +72,6 @@ struct Catalogue
         return Count(QStringLiteral("SELECT count(*) FROM inventory.tbPharvel WHERE Node_Key = ?"),
                      {key}) == 1;
     }
-    KeyedTree* Tree() const { return window->trePharvel; }
-
-    TestDatabase db;
-    LoggedInRun run;
-    frmPharvel* window;
 };
 
 // Types name into the classification entry dialog that is about to open and saves it.

@@ -3,6 +3,7 @@
 #include "find/TraceQuery.h"
 #include "find/frmFind.h"
 #include "fixtures/LoggedInRun.h"
+#include "fixtures/MessageLog.h"
 #include "fixtures/ProgressWindowSpy.h"
 #include "fixtures/SampleCatalogue.h"
 #include "fixtures/TestDatabase.h"
@@ -64,19 +65,6 @@ void BuildCatalogue(SQLConnection& connection)
     catalogue.Build();
     catalogue.AddClassification(QStringLiteral("_4"), QStringLiteral("Children's Syrups"));
 }
-
-// The messages shown while it lives, each answered OK.
-struct MessageLog
-{
-    MessageLog()
-        : handler([this](const MsgBox::Message& message) {
-              messages << message;
-              return MsgBox::Answer::Ok;
-          })
-    {}
-    QList<MsgBox::Message> messages;
-    ScopedMsgBoxHandler handler;
-};
 
 // The find window alone, on the test database's connection, with a stand-in for the main
 // window's status panel.

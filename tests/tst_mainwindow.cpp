@@ -6,6 +6,7 @@
 #include "catalogue/SplitterImage.h"
 #include "catalogue/frmPharvel.h"
 #include "fixtures/LoggedInRun.h"
+#include "fixtures/MainWindowDriver.h"
 #include "fixtures/ProgressWindowSpy.h"
 #include "fixtures/SampleTree.h"
 #include "fixtures/TestDatabase.h"
@@ -57,31 +58,6 @@ private slots:
 namespace {
 
 const QString kRoot = QStringLiteral("_0");
-
-// The messages shown while it lives.
-struct MessageLog
-{
-    MessageLog()
-        : handler([this](const MsgBox::Message& message) {
-              messages << message;
-              return MsgBox::Answer::Ok;
-          })
-    {}
-    QList<MsgBox::Message> messages;
-    ScopedMsgBoxHandler handler;
-};
-
-// The main window as the start-up makes it: loaded, then shown.
-frmPharvel* OpenMainWindow()
-{
-    auto* window = new frmPharvel;
-    window->Form_Load();
-    mdlPharvel::MainWindow = window;
-    window->show();
-    if (!QTest::qWaitForWindowExposed(window))
-        qWarning("main window not exposed");
-    return window;
-}
 
 void ClickNode(frmPharvel* window, const QString& key)
 {
@@ -139,7 +115,7 @@ void tst_mainwindow::frameAfterLoad()
                              QStringLiteral("1 Main Road")});
     LoggedInRun run(db);
     ProgressWindowSpy spy;
-    frmPharvel* window = OpenMainWindow();
+    frmPharvel* window = MainWindowDriver::Open();
 
     QCOMPARE(window->windowTitle(), QStringLiteral("Visual Corvida - Pharvel"));
     QVERIFY(!window->windowIcon().isNull());
@@ -213,7 +189,7 @@ void tst_mainwindow::viewOnlyUserAfterLoad()
     TestDatabase db(QStringLiteral("sqlite"));
     SampleTree::Fill(db.Connection());
     LoggedInRun run(db, QStringLiteral("BB"));
-    frmPharvel* window = OpenMainWindow();
+    frmPharvel* window = MainWindowDriver::Open();
 
     QVERIFY(mdlPharvel::Hospital.strCompany.isEmpty());
     QVERIFY(!window->tbPharvel->isEnabled());
@@ -233,7 +209,7 @@ void tst_mainwindow::nodeClickSetsCommandsByType()
     TestDatabase db(engine);
     SampleTree::Fill(db.Connection());
     LoggedInRun run(db);
-    frmPharvel* window = OpenMainWindow();
+    frmPharvel* window = MainWindowDriver::Open();
     ProgressWindowSpy spy;
     MessageLog log;
 
@@ -276,7 +252,7 @@ void tst_mainwindow::viewOnlyUserNodeClicks()
     TestDatabase db(QStringLiteral("sqlite"));
     SampleTree::Fill(db.Connection());
     LoggedInRun run(db, QStringLiteral("BB"));
-    frmPharvel* window = OpenMainWindow();
+    frmPharvel* window = MainWindowDriver::Open();
 
     ClickNode(window, QStringLiteral("_1"));
     QCOMPARE(Commands(window), QStringLiteral("000000|000000"));
@@ -289,7 +265,7 @@ void tst_mainwindow::emptyCatalogueSaysNoData()
 {
     TestDatabase db(QStringLiteral("sqlite"));
     LoggedInRun run(db);
-    frmPharvel* window = OpenMainWindow();
+    frmPharvel* window = MainWindowDriver::Open();
     MessageLog log;
     window->mnuNewClassification->setEnabled(false);
 
@@ -312,7 +288,7 @@ void tst_mainwindow::errorInClickReachesTopLevelHandler()
     TestDatabase db(engine);
     SampleTree::Fill(db.Connection());
     LoggedInRun run(db);
-    frmPharvel* window = OpenMainWindow();
+    frmPharvel* window = MainWindowDriver::Open();
     MessageLog log;
 
     mdlPharvel::objCurrentUser->SQLConnection()->Database().close();
@@ -329,7 +305,7 @@ void tst_mainwindow::exitReleasesComponents()
 {
     TestDatabase db(QStringLiteral("sqlite"));
     LoggedInRun run(db);
-    QPointer<frmPharvel> window = OpenMainWindow();
+    QPointer<frmPharvel> window = MainWindowDriver::Open();
 
     window->mnuExit->trigger();
     QVERIFY(!mdlPharvel::objPharvel);
@@ -342,7 +318,7 @@ void tst_mainwindow::keyStatePanels()
 {
     TestDatabase db(QStringLiteral("sqlite"));
     LoggedInRun run(db);
-    frmPharvel* window = OpenMainWindow();
+    frmPharvel* window = MainWindowDriver::Open();
     window->activateWindow();
     window->trePharvel->setFocus();
 
@@ -367,7 +343,7 @@ void tst_mainwindow::windowDrawsItsArt()
     TestDatabase db(QStringLiteral("sqlite"));
     SampleTree::Fill(db.Connection());
     LoggedInRun run(db);
-    frmPharvel* window = OpenMainWindow();
+    frmPharvel* window = MainWindowDriver::Open();
     ClickNode(window, QStringLiteral("_1"));
 
     const auto colours = [](const QImage& image) {
@@ -486,7 +462,7 @@ void tst_mainwindow::windowKeepsMinimumSizeAndLaysOut()
 {
     TestDatabase db(QStringLiteral("sqlite"));
     LoggedInRun run(db);
-    frmPharvel* window = OpenMainWindow();
+    frmPharvel* window = MainWindowDriver::Open();
     const QSize loaded = window->size();
 
     window->resize(loaded.width() - 200, loaded.height() + 100);
@@ -512,7 +488,7 @@ void tst_mainwindow::splitterDraggedWithMouse()
 {
     TestDatabase db(QStringLiteral("sqlite"));
     LoggedInRun run(db);
-    frmPharvel* window = OpenMainWindow();
+    frmPharvel* window = MainWindowDriver::Open();
     SplitterImage* splitter = window->imgSplitter;
     const qreal dpi = Twips::LogicalDpi(window);
     const int outer = Twips::FromPixels(window->frameGeometry().width(), dpi);

@@ -45,16 +45,9 @@ namespace {
 
 const QString kRoot = QStringLiteral("_0");
 
-struct Catalogue
+struct Catalogue : SampleTreeWindow
 {
-    explicit Catalogue(const QString& engine, const QString& rights = {})
-        : db(engine), run(Filled(db), rights), window(Open())
-    {}
-    static TestDatabase& Filled(TestDatabase& database)
-    {
-        SampleTree::Fill(database.Connection());
-        return database;
-    }
+    using SampleTreeWindow::SampleTreeWindow;
     QString ClassificationName(int id)
     {
         return db.Connection()
@@ -63,7 +56,6 @@ struct Catalogue
                     {id})
             .toString();
     }
-    KeyedTree* Tree() const { return window->trePharvel; }
     bool Editing() const { return EditingLabel(window); }
     void Key(Qt::Key key) { QTest::keyClick(Tree(), key); }
     // Replaces the text of the label being edited and ends the edit with Enter.
@@ -79,10 +71,6 @@ struct Catalogue
         QTest::keyClick(editor, Qt::Key_Return);
         QTRY_VERIFY(!typedInto || !typedInto->isVisible());
     }
-
-    TestDatabase db;
-    LoggedInRun run;
-    frmPharvel* window;
 };
 
 // The states of the commands as "1" and "0": add/remove submenu, add classification, assign
