@@ -33,6 +33,16 @@ KeyedTree& AssignmentWindow::Tree(const QString& source) const
     return *m_treList;
 }
 
+FlexGrid& AssignmentWindow::BeginReload(bool first)
+{
+    FlexGrid& grid = first ? *m_grid1 : *m_grid2;
+    grid.SetRedraw(false);
+    grid.Clear();
+    if (const std::shared_ptr<RowSet>& rowSet = BoundRows(first); rowSet && rowSet->IsOpen())
+        rowSet->Close();
+    return grid;
+}
+
 void AssignmentWindow::SetGrids(GridPair* grids, FlexGrid* grid1, FlexGrid* grid2)
 {
     m_grids = grids;

@@ -36,6 +36,9 @@ protected:
     KeyedTree& Tree(const QString& source) const;
     // The row set bound to grid 1 (first) or grid 2.
     std::shared_ptr<RowSet>& BoundRows(bool first) { return m_rowSets[first ? 0 : 1]; }
+    // The start of a reload of grid 1 (first) or grid 2: its drawing suspended, its rows
+    // cleared and its row set closed. Returns the grid.
+    FlexGrid& BeginReload(bool first);
     // Set by the window's constructor once its controls exist.
     void SetGrids(GridPair* grids, FlexGrid* grid1, FlexGrid* grid2);
 

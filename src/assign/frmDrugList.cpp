@@ -185,12 +185,8 @@ void frmDrugList::Form_Load()
 void frmDrugList::LoadDrugList(qint16 intWhichGrid, const QString& strSearchKey)
 {
     const bool first = intWhichGrid == 1;
-    FlexGrid& grid = first ? *flexMSHList1 : *flexMSHList2;
+    FlexGrid& grid = BeginReload(first);
     std::shared_ptr<RowSet>& rowSet = BoundRows(first);
-    grid.SetRedraw(false);
-    grid.Clear();
-    if (rowSet && rowSet->IsOpen())
-        rowSet->Close();
     ClassPharvel::clsGenerics& generics = m_pharvel.Generics();
     rowSet = std::make_shared<RowSet>(
         first ? generics.OtherDrugs(m_genericId, 1, strSearchKey, CheckClassify())

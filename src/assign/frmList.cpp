@@ -138,12 +138,8 @@ void frmList::Form_Load()
 qint16 frmList::LoadGrid(qint16 intWhichGrid, const QString& strSearchKey)
 {
     const bool first = intWhichGrid == 1;
-    FlexGrid& grid = first ? *flexMSHList1 : *flexMSHList2;
+    FlexGrid& grid = BeginReload(first);
     std::shared_ptr<RowSet>& rowSet = BoundRows(first);
-    grid.SetRedraw(false);
-    grid.Clear();
-    if (rowSet && rowSet->IsOpen())
-        rowSet->Close();
     ClassPharvel::clsClassifications& classifications = m_pharvel.Classifications();
     rowSet =
         std::make_shared<RowSet>(first ? classifications.OtherGenerics(m_itemId, 1, strSearchKey)
