@@ -56,7 +56,7 @@ int GenericCode(const FlexGrid& grid, int row)
 
 } // namespace
 
-frmList::frmList(ClassPharvel::Pharvel& pharvel, SQLConnection& connection, QWidget* parent)
+frmList::frmList(ClassPharvel::Pharvel& pharvel, frmGeneric& genericRegister, QWidget* parent)
     : AssignmentWindow(parent), fraGenericList(new QGroupBox(this)),
       fraSearch1(new QGroupBox(tr("&1. Search"), fraGenericList)),
       txtSearch1(new QLineEdit(fraSearch1)),
@@ -72,7 +72,7 @@ frmList::frmList(ClassPharvel::Pharvel& pharvel, SQLConnection& connection, QWid
       cmdClear2(new QPushButton(tr("C&lear Selection"), fraGeneric2)),
       Command1(new QPushButton(tr("&Build Generics"), this)),
       cmdCancel(new QPushButton(tr("&Close"), this)), ilsCheckList(new CheckListImages(this)),
-      m_pharvel(pharvel), m_register(new frmGeneric(pharvel, connection, this))
+      m_pharvel(pharvel), m_register(genericRegister)
 {
     setWindowTitle(tr("Generic Classification"));
     setFont(DesignFont(QStringLiteral("Arial"), 9));
@@ -309,9 +309,12 @@ void frmList::AfterMove()
 
 void frmList::Command1_Click()
 {
-    m_register->exec();
-    if (m_register->Update())
-        LoadGrid(1, txtSearch1->text());
+    m_register.exec();
+    if (!m_register.Update())
+        return;
+    // The reload may bring rows to a grid that had none, and it drops the ticks of grid 1.
+    flexMSHList1->setEnabled(LoadGrid(1, txtSearch1->text()) > 0);
+    Grids().FollowTicks(1);
 }
 
 void frmList::cmdCancel_Click()
