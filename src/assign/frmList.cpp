@@ -83,8 +83,9 @@ frmList::frmList(ClassPharvel::Pharvel& pharvel, frmGeneric& genericRegister, QW
     fraGeneric1->setGeometry(TwipsRect(120, 960, 4275, 4035, this));
     flexMSHList1->setGeometry(TwipsRect(120, 300, 4035, 3135, this));
     cmdClear1->setGeometry(TwipsRect(2820, 3540, 1335, 375, this));
-    cmdAdd->setGeometry(TwipsRect(4500, 2640, 1035, 375, this));
-    cmdRemove->setGeometry(TwipsRect(4500, 3240, 1035, 375, this));
+    // The move buttons take the whole gap between the frames: "<< Remove" at 192 dpi needs it.
+    cmdAdd->setGeometry(TwipsRect(4440, 2640, 1155, 375, this));
+    cmdRemove->setGeometry(TwipsRect(4440, 3240, 1155, 375, this));
     fraSearch2->setGeometry(TwipsRect(5640, 180, 4275, 735, this));
     txtSearch2->setGeometry(TwipsRect(120, 240, 4035, 390, this));
     fraGeneric2->setGeometry(TwipsRect(5640, 960, 4275, 4035, this));
