@@ -5,7 +5,6 @@
 #include "catalogue/frmPharvel.h"
 #include "fixtures/AssignmentRun.h"
 #include "platform/db/SQLConnection.h"
-#include "platform/user/clsCurrentUser.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/KeyedTree.h"
 
@@ -101,16 +100,18 @@ void tst_assignmoves::randomMovesKeepCatalogueWhole()
     run.window->LoadTreeView(QStringLiteral("_0"), QString(), true);
 
     const QString before = Filing(run);
-    const quint32 seed = QRandomGenerator::global()->generate();
-    qInfo("seed %u", seed);
+    // PHARVEL_TEST_SEED replays the session of a failure.
+    bool given = false;
+    const quint32 fromEnvironment = qEnvironmentVariable("PHARVEL_TEST_SEED").toUInt(&given);
+    const quint32 seed = given ? fromEnvironment : QRandomGenerator::global()->generate();
+    qInfo("seed %u (PHARVEL_TEST_SEED=%u replays this session)", seed, seed);
     QRandomGenerator random(seed);
     MessageLog log([&random](const MsgBox::Message& m) {
         if (m.buttons != MsgBox::Buttons::YesNo)
             return MsgBox::Answer::Ok;
         return random.bounded(4) == 0 ? MsgBox::Answer::No : MsgBox::Answer::Yes;
     });
-    auto* generics = new frmList(*mdlPharvel::objPharvel,
-                                 *mdlPharvel::objCurrentUser->SQLConnection(), run.window);
+    auto* generics = new frmList(*mdlPharvel::objPharvel, run.window->GenericWindow(), run.window);
     auto* drugs = new frmDrugList(*mdlPharvel::objPharvel, run.window);
     for (int round = 1; round <= 24; ++round) {
         const bool drugWindow = random.bounded(2) == 1;

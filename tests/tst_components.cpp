@@ -91,8 +91,12 @@ void tst_components::createsEachComponentByName()
     QVERIFY(CreateObjectAs<ClassPharvel::Pharvel>(QStringLiteral("ClassPharvel.Pharvel")));
     QVERIFY(CreateObjectAs<Corvida_User::clsCurrentUser>(
         QStringLiteral("Corvida_User.clsCurrentUser")));
-    // Each call makes a new object.
-    QVERIFY(CreateObject(QStringLiteral("Scripting.FileSystemObject")).get() != fso.get());
+    // Each call makes an object of its own: what is set on one is not seen on another.
+    const std::unique_ptr<QObject> other =
+        CreateObject(QStringLiteral("Scripting.FileSystemObject"));
+    fso->setObjectName(QStringLiteral("first"));
+    QCOMPARE(other->objectName(), QString());
+    QCOMPARE(other->metaObject(), fso->metaObject());
 }
 
 void tst_components::unknownOrMistypedNamesAreRefused()

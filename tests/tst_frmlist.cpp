@@ -5,16 +5,18 @@
 #include "catalogue/frmPharvel.h"
 #include "fixtures/AssignmentRun.h"
 #include "platform/db/SQLConnection.h"
-#include "platform/user/clsCurrentUser.h"
 #include "platform/widgets/FlexGrid.h"
+#include "platform/widgets/FlexGridModel.h"
 #include "platform/widgets/KeyedTree.h"
 #include "register/frmGeneric.h"
 #include "register/frmGenericEntry.h"
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 // "Generic Classification" against a real catalogue and a real main-window tree: what Add and
@@ -32,6 +34,7 @@ private slots:
     void removeRefusesUnloadedDrugsAndIgnoresBlankRow_data() { TestDatabase::AddEngineRows(); }
     void removeRefusesUnloadedDrugsAndIgnoresBlankRow();
     void keyPositionsInTheTree();
+    void gridStaysOnCheckColumnAndHighlightsAndAsksOnClose();
     void buildGenericsReloadsOnlyAfterAChange();
 };
 
@@ -42,8 +45,7 @@ frmList* Open(AssignmentRun& run, frmList* form, const QString& key, int classif
               const QString& name)
 {
     if (!form)
-        form = new frmList(*mdlPharvel::objPharvel, *mdlPharvel::objCurrentUser->SQLConnection(),
-                           run.window);
+        form = new frmList(*mdlPharvel::objPharvel, run.window->GenericWindow(), run.window);
     run.Select(key);
     form->SetItemID(static_cast<qint16>(classificationId));
     form->SetClassificationName(name);
@@ -237,11 +239,89 @@ void tst_frmlist::keyPositionsInTheTree()
     form->close();
 }
 
-void tst_frmlist::buildGenericsReloadsOnlyAfterAChange()
+void tst_frmlist::gridStaysOnCheckColumnAndHighlightsAndAsksOnClose()
 {
     AssignmentRun run(QStringLiteral("sqlite"));
     frmList* form = Open(run, nullptr, QStringLiteral("_3"), run.catalogue.emptyClass,
                          QStringLiteral("Empty Class"));
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+    FlexGrid& grid = *form->flexMSHList1;
+    const QScrollBar* sideways = grid.horizontalScrollBar();
+    QVERIFY(sideways->maximum() > 0); // the classification column lies beyond the view
+    const QPalette& colours = grid.palette();
+    const auto highlighted = [&grid, &colours](int row, int col) {
+        return grid.GridModel()->CellBackColor(row, col) == colours.color(QPalette::Highlight) &&
+               grid.GridModel()->CellForeColor(row, col) == colours.color(QPalette::Base);
+    };
+    const auto clickName = [&grid](int row) {
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
+                          grid.visualRect(grid.model()->index(row - 1, 1)).center());
+    };
+
+    // A click on a name moves the highlight there, ticks nothing and leaves column 0 in view,
+    // also once the view's delayed scroll to the clicked cell is due.
+    clickName(2);
+    QTest::qWait(QApplication::doubleClickInterval() + 200);
+    QCOMPARE(sideways->value(), 0);
+    QVERIFY(highlighted(2, 1));
+    clickName(3);
+    QVERIFY(highlighted(3, 1));
+    QCOMPARE(grid.GridModel()->CellBackColor(2, 1), colours.color(QPalette::Base));
+    QCOMPARE(grid.GridModel()->CellForeColor(2, 1), colours.color(QPalette::Text));
+    QVERIFY(!mdlPharvel::HasCheckedItems(grid));
+    // Keys, and the grid's own search by typing, move the current cell but not the view sideways.
+    for (const Qt::Key key : {Qt::Key_Right, Qt::Key_End, Qt::Key_Left, Qt::Key_Down, Qt::Key_M}) {
+        QTest::keyClick(&grid, key);
+        QVERIFY2(sideways->value() == 0, qPrintable(QKeySequence(key).toString()));
+    }
+    QCOMPARE(grid.Col(), 1);
+    QCOMPARE(grid.TextMatrix(grid.Row(), 1), QStringLiteral("Morphine"));
+    QVERIFY(highlighted(grid.Row(), 1));
+    ClickCheck(grid, 2);
+    QVERIFY(IsTicked(grid, 2));
+    QCOMPARE(sideways->value(), 0);
+
+    // Closing with a tick asks first; Yes keeps the window and its tick, No closes it.
+    for (const MsgBox::Answer answer : {MsgBox::Answer::Yes, MsgBox::Answer::No}) {
+        MessageLog log([answer](const MsgBox::Message&) { return answer; });
+        form->cmdCancel->click();
+        QCOMPARE(log.TextList(), QStringList(QStringLiteral(
+                                     "You checked some items. Would you like to process them "
+                                     "first.")));
+        QCOMPARE(log.messages[0].buttons, MsgBox::Buttons::YesNo);
+        QCOMPARE(form->isVisible(), answer == MsgBox::Answer::Yes);
+    }
+}
+
+void tst_frmlist::buildGenericsReloadsOnlyAfterAChange()
+{
+    AssignmentRun run(QStringLiteral("sqlite"));
+    // The main window's one register, not a second one of the window's own.
+    QCOMPARE(&run.window->ListWindow().GenericRegister(), &run.window->GenericWindow());
+    frmList* form = Open(run, nullptr, QStringLiteral("_3"), run.catalogue.emptyClass,
+                         QStringLiteral("Empty Class"));
+    frmGeneric& generics = form->GenericRegister();
+    const auto makeInRegister = [&generics](const QString& name) {
+        WhileModal([&generics, name] {
+            WhileModal([&generics, name] {
+                generics.GenericEntry().txtEntry->setText(name);
+                generics.GenericEntry().cmdSave_Click();
+            });
+            generics.cmdNew_Click();
+        });
+    };
+
+    // A search that finds nothing leaves grid 1 disabled; the name made in the register opens it.
+    form->txtSearch1->setText(QStringLiteral("Naproxen"));
+    QVERIFY(!form->flexMSHList1->isEnabled());
+    makeInRegister(QStringLiteral("Naproxen"));
+    form->Command1->click();
+    QCOMPARE(Names(*form->flexMSHList1), QStringLiteral("Naproxen"));
+    QVERIFY(form->flexMSHList1->isEnabled());
+    ClickCheck(*form->flexMSHList1, 1);
+    QVERIFY(IsTicked(*form->flexMSHList1, 1));
+    form->Grids().cmdClear_Click(1);
+
     form->txtSearch1->setText(QStringLiteral("i"));
     QCOMPARE(Names(*form->flexMSHList1), QStringLiteral("Amoxicillin,Ibuprofen,Morphine"));
     Tick(*form->flexMSHList1, {QStringLiteral("Ibuprofen")});
@@ -249,20 +329,15 @@ void tst_frmlist::buildGenericsReloadsOnlyAfterAChange()
     form->Command1->click();
     QVERIFY(IsTicked(*form->flexMSHList1, 2));
 
-    frmGeneric& generics = form->GenericRegister();
-    WhileModal([&generics] {
-        WhileModal([&generics] {
-            generics.GenericEntry().txtEntry->setText(QStringLiteral("Iron"));
-            generics.GenericEntry().cmdSave_Click();
-        });
-        generics.cmdNew_Click();
-    });
+    makeInRegister(QStringLiteral("Iron"));
     form->Command1->click();
     QVERIFY(generics.Update());
-    // Reloaded with the search text, the new name among the rows, nothing ticked.
+    // Reloaded with the search text, the new name among the rows, nothing ticked, and the
+    // buttons and search frame of grid 1 as its ticks say.
     QCOMPARE(Names(*form->flexMSHList1), QStringLiteral("Amoxicillin,Ibuprofen,Iron,Morphine"));
     QVERIFY(!mdlPharvel::HasCheckedItems(*form->flexMSHList1));
-    form->Grids().cmdClear_Click(1);
+    QVERIFY(AllButtonsDisabled(*form));
+    QVERIFY(form->fraSearch1->isEnabled());
     form->close();
 }
 

@@ -102,8 +102,8 @@ private slots:
     void deleteAsksAndSaysWhyNot();
     void newNamesStayOpenAndRefuseDuplicates_data() { TestDatabase::AddEngineRows(); }
     void newNamesStayOpenAndRefuseDuplicates();
-    void renameClosesAndReloads_data() { TestDatabase::AddEngineRows(); }
-    void renameClosesAndReloads();
+    void renameRefusesDuplicatesAndKeepsLongNames_data() { TestDatabase::AddEngineRows(); }
+    void renameRefusesDuplicatesAndKeepsLongNames();
     void classificationEntry_data() { TestDatabase::AddEngineRows(); }
     void classificationEntry();
     void blankAndLongNames();
@@ -218,28 +218,55 @@ void tst_register::newNamesStayOpenAndRefuseDuplicates()
     r.form->close();
 }
 
-void tst_register::renameClosesAndReloads()
+void tst_register::renameRefusesDuplicatesAndKeepsLongNames()
 {
     QFETCH(QString, engine);
     Register r(engine);
+    const QString longName =
+        QStringLiteral("Amoxicillin with clavulanic acid ") + QString(120, QLatin1Char('x'));
+    Register::AddGeneric(r.db, 6, longName);
     QTest::keyClicks(r.form->txtSearch, QStringLiteral("i"));
     r.form->flexMSHList->SetRow(2);
     frmGenericEntry& entry = r.form->GenericEntry();
+    MessageLog log(MsgBox::Answer::Ok);
+    bool refusalKeptTheBox = false;
     WhileModal([&] {
         QCOMPARE(entry.Frame1->title(), QStringLiteral("Rename Generic Name"));
         QCOMPARE(entry.txtEntry->text(), QStringLiteral("Amoxicillin"));
         QCOMPARE(entry.GenericCode(), QStringLiteral("3"));
         QVERIFY(entry.cmdSave->isEnabled());
-        entry.txtEntry->setText(QStringLiteral("Ibuprofen")); // duplicates are not checked
+        // Another entry's name, blanks around it: refused, the dialog open with the text.
+        entry.txtEntry->setText(QStringLiteral(" Ibuprofen "));
+        entry.cmdSave->click();
+        refusalKeptTheBox =
+            entry.isVisible() && entry.txtEntry->text() == QStringLiteral(" Ibuprofen ");
+        entry.txtEntry->setText(QStringLiteral("Amoxicillin")); // its own name is no duplicate
         entry.cmdSave->click();
     });
     r.form->cmdRename->click();
+    QVERIFY(refusalKeptTheBox);
     QVERIFY(!entry.isVisible());
-    QCOMPARE(r.Count(QStringLiteral("Ibuprofen")), 2);
-    QCOMPARE(r.Listed(), QStringLiteral("Aciclovir,Ibuprofen,Ibuprofen,Morphine"));
+    QCOMPARE(log.shown.size(), 1);
+    QCOMPARE(log.shown[0].text, QStringLiteral("Generic name exists."));
+    QCOMPARE(log.shown[0].icon, MsgBox::Icon::Information);
+    QCOMPARE(r.Count(QStringLiteral("Ibuprofen")), 1);
+    QCOMPARE(r.Listed(), QStringLiteral("Aciclovir,Amoxicillin,") + longName +
+                             QStringLiteral(",Ibuprofen,Morphine"));
     QVERIFY(r.form->Update());
-    WhileModal([&] { QCOMPARE(entry.txtEntry->text(), QString()); });
-    r.form->cmdNew->click();
+
+    // A stored name longer than the box takes for typing is saved whole when left unedited.
+    r.form->flexMSHList->SetRow(3);
+    qsizetype shown = 0;
+    WhileModal([&] {
+        shown = entry.txtEntry->text().size();
+        entry.cmdSave->click();
+    });
+    r.form->cmdRename->click();
+    QCOMPARE(shown, longName.size());
+    QCOMPARE(r.Count(longName), 1);
+    // The next opening starts with an empty box that takes 100 characters again.
+    QCOMPARE(entry.txtEntry->text(), QString());
+    QCOMPARE(entry.txtEntry->maxLength(), 100);
     r.form->close();
 }
 

@@ -466,19 +466,19 @@ void tst_report::exportsWithoutAsking()
     reader.start(
         QStringLiteral("/usr/bin/python3"),
         {QStringLiteral("-c"),
-         QStringLiteral(
-             "import sys, xlrd\n"
-             "b = xlrd.open_workbook(sys.argv[1], formatting_info=True)\n"
-             "s = b.sheet_by_index(0)\n"
-             "bold = b.font_list[b.xf_list[s.cell_xf_index(0, 0)].font_index].bold\n"
-             "print(s.name, s.nrows, s.ncols, s.cell_value(0, 0), s.cell_value(1, 0), bool(bold))"),
+         QStringLiteral("import sys, xlrd\n"
+                        "b = xlrd.open_workbook(sys.argv[1], formatting_info=True)\n"
+                        "s = b.sheet_by_index(0)\n"
+                        "bold = b.font_list[b.xf_list[s.cell_xf_index(0, 1)].font_index].bold\n"
+                        "print(s.name, s.nrows, s.ncols, s.cell_value(0, 0), s.cell_value(0, 1),\n"
+                        "      s.cell_value(1, 1), bool(bold))"),
          xls});
     reader.waitForFinished(60000);
     if (reader.exitCode() == 0) {
         // Entry i is a drug (type 3) when i % 3 == 2: those are left out. A caption row, then
-        // the records from the highest sort order down; name, code and the notes' column.
+        // the records from the highest sort order down; level, name, code and the notes.
         QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()).trimmed(),
-                 QStringLiteral("Probe Report 334 3 Name Entry 499 True"));
+                 QStringLiteral("Probe Report 334 4 Level Name Entry 499 True"));
     } else {
         qInfo("/usr/bin/python3 has no xlrd module; the exported workbook is not read back");
     }

@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -28,6 +29,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -50,7 +52,7 @@ private slots:
     void defaultExportFile();
     void exportOfferedAtEveryOpening_data() { TestDatabase::AddEngineRows(); }
     void exportOfferedAtEveryOpening();
-    void missingDocumentsFolderStopsTheLoad();
+    void exportFolderMadeOrFailureSaid();
     void imageButtonsExport_data() { TestDatabase::AddEngineRows(); }
     void imageButtonsExport();
     void printsToPdf();
@@ -111,16 +113,20 @@ struct ReportRun
     QTemporaryDir output;
 };
 
-// Every cell of the first sheet, as the independent reader sees it; empty when it cannot.
+// Every cell of the first sheet, as the independent reader sees it, each as its value and its
+// indent; empty when it cannot.
 QJsonArray ReadWorkbook(const QString& path)
 {
     QProcess reader;
-    reader.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral("-c"),
-                  QStringLiteral("import json, sys, xlrd\n"
-                                 "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
-                                 "print(json.dumps([s.row_values(r) for r in range(s.nrows)]))\n"),
-                  path});
+    reader.start(
+        QStringLiteral("/usr/bin/python3"),
+        {QStringLiteral("-c"),
+         QStringLiteral("import json, sys, xlrd\n"
+                        "b = xlrd.open_workbook(sys.argv[1], formatting_info=True)\n"
+                        "s = b.sheet_by_index(0)\n"
+                        "print(json.dumps([[[c.value, b.xf_list[c.xf_index].alignment.indent_level]"
+                        " for c in s.row(r)] for r in range(s.nrows)]))\n"),
+         path});
     if (!reader.waitForFinished(60000) || reader.exitCode() != 0)
         return {};
     return QJsonDocument::fromJson(reader.readAllStandardOutput()).array();
@@ -154,11 +160,12 @@ int PdfPages(const QString& path)
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
-QStringList Column(const QJsonArray& rows, int column)
+// One column of ReadWorkbook's rows: the values, or the indents.
+QStringList Column(const QJsonArray& rows, int column, bool indents = false)
 {
     QStringList values;
     for (const QJsonValue& row : rows) {
-        const QJsonValue cell = row.toArray().at(column);
+        const QJsonValue cell = row.toArray().at(column).toArray().at(indents ? 1 : 0);
         values << (cell.isDouble() ? QString::number(cell.toDouble()) : cell.toString());
     }
     return values;
@@ -290,7 +297,13 @@ void tst_view::exportOfferedAtEveryOpening()
         int records = 0;
         QPoint place;
         QString company;
+        QString location;
         ModalWindowDriver driver([&](QWidget*) {
+            // A table the report file places in another database is read from Inventory.
+            const auto& table = view.Report()->Database().Tables().front();
+            table->SetLocation(QStringLiteral("Archive.dbo.tbPharvelReport"));
+            view.LogOnTables();
+            location = table->Location();
             pages = view.CRViewer1->PageCount();
             records = view.Report()->Content().RecordCount();
             company = view.Report()->FormulaFields().at(0).Text();
@@ -310,6 +323,7 @@ void tst_view::exportOfferedAtEveryOpening()
         QCOMPARE(records, c.Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbPharvel "
                                                   "WHERE Node_Type <> '0'"))
                               .toInt());
+        QCOMPARE(location, QStringLiteral("Inventory.dbo.tbPharvelReport"));
         QCOMPARE(pages, 1);
         QCOMPARE(company, QStringLiteral("St Ann's Hospital"));
         QCOMPARE(place, view.screen()->availableGeometry().topLeft());
@@ -339,36 +353,71 @@ void tst_view::exportOfferedAtEveryOpening()
     QVERIFY(QFile::exists(expected));
     if (!HaveWorkbookReader())
         QSKIP("/usr/bin/python3 has no xlrd (Debian package python3-xlrd): not read back");
+    // The tree's shape: each entry's level in a column of its own, its name indented by it.
     const QJsonArray rows = ReadWorkbook(expected);
-    const QStringList names = Strings(
-        c, QStringLiteral("SELECT ItemName FROM inventory.tbPharvelReport ORDER BY SortOrder"));
+    const QString order = QStringLiteral(" FROM inventory.tbPharvelReport ORDER BY SortOrder");
+    const QStringList names = Strings(c, QStringLiteral("SELECT ItemName") + order);
+    const QStringList levels = Strings(c, QStringLiteral("SELECT Node_Level") + order);
+    QStringList indents;
+    for (const QString& level : levels)
+        indents << QString::number(level.toInt() - 1);
+    QVERIFY(levels.contains(QStringLiteral("3")));
     QCOMPARE(rows.size(), names.size() + 1);
-    QCOMPARE(Column(rows, 0).mid(1), names);
-    QCOMPARE(Column(rows, 0).first(), QStringLiteral("Classification / Generic Name / Drug"));
-    QVERIFY(Column(rows, 1).contains(QString::number(r.catalogue.panadol)));
+    QCOMPARE(Column(rows, 0), QStringList(QStringLiteral("Level")) + levels);
+    QCOMPARE(Column(rows, 1),
+             QStringList(QStringLiteral("Classification / Generic Name / Drug")) + names);
+    QCOMPARE(Column(rows, 1, true).mid(1), indents);
+    QVERIFY(Column(rows, 2).contains(QString::number(r.catalogue.panadol)));
 }
 
-void tst_view::missingDocumentsFolderStopsTheLoad()
+void tst_view::exportFolderMadeOrFailureSaid()
 {
     ReportRun r(QStringLiteral("sqlite"));
-    QVERIFY(QDir(r.Documents()).removeRecursively());
     frmView view;
     view.SetWhatReport(2);
-    MessageLog log(MsgBox::Answer::Yes);
-    ModalWindowDriver driver([](QWidget*) {});
-    try {
+    const QString name = QStringLiteral("/DrugsWithNoGeneric.") +
+                         QDate::currentDate().toString(QStringLiteral("yyyy.MM.dd")) +
+                         QStringLiteral(".xls");
+    const auto open = [&view] {
+        MessageLog log(MsgBox::Answer::Yes);
+        ModalWindowDriver driver([](QWidget*) {});
         view.Show();
-        QFAIL("the load went on without the documents folder");
-    } catch (const PharvelError& error) {
-        QCOMPARE(error.Number(), ErrorNumber::ReportExportFailed);
-        QVERIFY2(error.Description().contains(r.Documents()), qPrintable(error.Description()));
-        QCOMPARE(error.Source(), QStringLiteral("frmView.Form_Load"));
-    }
-    QCOMPARE(log.messages.size(), 1);
-    QVERIFY(!view.isVisible());
-    QVERIFY(!view.Report());
-    QTest::qWait(20);
-    QVERIFY(!driver.Ran());
+        if (!driver.Ran())
+            log.messages.clear();
+        return log.messages;
+    };
+
+    // A profile without "My Documents": it is the profile's to make. The failure is said and
+    // the report shown all the same.
+    QVERIFY(QDir(r.Documents()).removeRecursively());
+    QList<MsgBox::Message> said = open();
+    QCOMPARE(said.size(), 2);
+    QVERIFY2(said[1].text.startsWith(QStringLiteral("The report could not be exported to ") +
+                                     r.Documents() + name),
+             qPrintable(said[1].text));
+    QCOMPARE(said[1].icon, MsgBox::Icon::Exclamation);
+    QVERIFY(!QDir(r.Documents()).exists());
+
+    // No profile, and a fresh account without a documents folder: the platform's is made.
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    const auto restore = qScopeGuard([&] {
+        qputenv("HOME", oldHome);
+        if (!oldConfig.isNull())
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+    });
+    qputenv("HOME", home.path().toLocal8Bit());
+    qunsetenv("XDG_CONFIG_HOME");
+    qputenv("USERPROFILE", "");
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QVERIFY2(documents.startsWith(home.path()) && !QFileInfo::exists(documents),
+             qPrintable(documents));
+    said = open();
+    QCOMPARE(said.size(), 2);
+    QCOMPARE(said[1].text,
+             QStringLiteral("Report was successfully exported to ") + documents + name);
+    QVERIFY(QFile::exists(documents + name));
 }
 
 void tst_view::imageButtonsExport()
@@ -377,7 +426,10 @@ void tst_view::imageButtonsExport()
     ReportRun r(engine);
     SQLConnection& c = r.db.Connection();
     const QString xls = r.output.filePath(QStringLiteral("orphans.xls"));
+    const QString nowhere = r.output.filePath(QStringLiteral("no such folder/orphans.xls"));
     const QString rtf = r.output.filePath(QStringLiteral("details.rtf"));
+    const QString details = r.output.filePath(QStringLiteral("details.xls"));
+    const QString tooLong = r.output.filePath(QStringLiteral("too long.xls"));
 
     QStringList filters;
     QString answer;
@@ -402,8 +454,8 @@ void tst_view::imageButtonsExport()
         // Closed without a choice: nothing written, nothing said.
         QTest::mouseClick(view.imgExcel, Qt::LeftButton);
         QVERIFY(r.output.isValid() && QDir(r.output.path()).isEmpty());
-        // A file that cannot be written: the window stays, silently.
-        answer = r.output.filePath(QStringLiteral("no such folder/orphans.xls"));
+        QCOMPARE(log.messages.size(), 1);
+        answer = nowhere;
         QTest::mouseClick(view.imgExcel, Qt::LeftButton);
         answer = xls;
         QTest::mouseClick(view.imgExcel, Qt::LeftButton);
@@ -411,14 +463,37 @@ void tst_view::imageButtonsExport()
     open(3, [&] {
         answer = rtf;
         view.imgRTF_Click();
+        answer = details;
+        view.imgExcel_Click();
     });
-    QCOMPARE(filters, (QStringList{QStringLiteral("Microsof Excel (*.xls)|*.xls"),
-                                   QStringLiteral("Microsof Excel (*.xls)|*.xls"),
-                                   QStringLiteral("Microsof Excel (*.xls)|*.xls"),
-                                   QStringLiteral("Rich Text Format (*.rtf)|*.rtf")}));
-    QCOMPARE(log.messages.size(), 2); // the two export questions alone
+    // Other details longer than a spreadsheet cell holds.
+    c.Execute(QStringLiteral("UPDATE inventory.tbPharvelReport SET OtherDetails = ? "
+                             "WHERE ItemName = ?"),
+              {QString(40000, QLatin1Char('w')), QStringLiteral("Paracetamol")});
+    open(3, [&] {
+        answer = tooLong;
+        view.imgExcel_Click();
+    });
+    const QString excel = QStringLiteral("Microsof Excel (*.xls)|*.xls");
+    QCOMPARE(filters,
+             (QStringList{excel, excel, excel, QStringLiteral("Rich Text Format (*.rtf)|*.rtf"),
+                          excel, excel}));
+    // Each opening's export question, then what each export came to: written, or why not.
+    const QStringList said = log.Texts();
+    QCOMPARE(said.size(), 8);
+    const QString done = QStringLiteral("Report was successfully exported to ");
+    QCOMPARE(said[2], done + xls);
+    QCOMPARE(said[4], done + rtf);
+    QCOMPARE(said[5], done + details);
+    const QString notWritten = QStringLiteral("The report could not be exported to ");
+    QVERIFY2(said[1].startsWith(notWritten + nowhere) && said[1].contains(QStringLiteral("folder")),
+             qPrintable(said[1]));
+    QVERIFY2(said[7].startsWith(notWritten + tooLong) && said[7].contains(QStringLiteral("32767")),
+             qPrintable(said[7]));
+    QCOMPARE(log.messages[7].icon, MsgBox::Icon::Exclamation);
     QCOMPARE(QDir(r.output.path()).entryList(QDir::Files),
-             (QStringList{QStringLiteral("details.rtf"), QStringLiteral("orphans.xls")}));
+             (QStringList{QStringLiteral("details.rtf"), QStringLiteral("details.xls"),
+                          QStringLiteral("orphans.xls")}));
 
     if (HaveWorkbookReader()) {
         const QJsonArray rows = ReadWorkbook(xls);
@@ -426,7 +501,16 @@ void tst_view::imageButtonsExport()
                  (QStringList{QStringLiteral("Item Code"), QString::number(r.catalogue.aspirin)}));
         QCOMPARE(Column(rows, 1),
                  (QStringList{QStringLiteral("Drug Name"), QStringLiteral("ASPIRIN 300MG TAB")}));
-        QVERIFY(rows.at(1).toArray().at(0).isDouble()); // the item code stays a number
+        QVERIFY(rows.at(1).toArray().at(0).toArray().at(0).isDouble()); // a code stays a number
+        // The other details keep the tree's levels beside their names.
+        const QJsonArray tree = ReadWorkbook(details);
+        const QString order = QStringLiteral(" FROM inventory.tbPharvelReport WHERE Node_Type IN "
+                                             "('1', '2') ORDER BY SortOrder");
+        QCOMPARE(Column(tree, 0), QStringList(QStringLiteral("Level")) +
+                                      Strings(c, QStringLiteral("SELECT Node_Level") + order));
+        QCOMPARE(Column(tree, 1).mid(1), Strings(c, QStringLiteral("SELECT ItemName") + order));
+        QCOMPARE(Column(tree, 2).first(), QStringLiteral("Other Details"));
+        QVERIFY(Column(tree, 1, true).contains(QStringLiteral("1")));
     } else {
         qInfo("/usr/bin/python3 has no xlrd (Debian package python3-xlrd): not read back");
     }

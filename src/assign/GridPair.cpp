@@ -115,6 +115,12 @@ void GridPair::txtSearch_Change(int intWhichGrid)
     controls.grid->setEnabled(intCount > 0);
 }
 
+void GridPair::FollowTicks(int intWhichGrid)
+{
+    Controls& controls = GridControls(intWhichGrid);
+    SetTicked(controls, mdlPharvel::HasCheckedItems(*controls.grid));
+}
+
 bool GridPair::Form_QueryUnload()
 {
     if (!mdlPharvel::HasCheckedItems(*Grid(2).grid) && !mdlPharvel::HasCheckedItems(*Grid(1).grid))

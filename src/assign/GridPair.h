@@ -63,6 +63,10 @@ public:
     // Every change of a search box's text reloads its grid, enabled only when rows were found.
     void txtSearch_Change(int intWhichGrid);
 
+    // Sets the grid's Clear Selection and move buttons and its search frame from the ticks it
+    // holds now, as after a reload of the window's own.
+    void FollowTicks(int intWhichGrid);
+
     // The close prompt, for whatever closes the window: True cancels the close. With a tick in
     // either grid the user is asked whether to process the ticked items first; Yes keeps the
     // window open with its ticks.

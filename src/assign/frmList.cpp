@@ -56,7 +56,7 @@ int GenericCode(const FlexGrid& grid, int row)
 
 } // namespace
 
-frmList::frmList(ClassPharvel::Pharvel& pharvel, SQLConnection& connection, QWidget* parent)
+frmList::frmList(ClassPharvel::Pharvel& pharvel, frmGeneric& genericRegister, QWidget* parent)
     : AssignmentWindow(parent), fraGenericList(new QGroupBox(this)),
       fraSearch1(new QGroupBox(tr("&1. Search"), fraGenericList)),
       txtSearch1(new QLineEdit(fraSearch1)),
@@ -72,7 +72,7 @@ frmList::frmList(ClassPharvel::Pharvel& pharvel, SQLConnection& connection, QWid
       cmdClear2(new QPushButton(tr("C&lear Selection"), fraGeneric2)),
       Command1(new QPushButton(tr("&Build Generics"), this)),
       cmdCancel(new QPushButton(tr("&Close"), this)), ilsCheckList(new CheckListImages(this)),
-      m_pharvel(pharvel), m_register(new frmGeneric(pharvel, connection, this))
+      m_pharvel(pharvel), m_register(genericRegister)
 {
     setWindowTitle(tr("Generic Classification"));
     setFont(DesignFont(QStringLiteral("Arial"), 9));
@@ -83,8 +83,9 @@ frmList::frmList(ClassPharvel::Pharvel& pharvel, SQLConnection& connection, QWid
     fraGeneric1->setGeometry(TwipsRect(120, 960, 4275, 4035, this));
     flexMSHList1->setGeometry(TwipsRect(120, 300, 4035, 3135, this));
     cmdClear1->setGeometry(TwipsRect(2820, 3540, 1335, 375, this));
-    cmdAdd->setGeometry(TwipsRect(4500, 2640, 1035, 375, this));
-    cmdRemove->setGeometry(TwipsRect(4500, 3240, 1035, 375, this));
+    // The move buttons take the whole gap between the frames: "<< Remove" at 192 dpi needs it.
+    cmdAdd->setGeometry(TwipsRect(4440, 2640, 1155, 375, this));
+    cmdRemove->setGeometry(TwipsRect(4440, 3240, 1155, 375, this));
     fraSearch2->setGeometry(TwipsRect(5640, 180, 4275, 735, this));
     txtSearch2->setGeometry(TwipsRect(120, 240, 4035, 390, this));
     fraGeneric2->setGeometry(TwipsRect(5640, 960, 4275, 4035, this));
@@ -309,9 +310,12 @@ void frmList::AfterMove()
 
 void frmList::Command1_Click()
 {
-    m_register->exec();
-    if (m_register->Update())
-        LoadGrid(1, txtSearch1->text());
+    m_register.exec();
+    if (!m_register.Update())
+        return;
+    // The reload may bring rows to a grid that had none, and it drops the ticks of grid 1.
+    flexMSHList1->setEnabled(LoadGrid(1, txtSearch1->text()) > 0);
+    Grids().FollowTicks(1);
 }
 
 void frmList::cmdCancel_Click()

@@ -15,7 +15,6 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class RowSet;
-class SQLConnection;
 class frmGeneric;
 
 // "Generic Classification": which generic names are filed under one classification. Grid 1
@@ -39,9 +38,8 @@ class frmList : public AssignmentWindow
     Q_OBJECT
 
 public:
-    // connection: the current user's, which the generic-name register opened by "&Build
-    // Generics" deletes on.
-    frmList(ClassPharvel::Pharvel& pharvel, SQLConnection& connection, QWidget* parent = nullptr);
+    // genericRegister: the run's one generic-name register, which "&Build Generics" opens.
+    frmList(ClassPharvel::Pharvel& pharvel, frmGeneric& genericRegister, QWidget* parent = nullptr);
     ~frmList() override;
 
     qint16 ItemID() const { return m_itemId; }
@@ -64,9 +62,7 @@ public:
     void Command1_Click();
     void cmdCancel_Click();
 
-    // The check-list behaviour of the two grids: toggling, Clear Selection, the searches and
-    // the close prompt.
-    frmGeneric& GenericRegister() const { return *m_register; }
+    frmGeneric& GenericRegister() const { return m_register; }
 
     QGroupBox* fraGenericList;
     QGroupBox* fraSearch1;
@@ -94,7 +90,7 @@ private:
     void AfterMove();
 
     ClassPharvel::Pharvel& m_pharvel;
-    frmGeneric* m_register;
+    frmGeneric& m_register;
     qint16 m_itemId = 0;
     QString m_classificationName;
 };

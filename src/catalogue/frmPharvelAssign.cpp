@@ -65,8 +65,7 @@ void frmPharvel::mnuNewDrug_Click()
 frmList& frmPharvel::ListWindow()
 {
     if (!m_listWindow) {
-        m_listWindow =
-            new frmList(*mdlPharvel::objPharvel, UserConnection(QStringLiteral("frmList")), this);
+        m_listWindow = new frmList(*mdlPharvel::objPharvel, GenericWindow(), this);
     }
     return *m_listWindow;
 }

@@ -142,7 +142,7 @@ void frmGeneric::cmdRename_Click()
         return;
     const int row = flexMSHList->Row();
     m_genericEntry->SetMode(frmGenericEntry::Rename);
-    m_genericEntry->txtEntry->setText(flexMSHList->TextMatrix(row, kNameColumn));
+    m_genericEntry->SetEntryText(flexMSHList->TextMatrix(row, kNameColumn));
     m_genericEntry->SetGenericCode(flexMSHList->TextMatrix(row, kCodeColumn));
     m_genericEntry->exec();
     m_update = true;

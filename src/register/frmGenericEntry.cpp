@@ -1,6 +1,8 @@
 #include "register/frmGenericEntry.h"
 
 #include "platform/catalog/Pharvel.h"
+#include "platform/catalog/ShortId.h"
+#include "platform/db/SQLConnection.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/MsgBox.h"
 #include "register/frmGeneric.h"
@@ -8,6 +10,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 
@@ -39,20 +42,27 @@ void frmGenericEntry::Form_Unload()
     // The opener fills the box for a rename before showing the dialog, so it is emptied here
     // and each opening starts with a fresh box.
     txtEntry->clear();
+    txtEntry->setMaxLength(kMaxNameLength);
+}
+
+void frmGenericEntry::SetEntryText(const QString& name)
+{
+    txtEntry->setMaxLength(std::max(kMaxNameLength, static_cast<int>(name.size())));
+    txtEntry->setText(name);
 }
 
 void frmGenericEntry::cmdSave_Click()
 {
+    // A rename to another entry's name would leave the register holding one name twice.
+    if (GenericNameExists(TrimmedEntry())) {
+        MsgBox::Show(tr("Generic name exists."), MsgBox::Icon::Information);
+        return;
+    }
     if (m_mode == NewName) {
-        if (GenericNameExists(TrimmedEntry())) {
-            MsgBox::Show(tr("Generic name exists."), MsgBox::Icon::Information);
-            return;
-        }
         m_pharvel.Generics().NewGeneric(txtEntry->text());
         txtEntry->clear();
         txtEntry->setFocus();
     } else {
-        // A rename is not checked for duplicates: the register may hold one name twice.
         m_pharvel.Generics().RenameGeneric(m_genericCode, txtEntry->text());
     }
     m_register.LoadList(m_register.txtSearch->text());
@@ -62,7 +72,15 @@ void frmGenericEntry::cmdSave_Click()
 
 bool frmGenericEntry::GenericNameExists(const QString& name) const
 {
-    return NameExists(m_connection,
-                      QStringLiteral("SELECT 1 FROM inventory.tbforgeneric WHERE genericname = ?"),
-                      name);
+    if (m_mode == NewName)
+        return NameExists(
+            m_connection,
+            QStringLiteral("SELECT 1 FROM inventory.tbforgeneric WHERE genericname = ?"), name);
+    // The entry being renamed may keep its own name.
+    const int code = ClassPharvel::ShortId::FromText(m_genericCode, tr("The generic code"));
+    return !m_connection
+                .OpenRowSet(QStringLiteral("SELECT 1 FROM inventory.tbforgeneric "
+                                           "WHERE genericname = ? AND GenericCode <> ?"),
+                            {name, code})
+                .AtEnd();
 }

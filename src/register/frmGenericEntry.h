@@ -10,7 +10,8 @@ class frmGeneric;
 // Takes a new generic name (Mode 1) or a new name for an existing one (Mode 2, GenericCode and
 // the current name in txtEntry set by the opener). It writes through the catalogue component and
 // then reloads the register's list with the register's search text. A new name stays open for
-// the next one and refuses a name the register already holds; a rename closes after saving.
+// the next one; a rename closes after saving. Both refuse a name another entry of the register
+// already holds.
 class frmGenericEntry : public NameEntryDialog
 {
     Q_OBJECT
@@ -27,6 +28,10 @@ public:
     void SetMode(qint16 mode) { m_mode = mode; }
     const QString& GenericCode() const { return m_genericCode; }
     void SetGenericCode(const QString& code) { m_genericCode = code; }
+
+    // Puts the name to rename into txtEntry whole: a stored name longer than the box takes for
+    // typing is not cut short, so Save never shortens a name the user did not edit.
+    void SetEntryText(const QString& name);
 
     void cmdSave_Click();
 

@@ -2,6 +2,8 @@
 
 #include "platform/FileSystemObject.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace DefaultExportFile {
@@ -21,6 +23,14 @@ QString Path(const Scripting::FileSystemObject& fileSystem, const QString& repor
                                 fileSystem.GetBaseName(reportPath) + QLatin1Char('.') +
                                     day.toString(QStringLiteral("yyyy.MM.dd")) +
                                     QStringLiteral(".xls"));
+}
+
+void MakePlatformFolder(const QString& path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QDir(folder) == QDir(documents) && !QFileInfo(folder).isDir())
+        QDir().mkpath(folder);
 }
 
 } // namespace DefaultExportFile

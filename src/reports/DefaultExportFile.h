@@ -20,4 +20,8 @@ QString DocumentsFolder(const Scripting::FileSystemObject& fileSystem);
 QString Path(const Scripting::FileSystemObject& fileSystem, const QString& reportPath,
              const QDate& day);
 
+// Makes the folder of path when it is the platform's own documents folder and a fresh account
+// has none yet. A folder under USERPROFILE is the profile's and is left as it is.
+void MakePlatformFolder(const QString& path);
+
 } // namespace DefaultExportFile

@@ -233,18 +233,34 @@ void frmView::OfferExport(const QString& path)
     if (MsgBox::Show(tr("Do you wish to export the report?"), MsgBox::Icon::None,
                      MsgBox::Buttons::YesNo, tr("Export Report to Disk")) != MsgBox::Answer::Yes)
         return;
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QFileInfo(folder).isDir())
-        throw PharvelError(ErrorNumber::ReportExportFailed,
-                           tr("The report could not be exported: the folder %1 does not exist.")
-                               .arg(QDir::toNativeSeparators(folder)),
-                           kSource);
-    ReportEngine::ExportOptions& options = m_report->ExportOptions();
-    options.Reset();
-    options.SetFormatType(ReportEngine::ExportFormatType::Excel80);
-    options.SetDestinationType(ReportEngine::ExportDestinationType::DiskFile);
-    options.SetDiskFileName(path);
-    m_report->Export(false);
+    // A fresh account has no documents folder yet; the report goes there all the same.
+    DefaultExportFile::MakePlatformFolder(path);
+    ExportTo(path, ReportEngine::ExportFormatType::Excel80);
+}
+
+void frmView::ExportTo(const QString& path, ReportEngine::ExportFormatType format)
+{
+    try {
+        const QString folder = QFileInfo(path).absolutePath();
+        if (!QFileInfo(folder).isDir())
+            throw PharvelError(
+                ErrorNumber::ReportExportFailed,
+                tr("The folder %1 does not exist.").arg(QDir::toNativeSeparators(folder)),
+                QStringLiteral("frmView.ExportTo"));
+        ReportEngine::ExportOptions& options = m_report->ExportOptions();
+        options.Reset();
+        options.SetFormatType(format);
+        options.SetDestinationType(ReportEngine::ExportDestinationType::DiskFile);
+        options.SetDiskFileName(path);
+        m_report->Export(false);
+    } catch (const PharvelError& error) {
+        // The report stays on the screen; the user learns why no file was written.
+        MsgBox::Show(
+            tr("The report could not be exported to %1.").arg(QDir::toNativeSeparators(path)) +
+                QLatin1Char('\n') + error.Description(),
+            MsgBox::Icon::Exclamation);
+        return;
+    }
     MsgBox::Show(tr("Report was successfully exported to ") + path, MsgBox::Icon::Information,
                  MsgBox::Buttons::OK, tr("Information"));
 }
@@ -288,19 +304,11 @@ void frmView::imgRTF_Click()
 
 void frmView::ExportAs(const QString& filter, ReportEngine::ExportFormatType format)
 {
-    try {
-        dlgOpen->SetFilter(filter);
-        const QString path = dlgOpen->ShowSave();
-        if (path.isEmpty() || !m_report)
-            return;
-        ReportEngine::ExportOptions& options = m_report->ExportOptions();
-        options.SetDestinationType(ReportEngine::ExportDestinationType::DiskFile);
-        options.SetFormatType(format);
-        options.SetDiskFileName(path);
-        m_report->Export(false);
-    } catch (const PharvelError&) {
-        // The command ends silently: the window stays open and nothing is shown.
-    }
+    dlgOpen->SetFilter(filter);
+    const QString path = dlgOpen->ShowSave();
+    if (path.isEmpty() || !m_report)
+        return;
+    ExportTo(path, format);
 }
 
 void frmView::done(int result)

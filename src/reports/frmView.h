@@ -34,12 +34,16 @@ public:
     void SetWhatReport(qint16 whatReport) { m_whatReport = whatReport; }
 
     // Loads the window and shows it modally until the user closes it. A failure of the load
-    // (no report file, a log-on refused, an export that cannot be written) reaches the caller,
-    // and the window is not shown.
+    // (no report file, a log-on refused) reaches the caller, and the window is not shown; an
+    // export that cannot be written is reported and the report is shown all the same.
     void Show();
 
     // The report of this opening; empty while the window is closed.
     const std::shared_ptr<ReportEngine::Report>& Report() const { return m_report; }
+
+    // Points every table of the report at the database Inventory, whatever database the report
+    // file names, with the current user's log-on.
+    void LogOnTables();
 
     // The window's events.
     void Form_Load();
@@ -71,11 +75,12 @@ private:
     QToolButton* ImageButton(const QString& picture, int left, int top);
     QLabel* PanelLabel(const QString& text, int left, int top);
     void OpenReport(const QString& path);
-    void LogOnTables();
     void OfferExport(const QString& path);
-    // The image buttons' export: the file chosen in the dialog, written without questions.
-    // Nothing is shown, whatever happens.
+    // The image buttons' export: the file chosen in the dialog. Closing the dialog without a
+    // choice exports nothing and says nothing.
     void ExportAs(const QString& filter, ReportEngine::ExportFormatType format);
+    // Writes the report to path without questions, then says that it was written or why not.
+    void ExportTo(const QString& path, ReportEngine::ExportFormatType format);
     void Form_Unload();
 
     qint16 m_whatReport = 0;

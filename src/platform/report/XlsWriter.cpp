@@ -37,12 +37,17 @@ enum : std::uint16_t {
 
 constexpr qsizetype kMaxRecordData = 8224;
 
-// Cell formats (XF indexes): 0-14 are the style formats every workbook carries.
+// Cell formats (XF indexes): 0-14 are the style formats every workbook carries, then a plain and
+// a bold text format for every indent, then whole numbers.
 constexpr std::uint16_t kXfText = 15;
-constexpr std::uint16_t kXfBoldText = 16;
-constexpr std::uint16_t kXfWholeNumber = 17;
+constexpr std::uint16_t kXfWholeNumber = kXfText + 2 * (XlsWriter::kMaxIndent + 1);
 // Whole numbers (item codes, counts) shown in full rather than in exponent form.
 constexpr std::uint16_t kFormatWholeNumber = 164;
+
+std::uint16_t textFormat(bool bold, int indent)
+{
+    return static_cast<std::uint16_t>(kXfText + 2 * indent + (bold ? 1 : 0));
+}
 
 void record(QByteArray& out, std::uint16_t type, const QByteArray& data)
 {
@@ -94,18 +99,18 @@ QByteArray font(bool bold)
     return d;
 }
 
-QByteArray xf(std::uint16_t fontIndex, std::uint16_t formatIndex, bool style)
+QByteArray xf(std::uint16_t fontIndex, std::uint16_t formatIndex, bool style, int indent = 0)
 {
     QByteArray d;
     LittleEndianWriter w(d);
     w.U16(fontIndex);
     w.U16(formatIndex);
     w.U16(style ? 0xFFF5 : 0x0001); // locked; a style has no parent, a cell's parent is style 0
-    w.U8(0x20);                     // general alignment, bottom
+    w.U8(indent > 0 ? 0x21 : 0x20); // bottom; general alignment, or left where indented
     w.U8(0);                        // no rotation
-    w.U8(0);                        // no indent
-    w.U8(style ? 0x00 : 0xF8);      // a cell format states its own number, font, alignment...
-    w.U32(0);                       // no borders
+    w.U8(static_cast<std::uint8_t>(indent));
+    w.U8(style ? 0x00 : 0xF8); // a cell format states its own number, font, alignment...
+    w.U32(0);                  // no borders
     w.U32(0);
     w.U16(0x20C0); // default pattern colours
     return d;
@@ -190,7 +195,7 @@ void XlsWriter::SetColumnWidth(int column, double characters)
     m_widths[column] = std::clamp(characters, 0.0, 255.0);
 }
 
-void XlsWriter::SetText(int row, int column, const QString& text, bool bold)
+void XlsWriter::SetText(int row, int column, const QString& text, bool bold, int indent)
 {
     CheckPosition(row, column);
     if (text.size() > kMaxTextLength)
@@ -201,13 +206,13 @@ void XlsWriter::SetText(int row, int column, const QString& text, bool bold)
                                .arg(row + 1)
                                .arg(text.size()),
                            kSource);
-    m_cells[{row, column}] = Cell{true, bold, text, 0};
+    m_cells[{row, column}] = Cell{true, bold, std::clamp(indent, 0, kMaxIndent), text, 0};
 }
 
 void XlsWriter::SetNumber(int row, int column, double value)
 {
     CheckPosition(row, column);
-    m_cells[{row, column}] = Cell{false, false, QString(), value};
+    m_cells[{row, column}] = Cell{false, false, 0, QString(), value};
 }
 
 QByteArray XlsWriter::Globals(const QStringList& strings, qsizetype& sheetOffsetAt) const
@@ -249,8 +254,10 @@ QByteArray XlsWriter::Globals(const QStringList& strings, qsizetype& sheetOffset
     }
     for (int i = 0; i < 15; ++i)
         record(out, kXf, xf(0, 0, true));
-    record(out, kXf, xf(0, 0, false));                  // kXfText
-    record(out, kXf, xf(1, 0, false));                  // kXfBoldText
+    for (int indent = 0; indent <= kMaxIndent; ++indent) {
+        for (const bool bold : {false, true})
+            record(out, kXf, xf(bold ? 1 : 0, 0, false, indent)); // textFormat(bold, indent)
+    }
     record(out, kXf, xf(0, kFormatWholeNumber, false)); // kXfWholeNumber
     {
         QByteArray d;
@@ -322,7 +329,7 @@ QByteArray XlsWriter::Sheet(const QHash<QString, quint32>& stringIndex) const
         w.U16(static_cast<std::uint16_t>(position.second));
         std::uint32_t rk = 0;
         if (cell.isText) {
-            w.U16(cell.bold ? kXfBoldText : kXfText);
+            w.U16(textFormat(cell.bold, cell.indent));
             w.U32(stringIndex.value(cell.text));
             record(out, kLabelSst, d);
         } else if (fitsRk(cell.number, rk)) {

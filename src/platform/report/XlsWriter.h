@@ -22,9 +22,13 @@ public:
 
     // Width in characters of the digit zero in the default font.
     void SetColumnWidth(int column, double characters);
+    // The deepest indent a cell's format holds.
+    static constexpr int kMaxIndent = 15;
+
     // Cells; a row or column beyond the format's limits, or a text longer than a cell holds,
-    // raises PharvelError rather than writing a damaged file.
-    void SetText(int row, int column, const QString& text, bool bold = false);
+    // raises PharvelError rather than writing a damaged file. The indent, in steps of the
+    // spreadsheet's own, is part of the cell's format, so the text itself stays as given.
+    void SetText(int row, int column, const QString& text, bool bold = false, int indent = 0);
     void SetNumber(int row, int column, double value);
 
     // The complete .xls file.
@@ -35,6 +39,7 @@ private:
     {
         bool isText = true;
         bool bold = false;
+        int indent = 0;
         QString text;
         double number = 0;
     };

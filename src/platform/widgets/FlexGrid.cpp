@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), m_model(new FlexGridModel(this))
 {
@@ -220,6 +221,17 @@ void FlexGrid::currentChanged(const QModelIndex& current, const QModelIndex& pre
     QTableView::currentChanged(current, previous);
     if (current.isValid())
         MoveCurrentCell(current.row() + 1, current.column());
+}
+
+// A click, a key or the grid's type-ahead search moves the current cell, and the view follows
+// it up and down only: a name column wider than the view would otherwise push the check column
+// out of sight, and the next clicks would tick nothing. Only the scroll bar moves sideways.
+void FlexGrid::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    QScrollBar* sideways = horizontalScrollBar();
+    const int column = sideways->value();
+    QTableView::scrollTo(index, hint);
+    sideways->setValue(column);
 }
 
 void FlexGrid::TrackMouse(const QPoint& viewportPos)

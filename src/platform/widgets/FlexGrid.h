@@ -76,6 +76,9 @@ public:
 
     FlexGridModel* GridModel() const { return m_model; }
 
+    // Brings the row into view; sideways the grid stays where its scroll bar is.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
 signals:
     void Click();
     void EnterCell();
