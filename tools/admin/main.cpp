@@ -1,6 +1,8 @@
 // pharvel-admin: the administrator's tool. Creates and upgrades catalogue databases, keeps the
 // accounts, sets the hospital header and loads the demo or a generated catalogue.
 
+#include "AdminCommon.h"
+#include "ExchangeCommands.h"
 #include "PasswordPrompt.h"
 #include "platform/db/DemoCatalogue.h"
 #include "platform/db/PharvelError.h"
@@ -23,19 +25,15 @@ const char* const kUsage = R"(usage:
   pharvel-admin hospital <server> --client NAME --company NAME --address LINE
   pharvel-admin demo <server>
   pharvel-admin synthetic <server> [--nodes N] [--drugs M]
+  pharvel-admin export <server> <folder>
+  pharvel-admin import <server> <folder> [--dry-run] [--prune]
+  pharvel-admin check <server> [--csv]
+  pharvel-admin merge-generics <server> <keep code> <drop code>
+  pharvel-admin backup <folder> <file>
+  pharvel-admin restore <folder> <file>
 <server> is a folder for the embedded database or a postgresql:// address.
 Passwords are read from the terminal, or from standard input when it is not one.
 )";
-
-struct UsageError
-{
-    QString text;
-};
-
-void out(const QString& text)
-{
-    std::cout << text.toStdString() << '\n';
-}
 
 std::unique_ptr<SQLConnection> openCreated(const QString& server)
 {
@@ -47,16 +45,6 @@ std::unique_ptr<SQLConnection> openCreated(const QString& server)
         if (const int renewed = AccountStore::RenewRights(*connection); renewed > 0)
             out(QStringLiteral("rights renewed for %1 accounts").arg(renewed));
     }
-    return connection;
-}
-
-std::unique_ptr<SQLConnection> openExisting(const QString& server)
-{
-    auto connection = SQLConnection::Open(server);
-    if (Schema::CurrentVersion(*connection) < Schema::LatestVersion(*connection))
-        throw UsageError{QStringLiteral("the database is not created or not upgraded: run "
-                                        "'pharvel-admin create %1' first")
-                             .arg(server)};
     return connection;
 }
 
@@ -92,12 +80,6 @@ int number(const QCommandLineParser& parser, const QString& option, int fallback
     if (!ok)
         throw UsageError{QStringLiteral("--%1 takes a whole number").arg(option)};
     return value;
-}
-
-void requireArguments(const QStringList& arguments, qsizetype count)
-{
-    if (arguments.size() != count)
-        throw UsageError{QStringLiteral("wrong number of arguments")};
 }
 
 void userCommand(const QCommandLineParser& parser, const QStringList& arguments)
@@ -157,6 +139,8 @@ int run(const QCommandLineParser& parser)
         userCommand(parser, arguments);
         return 0;
     }
+    if (ExchangeCommands::Handles(command))
+        return ExchangeCommands::Run(parser, arguments);
     requireArguments(arguments, 2);
     const QString& server = arguments.at(1);
     if (command == QLatin1String("create")) {
@@ -222,6 +206,7 @@ int main(int argc, char* argv[])
     parser.addOptions({option("initials", "XX"), option("rights", "CODE"), option("dept", "CODE"),
                        option("client", "NAME"), option("company", "NAME"),
                        option("address", "LINE"), option("nodes", "N"), option("drugs", "M")});
+    parser.addOptions(ExchangeCommands::Options());
     parser.addHelpOption();
     if (!parser.parse(application.arguments())) {
         std::cerr << "pharvel-admin: " << parser.errorText().toStdString() << '\n' << kUsage;
