@@ -65,7 +65,8 @@ int mergeCommand(const QString& server, int keep, int drop)
 
 QList<QCommandLineOption> Options()
 {
-    return {QCommandLineOption(kDryRun), QCommandLineOption(kPrune), QCommandLineOption(kCsv)};
+    // --csv is the journal listing's option too, and added with it.
+    return {QCommandLineOption(kDryRun), QCommandLineOption(kPrune)};
 }
 
 bool Handles(const QString& command)

@@ -3,6 +3,7 @@
 
 #include "AdminCommon.h"
 #include "ExchangeCommands.h"
+#include "JournalCommand.h"
 #include "PasswordPrompt.h"
 #include "platform/db/DemoCatalogue.h"
 #include "platform/db/PharvelError.h"
@@ -31,6 +32,8 @@ const char* const kUsage = R"(usage:
   pharvel-admin merge-generics <server> <keep code> <drop code>
   pharvel-admin backup <folder> <file>
   pharvel-admin restore <folder> <file>
+  pharvel-admin journal <server> [--since DATE] [--until DATE] [--user ID] [--entry NAME] [--csv]
+  pharvel-admin journal prune <server> --before DATE
 <server> is a folder for the embedded database or a postgresql:// address.
 Passwords are read from the terminal, or from standard input when it is not one.
 )";
@@ -141,6 +144,11 @@ int run(const QCommandLineParser& parser)
     }
     if (ExchangeCommands::Handles(command))
         return ExchangeCommands::Run(parser, arguments);
+    if (command == QLatin1String("journal") && arguments.size() == 3 &&
+        arguments.at(1) == QLatin1String("prune")) {
+        JournalCommand::Prune(*openExisting(arguments.at(2)), parser);
+        return 0;
+    }
     requireArguments(arguments, 2);
     const QString& server = arguments.at(1);
     if (command == QLatin1String("create")) {
@@ -178,6 +186,8 @@ int run(const QCommandLineParser& parser)
             out(QStringLiteral("the server had roles of these names already (another demo "
                                "catalogue's): they serve this one too and keep the passwords "
                                "they have"));
+    } else if (command == QLatin1String("journal")) {
+        JournalCommand::List(*openExisting(server), parser);
     } else if (command == QLatin1String("synthetic")) {
         auto connection = openExisting(server);
         if (!catalogueIsEmpty(*connection))
@@ -205,7 +215,10 @@ int main(int argc, char* argv[])
     };
     parser.addOptions({option("initials", "XX"), option("rights", "CODE"), option("dept", "CODE"),
                        option("client", "NAME"), option("company", "NAME"),
-                       option("address", "LINE"), option("nodes", "N"), option("drugs", "M")});
+                       option("address", "LINE"), option("nodes", "N"), option("drugs", "M"),
+                       option("since", "DATE"), option("until", "DATE"), option("user", "ID"),
+                       option("entry", "NAME"), option("before", "DATE"),
+                       QCommandLineOption(QStringLiteral("csv"))});
     parser.addOptions(ExchangeCommands::Options());
     parser.addHelpOption();
     if (!parser.parse(application.arguments())) {
@@ -215,6 +228,9 @@ int main(int argc, char* argv[])
     try {
         return run(parser);
     } catch (const UsageError& error) {
+        std::cerr << "pharvel-admin: " << error.text.toStdString() << '\n' << kUsage;
+        return 2;
+    } catch (const JournalCommand::BadOption& error) {
         std::cerr << "pharvel-admin: " << error.text.toStdString() << '\n' << kUsage;
         return 2;
     } catch (const PharvelError& error) {
