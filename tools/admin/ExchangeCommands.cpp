@@ -71,9 +71,9 @@ QList<QCommandLineOption> Options()
 
 bool Handles(const QString& command)
 {
-    static const QStringList commands{QStringLiteral("export"),  QStringLiteral("import"),
-                                      QStringLiteral("check"),   QStringLiteral("merge-generics"),
-                                      QStringLiteral("backup"),  QStringLiteral("restore")};
+    static const QStringList commands{QStringLiteral("export"), QStringLiteral("import"),
+                                      QStringLiteral("check"),  QStringLiteral("merge-generics"),
+                                      QStringLiteral("backup"), QStringLiteral("restore")};
     return commands.contains(command);
 }
 

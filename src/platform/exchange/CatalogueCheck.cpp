@@ -92,13 +92,14 @@ void Checker::CheckNodes()
         if (node.type == QLatin1String("0"))
             continue;
         const QString name = NameOf(node.type, node.id);
-        const bool exists = node.type == QLatin1String("1")   ? m_state.classifications.contains(node.id)
+        const bool exists = node.type == QLatin1String("1")
+                                ? m_state.classifications.contains(node.id)
                             : node.type == QLatin1String("2") ? m_state.generics.contains(node.id)
                             : node.type == QLatin1String("3") ? m_state.drugs.contains(node.id)
                                                               : false;
         if (!exists)
-            Rule(QStringLiteral("a node files an entry that does not exist"), kNode, node.key,
-                 {}, QStringLiteral("%1 %2").arg(entryOfType(node.type)).arg(node.id));
+            Rule(QStringLiteral("a node files an entry that does not exist"), kNode, node.key, {},
+                 QStringLiteral("%1 %2").arg(entryOfType(node.type)).arg(node.id));
         const CatalogueState::Node* parent = m_byKey.value(node.parent);
         if (parent == nullptr) {
             Rule(QStringLiteral("a node's parent does not exist"), kNode, node.key, name,
@@ -116,8 +117,8 @@ void Checker::CheckNodes()
     }
     for (auto it = filedAt.cbegin(); it != filedAt.cend(); ++it) {
         if (it.value().size() > 1)
-            Rule(QStringLiteral("an entry is filed twice"), kNode, it.value().join(QLatin1Char(' ')),
-                 {}, it.key());
+            Rule(QStringLiteral("an entry is filed twice"), kNode,
+                 it.value().join(QLatin1Char(' ')), {}, it.key());
     }
     for (auto it = m_state.otherDetails.cbegin(); it != m_state.otherDetails.cend(); ++it) {
         if (!m_state.generics.contains(it.key()))
@@ -196,8 +197,8 @@ void Checker::CheckFindings()
     }
     std::sort(classificationGroups.begin(), classificationGroups.end(),
               [](const auto& a, const auto& b) { return a.second < b.second; });
-    sameNames(QStringLiteral("classifications of the same name under one parent"),
-              kClassification, classificationGroups, m_state.classifications);
+    sameNames(QStringLiteral("classifications of the same name under one parent"), kClassification,
+              classificationGroups, m_state.classifications);
 }
 
 Report Checker::Run()
@@ -244,8 +245,8 @@ QString Report::Text() const
         }
         flush();
     };
-    const qsizetype broken =
-        std::count_if(items.cbegin(), items.cend(), [](const Item& item) { return item.brokenRule; });
+    const qsizetype broken = std::count_if(items.cbegin(), items.cend(),
+                                           [](const Item& item) { return item.brokenRule; });
     text += broken == 0 ? QStringLiteral("Rules: none broken\n")
                         : QStringLiteral("Rules: %1 broken\n").arg(broken);
     section(true);
@@ -260,7 +261,11 @@ QByteArray Report::Csv() const
     for (const Item& item : items)
         records << QStringList{item.brokenRule ? QStringLiteral("broken rule")
                                                : QStringLiteral("finding"),
-                               item.check, item.entry, item.id, item.name, item.detail};
+                               item.check,
+                               item.entry,
+                               item.id,
+                               item.name,
+                               item.detail};
     return Csv::File({QStringLiteral("kind"), QStringLiteral("check"), QStringLiteral("entry"),
                       QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("detail")},
                      records);

@@ -19,10 +19,10 @@ void save(const QDir& folder, const ExchangeFiles::Kind& kind, const QList<QStri
     QSaveFile file(folder.absoluteFilePath(kind.fileName));
     if (!file.open(QIODevice::WriteOnly) || file.write(Csv::File(kind.header, records)) < 0 ||
         !file.commit())
-        throw PharvelError(ErrorNumber::DatabaseError,
-                           QStringLiteral("%1 cannot be written: %2")
-                               .arg(file.fileName(), file.errorString()),
-                           kSource);
+        throw PharvelError(
+            ErrorNumber::DatabaseError,
+            QStringLiteral("%1 cannot be written: %2").arg(file.fileName(), file.errorString()),
+            kSource);
 }
 
 QString number(int value)

@@ -1,12 +1,13 @@
 #include "platform/exchange/CatalogueImport.h"
 
-#include "platform/db/BulkInsert.h"
 #include "platform/db/IdSequences.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ScopedTransaction.h"
 #include "platform/exchange/CatalogueState.h"
+#include "platform/exchange/ImportJournal.h"
 #include "platform/exchange/ImportPlan.h"
+#include "platform/exchange/PreparedInsert.h"
 
 namespace CatalogueImport {
 
@@ -21,11 +22,11 @@ void deleteWhereIn(SQLConnection& connection, const QString& table, const QStrin
     constexpr qsizetype kPerStatement = 500;
     for (qsizetype first = 0; first < values.size(); first += kPerStatement) {
         const QVariantList chunk = values.mid(first, kPerStatement);
-        connection.Execute(QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)")
-                               .arg(table, column,
-                                    QStringList(chunk.size(), QStringLiteral("?"))
-                                        .join(QLatin1Char(','))),
-                           chunk);
+        connection.Execute(
+            QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)")
+                .arg(table, column,
+                     QStringList(chunk.size(), QStringLiteral("?")).join(QLatin1Char(','))),
+            chunk);
     }
 }
 
@@ -72,7 +73,8 @@ void write(SQLConnection& connection, const ImportPlan& plan)
                            {entry.name, entry.id});
     for (const ImportPlan::Entry& entry : plan.genericsRenamed)
         connection.Execute(
-            QStringLiteral("UPDATE inventory.tbforgeneric SET genericname = ? WHERE GenericCode = ?"),
+            QStringLiteral(
+                "UPDATE inventory.tbforgeneric SET genericname = ? WHERE GenericCode = ?"),
             {entry.name, entry.id});
     for (const ImportPlan::Drug& drug : plan.drugsChanged) {
         const auto& f = drug.fields;
@@ -88,35 +90,35 @@ void write(SQLConnection& connection, const ImportPlan& plan)
 
     // Entries before the nodes that file them, parents before their children.
     {
-        BulkInsert classifications(
+        PreparedInsert classifications(
             connection, QStringLiteral("inventory.tbForClassification"),
             {QStringLiteral("ClassificationID"), QStringLiteral("ClassificationName")});
         for (const ImportPlan::Entry& entry : plan.classificationsAdded)
             classifications.Add({entry.id, entry.name});
         classifications.Flush();
-        BulkInsert generics(connection, QStringLiteral("inventory.tbforgeneric"),
-                            {QStringLiteral("GenericCode"), QStringLiteral("genericname")});
+        PreparedInsert generics(connection, QStringLiteral("inventory.tbforgeneric"),
+                                {QStringLiteral("GenericCode"), QStringLiteral("genericname")});
         for (const ImportPlan::Entry& entry : plan.genericsAdded)
             generics.Add({entry.id, entry.name});
         generics.Flush();
-        BulkInsert drugs(connection, QStringLiteral("inventory.tbinvmaster"),
-                         {QStringLiteral("itemid"), QStringLiteral("DrugName"),
-                          QStringLiteral("Description"), QStringLiteral("Indication"),
-                          QStringLiteral("Dosage"), QStringLiteral("Administration"),
-                          QStringLiteral("Preparation")});
+        PreparedInsert drugs(connection, QStringLiteral("inventory.tbinvmaster"),
+                             {QStringLiteral("itemid"), QStringLiteral("DrugName"),
+                              QStringLiteral("Description"), QStringLiteral("Indication"),
+                              QStringLiteral("Dosage"), QStringLiteral("Administration"),
+                              QStringLiteral("Preparation")});
         for (const ImportPlan::Drug& drug : plan.drugsAdded) {
             const auto& f = drug.fields;
             drugs.Add({drug.id, f[0], f[1], f[2], f[3], f[4], f[5]});
         }
         drugs.Flush();
-        BulkInsert nodes(connection, QStringLiteral("inventory.tbPharvel"),
-                         {QStringLiteral("Node_Key"), QStringLiteral("Node_Parent"),
-                          QStringLiteral("Node_Type"), QStringLiteral("Node_ID")});
+        PreparedInsert nodes(connection, QStringLiteral("inventory.tbPharvel"),
+                             {QStringLiteral("Node_Key"), QStringLiteral("Node_Parent"),
+                              QStringLiteral("Node_Type"), QStringLiteral("Node_ID")});
         for (const CatalogueState::Node& node : plan.nodesInserted)
             nodes.Add({node.key, node.parent, node.type, node.id});
         nodes.Flush();
-        BulkInsert details(connection, QStringLiteral("inventory.tbPharvelOtherDetails"),
-                           {QStringLiteral("GenericID"), QStringLiteral("OtherDetails")});
+        PreparedInsert details(connection, QStringLiteral("inventory.tbPharvelOtherDetails"),
+                               {QStringLiteral("GenericID"), QStringLiteral("OtherDetails")});
         for (const ImportPlan::Entry& entry : plan.detailsAdded)
             details.Add({entry.id, entry.name});
         details.Flush();
@@ -155,12 +157,14 @@ Result Run(SQLConnection& connection, const QString& folder, bool dryRun, bool p
         }
         ScopedTransaction transaction(connection);
         lockCatalogue(connection);
-        const ImportPlan plan = ImportPlan::Make(CatalogueState::Read(connection), files, prune);
+        const CatalogueState before = CatalogueState::Read(connection);
+        const ImportPlan plan = ImportPlan::Make(before, files, prune);
         result.faults = plan.faults;
         result.summary = plan.summary;
         if (!plan.faults.isEmpty())
             return result;
         write(connection, plan);
+        ImportJournal::Record(connection, before, plan);
         transaction.Commit();
         result.written = true;
     } catch (const PharvelError& error) {

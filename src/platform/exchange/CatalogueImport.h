@@ -10,7 +10,8 @@ class SQLConnection;
 
 // Brings the catalogue to what the exchange files in a folder say (any of them; see
 // ImportPlan). Every row is checked before anything is written; one bad row and nothing is.
-// Otherwise the whole change is one transaction, taken under the catalogue's write lock.
+// Otherwise the whole change is one transaction, taken under the catalogue's write lock, and
+// journaled in it (see ImportJournal).
 namespace CatalogueImport {
 
 struct Result

@@ -40,8 +40,8 @@ CatalogueState CatalogueState::Read(SQLConnection& connection)
         QStringLiteral("SELECT GenericID, OtherDetails FROM inventory.tbPharvelOtherDetails"));
     for (int r = 0; r < details.RecordCount(); ++r)
         state.otherDetails.insert(details.At(r, 0).toInt(), storedText(details.At(r, 1)));
-    const RowSet nodes = connection.OpenRowSet(
-        QStringLiteral("SELECT Node_Key, Node_Parent, Node_Type, Node_ID FROM inventory.tbPharvel"));
+    const RowSet nodes = connection.OpenRowSet(QStringLiteral(
+        "SELECT Node_Key, Node_Parent, Node_Type, Node_ID FROM inventory.tbPharvel"));
     state.nodes.reserve(static_cast<size_t>(nodes.RecordCount()));
     for (int r = 0; r < nodes.RecordCount(); ++r)
         state.nodes.push_back({nodes.At(r, 0).toString(), storedText(nodes.At(r, 1)),

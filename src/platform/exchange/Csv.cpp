@@ -146,9 +146,9 @@ ReadResult Parse(const QByteArray& raw)
                     const QChar next = i + 1 < size ? text.at(i + 1) : QLatin1Char('\n');
                     if (next != QLatin1Char(',') && next != QLatin1Char('\r') &&
                         next != QLatin1Char('\n')) {
-                        result.faults << Fault{
-                            line, static_cast<int>(record.fields.size()) + 1,
-                            QStringLiteral("text follows the closing quote of a field")};
+                        result.faults
+                            << Fault{line, static_cast<int>(record.fields.size()) + 1,
+                                     QStringLiteral("text follows the closing quote of a field")};
                         return result;
                     }
                 }
@@ -179,8 +179,9 @@ ReadResult Parse(const QByteArray& raw)
         }
     }
     if (inQuotes) {
-        result.faults << Fault{quoteLine, static_cast<int>(record.fields.size()) + 1,
-                               QStringLiteral("a quoted field is left open to the end of the file")};
+        result.faults << Fault{
+            quoteLine, static_cast<int>(record.fields.size()) + 1,
+            QStringLiteral("a quoted field is left open to the end of the file")};
         return result;
     }
     endRecord(line);

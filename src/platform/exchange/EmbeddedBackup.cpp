@@ -165,8 +165,7 @@ void Restore(const QString& connectionString, const QString& archivePath)
         const QList<QByteArray> fields = lines.at(static_cast<qsizetype>(i)).split(' ');
         bool sized = false;
         const qsizetype size = fields.size() == 3 ? fields.at(1).toLongLong(&sized) : -1;
-        if (!sized || fields.at(0) != kParts[i].fileName || size < 0 ||
-            offset + size > all.size())
+        if (!sized || fields.at(0) != kParts[i].fileName || size < 0 || offset + size > all.size())
             damaged(QStringLiteral("the entry of %1 does not match")
                         .arg(QString::fromLatin1(kParts[i].fileName)));
         contents << all.mid(offset, size);

@@ -21,8 +21,7 @@ const Kind& Classifications()
 
 const Kind& GenericNames()
 {
-    static const Kind kind{QStringLiteral("generic_names.csv"),
-                           columns({"generic_code", "name"})};
+    static const Kind kind{QStringLiteral("generic_names.csv"), columns({"generic_code", "name"})};
     return kind;
 }
 

@@ -1,6 +1,8 @@
 #include "platform/exchange/GenericMerge.h"
 
 #include "platform/catalog/Pharvel.h"
+#include "platform/db/Journal.h"
+#include "platform/db/OtherDetailsStore.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ScopedTransaction.h"
@@ -38,8 +40,8 @@ public:
             {m_parent});
         for (int r = 0; r < children.RecordCount(); ++r) {
             const QString key = children.At(r, 0).toString();
-            m_highest = std::max(m_highest,
-                                 QStringView(key).mid(key.lastIndexOf(QLatin1Char('.')) + 1).toInt());
+            m_highest = std::max(
+                m_highest, QStringView(key).mid(key.lastIndexOf(QLatin1Char('.')) + 1).toInt());
         }
     }
     QString Next() { return m_parent + QLatin1Char('.') + QString::number(++m_highest); }
@@ -57,31 +59,35 @@ QString parentOf(SQLConnection& connection, const QString& key)
         .toString();
 }
 
+// DROP's other details go below KEEP's, under a line naming DROP; saved as any other details
+// are, so the journal holds the text before and after.
 void appendDetails(SQLConnection& connection, int keepCode, int dropCode, const QString& dropName)
 {
-    const RowSet drop = connection.OpenRowSet(
-        QStringLiteral("SELECT OtherDetails FROM inventory.tbPharvelOtherDetails "
-                       "WHERE GenericID = ?"),
-        {dropCode});
-    if (drop.RecordCount() == 0 || drop.At(0, 0).toString().isEmpty())
+    const OtherDetailsStore::Text drop = OtherDetailsStore::Read(connection, dropCode);
+    if (!drop || drop->isEmpty())
         return;
-    const RowSet keep = connection.OpenRowSet(
-        QStringLiteral("SELECT OtherDetails FROM inventory.tbPharvelOtherDetails "
-                       "WHERE GenericID = ?"),
-        {keepCode});
-    const QString keepText = keep.RecordCount() > 0 ? keep.At(0, 0).toString() : QString();
-    const QString appended = DetailsHeading(dropName, dropCode) + QLatin1Char('\n') +
-                             drop.At(0, 0).toString();
-    const QString text =
-        keepText.isEmpty() ? appended : keepText + QStringLiteral("\n\n") + appended;
-    if (keep.RecordCount() > 0)
-        connection.Execute(QStringLiteral("UPDATE inventory.tbPharvelOtherDetails SET "
-                                          "OtherDetails = ? WHERE GenericID = ?"),
-                           {text, keepCode});
-    else
-        connection.Execute(QStringLiteral("INSERT INTO inventory.tbPharvelOtherDetails "
-                                          "(GenericID, OtherDetails) VALUES (?, ?)"),
-                           {keepCode, text});
+    const OtherDetailsStore::Text keep = OtherDetailsStore::Read(connection, keepCode);
+    const QString appended = DetailsHeading(dropName, dropCode) + QLatin1Char('\n') + *drop;
+    OtherDetailsStore::Save(
+        connection, keepCode,
+        keep && !keep->isEmpty() ? *keep + QStringLiteral("\n\n") + appended : appended, keep);
+}
+
+// The history says what was merged into what, besides each drug's move.
+void journalMerge(SQLConnection& connection, const Result& result, int keepCode, int dropCode)
+{
+    Journal::Change change;
+    change.action = kMergedAction;
+    change.entryType = QStringLiteral("2");
+    change.entryId = dropCode;
+    change.entryName = result.dropName;
+    change.oldName = result.dropName;
+    change.newName = result.keepName;
+    change.newText = QStringLiteral("merged into generic name %1 \"%2\"; %3 drugs moved")
+                         .arg(keepCode)
+                         .arg(result.keepName)
+                         .arg(result.drugsMoved);
+    Journal::Record(connection, change);
 }
 } // namespace
 
@@ -126,6 +132,7 @@ Result Merge(ClassPharvel::Pharvel& catalogue, int keepCode, int dropCode)
             generics.DeleteGeneric(QString::number(dropCode));
         }
         appendDetails(connection, keepCode, dropCode, result.dropName);
+        journalMerge(connection, result, keepCode, dropCode);
         ServerProcedures::Delete_Generic(connection, dropCode);
         transaction.Commit();
         return result;

@@ -22,6 +22,9 @@ struct Result
 
 Result Merge(ClassPharvel::Pharvel& catalogue, int keepCode, int dropCode);
 
+// The journal's action for the merge itself (the drugs' moves are journaled as moves).
+inline const QString kMergedAction = QStringLiteral("generic name merged");
+
 // The line put above DROP's other details where they are appended to KEEP's.
 QString DetailsHeading(const QString& dropName, int dropCode);
 

@@ -80,8 +80,7 @@ bool FileReader::Load(const QString& path)
             const qsizetype column = std::min(row.fields.size(), m_kind.header.size()) + 1;
             Note(row.line, static_cast<int>(column),
                  row.fields.size() < m_kind.header.size()
-                     ? QStringLiteral("the column %1 is missing")
-                           .arg(m_kind.header.at(column - 1))
+                     ? QStringLiteral("the column %1 is missing").arg(m_kind.header.at(column - 1))
                      : QStringLiteral("more fields than the header names"));
             continue;
         }
@@ -105,8 +104,9 @@ int FileReader::Id(const Csv::ReadRecord& row, int column, bool allowEmpty)
         Note(row.line, column, QStringLiteral("%1 \"%2\" is not a whole number").arg(name, text));
     else if (value < 1 || value > ExchangeFiles::kHighestId)
         Note(row.line, column,
-             QStringLiteral("%1 %2 lies outside 1 to %3").arg(name, text).arg(
-                 ExchangeFiles::kHighestId));
+             QStringLiteral("%1 %2 lies outside 1 to %3")
+                 .arg(name, text)
+                 .arg(ExchangeFiles::kHighestId));
     else
         return value;
     return 0;
@@ -201,10 +201,10 @@ Content Read(const QString& folderPath)
             const QString entry = record.fields.at(0).trimmed();
             const bool isDrug = entry == ExchangeFiles::kDrugEntry;
             if (!isDrug && entry != ExchangeFiles::kGenericEntry)
-                reader.Note(record.line, 1,
-                            QStringLiteral("entry \"%1\" is neither \"%2\" nor \"%3\"")
-                                .arg(entry, ExchangeFiles::kGenericEntry,
-                                     ExchangeFiles::kDrugEntry));
+                reader.Note(
+                    record.line, 1,
+                    QStringLiteral("entry \"%1\" is neither \"%2\" nor \"%3\"")
+                        .arg(entry, ExchangeFiles::kGenericEntry, ExchangeFiles::kDrugEntry));
             const FilingRow row{record.line, isDrug, reader.Id(record, 2), reader.Id(record, 3)};
             reader.RequireFirst(seen, entry + QLatin1Char(' ') + QString::number(row.id), record,
                                 2);

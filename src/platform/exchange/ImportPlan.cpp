@@ -81,9 +81,9 @@ private:
     const CatalogueFiling m_now;
     Target m_target;
     ImportPlan m_plan;
-    QHash<QString, QString> m_placed;     // "type:id" -> key in the new tree
-    QHash<QString, QString> m_nowParent;  // key -> parent key in the database
-    QHash<QString, int> m_highestChild;   // parent key -> highest child number in the database
+    QHash<QString, QString> m_placed;    // "type:id" -> key in the new tree
+    QHash<QString, QString> m_nowParent; // key -> parent key in the database
+    QHash<QString, int> m_highestChild;  // parent key -> highest child number in the database
 };
 
 void Planner::ApplyFiles()
@@ -197,8 +197,8 @@ void Planner::DropWhatLostItsParent()
 void Planner::RefuseCycles()
 {
     const QMap<int, int>& parent = m_target.classificationParent;
-    for (auto it = m_target.classificationLine.cbegin();
-         it != m_target.classificationLine.cend(); ++it) {
+    for (auto it = m_target.classificationLine.cbegin(); it != m_target.classificationLine.cend();
+         ++it) {
         int above = parent.value(it.key(), 0);
         for (qsizetype steps = 0; above != 0 && steps <= parent.size(); ++steps) {
             if (above == it.key()) {
@@ -238,8 +238,8 @@ void Planner::PlaceNodes()
 {
     for (const CatalogueState::Node& node : m_current.nodes) {
         m_nowParent.insert(node.key, node.parent);
-        const qsizetype last = node.key.lastIndexOf(
-            QLatin1Char(node.parent == kRootKey ? '_' : '.'));
+        const qsizetype last =
+            node.key.lastIndexOf(QLatin1Char(node.parent == kRootKey ? '_' : '.'));
         const int number = QStringView(node.key).mid(last + 1).toInt();
         int& highest = m_highestChild[node.parent];
         highest = std::max(highest, number);
@@ -288,9 +288,8 @@ void Planner::PlaceNodes()
             m_placed.value(CatalogueFiling::EntryKey(node.type, node.id)) != node.key)
             gone.push_back(&node);
     }
-    std::stable_sort(gone.begin(), gone.end(), [](const auto* a, const auto* b) {
-        return depth(a->key) > depth(b->key);
-    });
+    std::stable_sort(gone.begin(), gone.end(),
+                     [](const auto* a, const auto* b) { return depth(a->key) > depth(b->key); });
     for (const CatalogueState::Node* node : gone)
         m_plan.nodesDeleted << node->key;
 }
@@ -353,8 +352,8 @@ void Planner::Summarise()
             ++takenOut;
     }
 
-    const auto line = [](const QString& kind, qsizetype total, qsizetype added,
-                         qsizetype changed, qsizetype removed) {
+    const auto line = [](const QString& kind, qsizetype total, qsizetype added, qsizetype changed,
+                         qsizetype removed) {
         return QStringLiteral("%1: %2 added, %3 changed, %4 removed, %5 left alone")
             .arg(kind)
             .arg(added)
@@ -372,8 +371,7 @@ void Planner::Summarise()
                    << line(QStringLiteral("drugs"), m_target.drugs.size(), p.drugsAdded.size(),
                            p.drugsChanged.size(), p.drugsRemoved.size())
                    << line(QStringLiteral("other details"), m_target.details.size(),
-                           p.detailsAdded.size(), p.detailsChanged.size(),
-                           p.detailsRemoved.size())
+                           p.detailsAdded.size(), p.detailsChanged.size(), p.detailsRemoved.size())
                    << QStringLiteral("tree: %1 filed, %2 moved, %3 taken out, %4 left alone")
                           .arg(filed)
                           .arg(moved)
