@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextDocument>
 
 namespace {
 
@@ -131,54 +132,66 @@ void frmDrugInformation::Form_Load()
 
 void frmDrugInformation::LoadOtherDetails()
 {
-    // Until the row is read, saving could only insert a second one.
-    m_blnNewRecord = false;
     txtEntry->clear();
-    RowSet details = Connection().OpenRowSet(
-        QStringLiteral("SELECT GenericID, OtherDetails FROM inventory.tbPharvelOtherDetails "
-                       "WHERE GenericID = ?"),
-        {int{m_genericId}});
-    if (details.AtEnd()) {
-        m_blnNewRecord = true;
-    } else {
-        // A NULL text shows as an empty box.
-        txtEntry->setPlainText(details.Text(QStringLiteral("OtherDetails")));
-    }
-    details.Close();
+    ShowAsRead(OtherDetailsStore::Read(Connection(), m_genericId));
+}
+
+void frmDrugInformation::ShowAsRead(const OtherDetailsStore::Text& text)
+{
+    m_asRead = text;
+    m_blnNewRecord = !text;
+    txtEntry->setPlainText(text.value_or(QString()));
+}
+
+// The text exactly as typed: the box's own plain text would turn a non-breaking space into a
+// space.
+QString frmDrugInformation::TypedText() const
+{
+    QString text = txtEntry->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
 }
 
 void frmDrugInformation::cmdSave_Click()
 {
     // Only a box with nothing in it is refused: blanks are a text like any other.
-    if (txtEntry->toPlainText().isEmpty()) {
+    if (TypedText().isEmpty()) {
         MsgBox::Show(tr("Please insert value for Drug Other Details Information."),
                      MsgBox::Icon::Exclamation, MsgBox::Buttons::OK, tr("MESSAGE"));
         txtEntry->setFocus();
         return;
     }
-    SaveOtherDetails();
-    accept();
+    if (SaveOtherDetails())
+        accept();
 }
 
-void frmDrugInformation::SaveOtherDetails()
+bool frmDrugInformation::SaveOtherDetails()
 {
-    const QString text = txtEntry->toPlainText();
-    const auto insert = [&] {
-        Connection().Execute(QStringLiteral("INSERT INTO inventory.tbPharvelOtherDetails "
-                                            "(GenericID, OtherDetails) VALUES (?, ?)"),
-                             {int{m_genericId}, text});
-    };
-    if (m_blnNewRecord) {
-        insert();
-    } else if (Connection().Execute(QStringLiteral("UPDATE inventory.tbPharvelOtherDetails "
-                                                   "SET OtherDetails = ? WHERE GenericID = ?"),
-                                    {text, int{m_genericId}}) == 0) {
-        // The row read at opening has gone since (another desktop's change): the text is kept
-        // all the same rather than reported saved and lost.
-        insert();
+    const QString text = TypedText();
+    for (;;) {
+        const OtherDetailsStore::Outcome outcome =
+            OtherDetailsStore::Save(Connection(), m_genericId, text, m_asRead);
+        if (outcome.saved)
+            break;
+        // Another desktop saved after this window read the text: the user chooses.
+        const QString who = outcome.who.isEmpty() ? tr("Another user") : outcome.who;
+        if (MsgBox::Show(tr("The other details were saved by another user after this window "
+                            "read them (%1). Do you wish to overwrite them with yours? Choose "
+                            "No to keep theirs.")
+                             .arg(who),
+                         MsgBox::Icon::Question, MsgBox::Buttons::YesNo,
+                         tr("MESSAGE")) != MsgBox::Answer::Yes) {
+            ShowAsRead(outcome.theirs);
+            return false;
+        }
+        m_asRead = outcome.theirs;
     }
+    m_asRead = text;
+    m_blnNewRecord = false;
     MsgBox::Show(tr("Data successfullly save!"), MsgBox::Icon::Information, MsgBox::Buttons::OK,
                  tr("MESSAGE"));
+    return true;
 }
 
 void frmDrugInformation::cmdClose_Click()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "details/DetailsWindow.h"
+#include "platform/db/OtherDetailsStore.h"
 
 #include <QString>
 #include <array>
@@ -13,8 +14,10 @@ class StretchedPicture;
 
 // " Drug Details": the free text of other details of one generic name, kept as one row of
 // inventory.tbPharvelOtherDetails. The opener sets GenericID and shows the window modally; each
-// opening reads the row afresh, and "Save" inserts it when the opening found none and updates it
-// otherwise, then closes the window. "Close" discards the edit without a question.
+// opening reads the row afresh, and "Save" inserts or updates it, whichever the table needs then,
+// and closes the window. When another desktop saved after this window read the text, "Save" says
+// so and offers to overwrite theirs or to keep it (shown in the box). "Close" discards the edit
+// without a question.
 class frmDrugInformation : public DetailsWindow
 {
     Q_OBJECT
@@ -48,8 +51,12 @@ protected:
 
 private:
     void LoadOtherDetails();
-    void SaveOtherDetails();
+    // False when the user kept another desktop's text instead.
+    bool SaveOtherDetails();
+    void ShowAsRead(const OtherDetailsStore::Text& text);
+    QString TypedText() const;
 
     qint16 m_genericId = 0;
     bool m_blnNewRecord = false;
+    OtherDetailsStore::Text m_asRead;
 };

@@ -1,6 +1,9 @@
 // pharvel-admin: the administrator's tool. Creates and upgrades catalogue databases, keeps the
 // accounts, sets the hospital header and loads the demo or a generated catalogue.
 
+#include "AdminCommon.h"
+#include "ExchangeCommands.h"
+#include "JournalCommand.h"
 #include "PasswordPrompt.h"
 #include "platform/db/DemoCatalogue.h"
 #include "platform/db/PharvelError.h"
@@ -23,19 +26,17 @@ const char* const kUsage = R"(usage:
   pharvel-admin hospital <server> --client NAME --company NAME --address LINE
   pharvel-admin demo <server>
   pharvel-admin synthetic <server> [--nodes N] [--drugs M]
+  pharvel-admin export <server> <folder>
+  pharvel-admin import <server> <folder> [--dry-run] [--prune]
+  pharvel-admin check <server> [--csv]
+  pharvel-admin merge-generics <server> <keep code> <drop code>
+  pharvel-admin backup <folder> <file>
+  pharvel-admin restore <folder> <file>
+  pharvel-admin journal <server> [--since DATE] [--until DATE] [--user ID] [--entry NAME] [--csv]
+  pharvel-admin journal prune <server> --before DATE
 <server> is a folder for the embedded database or a postgresql:// address.
 Passwords are read from the terminal, or from standard input when it is not one.
 )";
-
-struct UsageError
-{
-    QString text;
-};
-
-void out(const QString& text)
-{
-    std::cout << text.toStdString() << '\n';
-}
 
 std::unique_ptr<SQLConnection> openCreated(const QString& server)
 {
@@ -47,16 +48,6 @@ std::unique_ptr<SQLConnection> openCreated(const QString& server)
         if (const int renewed = AccountStore::RenewRights(*connection); renewed > 0)
             out(QStringLiteral("rights renewed for %1 accounts").arg(renewed));
     }
-    return connection;
-}
-
-std::unique_ptr<SQLConnection> openExisting(const QString& server)
-{
-    auto connection = SQLConnection::Open(server);
-    if (Schema::CurrentVersion(*connection) < Schema::LatestVersion(*connection))
-        throw UsageError{QStringLiteral("the database is not created or not upgraded: run "
-                                        "'pharvel-admin create %1' first")
-                             .arg(server)};
     return connection;
 }
 
@@ -92,12 +83,6 @@ int number(const QCommandLineParser& parser, const QString& option, int fallback
     if (!ok)
         throw UsageError{QStringLiteral("--%1 takes a whole number").arg(option)};
     return value;
-}
-
-void requireArguments(const QStringList& arguments, qsizetype count)
-{
-    if (arguments.size() != count)
-        throw UsageError{QStringLiteral("wrong number of arguments")};
 }
 
 void userCommand(const QCommandLineParser& parser, const QStringList& arguments)
@@ -157,6 +142,13 @@ int run(const QCommandLineParser& parser)
         userCommand(parser, arguments);
         return 0;
     }
+    if (ExchangeCommands::Handles(command))
+        return ExchangeCommands::Run(parser, arguments);
+    if (command == QLatin1String("journal") && arguments.size() == 3 &&
+        arguments.at(1) == QLatin1String("prune")) {
+        JournalCommand::Prune(*openExisting(arguments.at(2)), parser);
+        return 0;
+    }
     requireArguments(arguments, 2);
     const QString& server = arguments.at(1);
     if (command == QLatin1String("create")) {
@@ -194,6 +186,8 @@ int run(const QCommandLineParser& parser)
             out(QStringLiteral("the server had roles of these names already (another demo "
                                "catalogue's): they serve this one too and keep the passwords "
                                "they have"));
+    } else if (command == QLatin1String("journal")) {
+        JournalCommand::List(*openExisting(server), parser);
     } else if (command == QLatin1String("synthetic")) {
         auto connection = openExisting(server);
         if (!catalogueIsEmpty(*connection))
@@ -221,7 +215,11 @@ int main(int argc, char* argv[])
     };
     parser.addOptions({option("initials", "XX"), option("rights", "CODE"), option("dept", "CODE"),
                        option("client", "NAME"), option("company", "NAME"),
-                       option("address", "LINE"), option("nodes", "N"), option("drugs", "M")});
+                       option("address", "LINE"), option("nodes", "N"), option("drugs", "M"),
+                       option("since", "DATE"), option("until", "DATE"), option("user", "ID"),
+                       option("entry", "NAME"), option("before", "DATE"),
+                       QCommandLineOption(QStringLiteral("csv"))});
+    parser.addOptions(ExchangeCommands::Options());
     parser.addHelpOption();
     if (!parser.parse(application.arguments())) {
         std::cerr << "pharvel-admin: " << parser.errorText().toStdString() << '\n' << kUsage;
@@ -230,6 +228,9 @@ int main(int argc, char* argv[])
     try {
         return run(parser);
     } catch (const UsageError& error) {
+        std::cerr << "pharvel-admin: " << error.text.toStdString() << '\n' << kUsage;
+        return 2;
+    } catch (const JournalCommand::BadOption& error) {
         std::cerr << "pharvel-admin: " << error.text.toStdString() << '\n' << kUsage;
         return 2;
     } catch (const PharvelError& error) {

@@ -23,7 +23,7 @@ const QString kTreeRows = QStringLiteral(
 Pharvel::Pharvel(QObject* parent)
     : QObject(parent), m_session(std::make_unique<CatalogueSession>()),
       m_node(std::make_unique<clsNode>(*m_session)),
-      m_classifications(std::make_unique<clsClassifications>(*m_session)),
+      m_classifications(std::make_unique<clsClassifications>(*m_session, *m_node)),
       m_generics(std::make_unique<clsGenerics>(*m_session)),
       m_drugs(std::make_unique<clsDrugs>(*m_session))
 {}

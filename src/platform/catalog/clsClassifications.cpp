@@ -1,9 +1,12 @@
 #include "platform/catalog/clsClassifications.h"
 
 #include "platform/catalog/CatalogueSession.h"
+#include "platform/catalog/FilingJournal.h"
 #include "platform/catalog/NodeStore.h"
 #include "platform/catalog/RowSelection.h"
 #include "platform/catalog/ShortId.h"
+#include "platform/catalog/clsNode.h"
+#include "platform/db/Journal.h"
 
 namespace ClassPharvel {
 
@@ -41,7 +44,9 @@ bool clsClassifications::AddClassification(const QString& parentKey, const QStri
         connection.Execute(QStringLiteral("INSERT INTO inventory.tbForClassification "
                                           "(ClassificationID, ClassificationName) VALUES (?, ?)"),
                            {id, name});
-        NodeStore(connection).Insert(parentKey, newKey, NodeType::Classification, id);
+        NodeStore nodes(connection);
+        nodes.Insert(parentKey, newKey, NodeType::Classification, id);
+        FilingJournal::Filed(nodes, connection, std::nullopt, newKey);
         return true;
     });
 }
@@ -60,24 +65,46 @@ bool clsClassifications::DeleteClassification(const QString& nodeKey)
         m_session.Connection().Execute(
             QStringLiteral("DELETE FROM inventory.tbForClassification WHERE ClassificationID = ?"),
             {node->id});
+        FilingJournal::TakenOut(nodes, m_session.Connection(), *node);
         return true;
     });
 }
 
 bool clsClassifications::RenameClassification(const QString& nodeKey, const QString& newName)
 {
-    return m_session.Write(QStringLiteral("Pharvel.RenameClassification"), [&] {
+    const bool renamed = m_session.Write(QStringLiteral("Pharvel.RenameClassification"), [&] {
         CatalogueSession::RequireName(newName);
-        NodeStore nodes(m_session.Connection());
+        SQLConnection& connection = m_session.Connection();
+        NodeStore nodes(connection);
         const std::optional<CatalogueNode> node = findClassification(nodes, nodeKey);
+        RequireAsRead(connection, nodeKey, node);
         if (!node)
             return false;
-        m_session.Connection().Execute(QStringLiteral("UPDATE inventory.tbForClassification SET "
-                                                      "ClassificationName = ? "
-                                                      "WHERE ClassificationID = ?"),
-                                       {newName, node->id});
+        connection.Execute(QStringLiteral("UPDATE inventory.tbForClassification SET "
+                                          "ClassificationName = ? WHERE ClassificationID = ?"),
+                           {newName, node->id});
+        FilingJournal::Renamed(connection, NodeType::Classification, node->id, node->name, newName);
         return true;
     });
+    if (renamed)
+        m_current.Renamed(nodeKey, newName);
+    return renamed;
+}
+
+void clsClassifications::RequireAsRead(SQLConnection& connection, const QString& nodeKey,
+                                       const std::optional<CatalogueNode>& node) const
+{
+    // Only the current node was read by the window; its name then is what the user renames.
+    if (m_current.Node_Key() != nodeKey || m_current.node_type() != NodeType::Classification)
+        return;
+    if (node && node->id == m_current.Node_ID() && node->name == m_current.NameOfNode())
+        return;
+    const QString who =
+        Journal::LastChangeOf(connection, NodeType::Classification, m_current.Node_ID());
+    CatalogueSession::Refuse(
+        QStringLiteral("The classification %1 was changed by another user after this window "
+                       "read it; it was left as they made it%2.")
+            .arg(m_current.NameOfNode(), who.isEmpty() ? QString() : QStringLiteral(": ") + who));
 }
 
 RowSet clsClassifications::OtherGenerics(int classificationId, int /*mode*/, const QString& search)

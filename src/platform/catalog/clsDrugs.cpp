@@ -1,6 +1,7 @@
 #include "platform/catalog/clsDrugs.h"
 
 #include "platform/catalog/CatalogueSession.h"
+#include "platform/catalog/FilingJournal.h"
 #include "platform/catalog/NodeStore.h"
 #include "platform/catalog/ShortId.h"
 
@@ -18,7 +19,7 @@ bool clsDrugs::SearchDrug(double drugId)
         const int id = ShortId::FromNumber(drugId, kDrugId);
         const std::optional<CatalogueNode> node =
             NodeStore(m_session.Connection()).FindFiled(NodeType::Drug, id);
-        m_nodeKey = node ? node->key : QString();
+        m_read = {id, node ? node->key : QString()};
         return node.has_value();
     });
 }
@@ -26,8 +27,9 @@ bool clsDrugs::SearchDrug(double drugId)
 bool clsDrugs::AddDrug(const QString& parentKey, const QString& newKey, const QString& /*name*/,
                        double drugId)
 {
-    return m_session.Write(QStringLiteral("Pharvel.AddDrug"), [&] {
-        const int id = ShortId::FromNumber(drugId, kDrugId);
+    int id = 0;
+    const bool added = m_session.Write(QStringLiteral("Pharvel.AddDrug"), [&] {
+        id = ShortId::FromNumber(drugId, kDrugId);
         SQLConnection& connection = m_session.Connection();
         const bool stocked =
             connection
@@ -40,24 +42,35 @@ bool clsDrugs::AddDrug(const QString& parentKey, const QString& newKey, const QS
                                                     "it cannot be filed.")
                                          .arg(id));
         NodeStore nodes(connection);
-        if (const std::optional<CatalogueNode> old = nodes.FindFiled(NodeType::Drug, id))
+        const std::optional<CatalogueNode> old = nodes.FindFiled(NodeType::Drug, id);
+        FilingJournal::RequireAsRead(connection, NodeType::Drug, id, old, m_read);
+        if (old)
             nodes.Remove(*old, kDrugHoldsNodes);
         nodes.Insert(parentKey, newKey, NodeType::Drug, id);
+        FilingJournal::Filed(nodes, connection, old, newKey);
         return true;
     });
+    m_read = {id, newKey};
+    return added;
 }
 
 bool clsDrugs::DeleteDrug(double drugId)
 {
-    return m_session.Write(QStringLiteral("Pharvel.DeleteDrug"), [&] {
-        const int id = ShortId::FromNumber(drugId, kDrugId);
-        NodeStore nodes(m_session.Connection());
+    int id = 0;
+    const bool deleted = m_session.Write(QStringLiteral("Pharvel.DeleteDrug"), [&] {
+        id = ShortId::FromNumber(drugId, kDrugId);
+        SQLConnection& connection = m_session.Connection();
+        NodeStore nodes(connection);
         const std::optional<CatalogueNode> node = nodes.FindFiled(NodeType::Drug, id);
+        FilingJournal::RequireAsRead(connection, NodeType::Drug, id, node, m_read);
         if (!node)
             return false;
         nodes.Remove(*node, kDrugHoldsNodes);
+        FilingJournal::TakenOut(nodes, connection, *node);
         return true;
     });
+    m_read = {id, QString()};
+    return deleted;
 }
 
 } // namespace ClassPharvel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/catalog/FilingJournal.h"
+
 #include <QString>
 
 namespace ClassPharvel {
@@ -15,9 +17,10 @@ public:
 
     // True when the drug has a node; NodeKey() then gives that node's key (empty otherwise).
     bool SearchDrug(double drugId);
-    const QString& NodeKey() const { return m_nodeKey; }
+    const QString& NodeKey() const { return m_read.key; }
     // Files the drug under the generic name's node parentKey with newKey; a drug filed elsewhere
-    // moves, in one transaction. name is not used (the drug keeps its own).
+    // moves, in one transaction. name is not used (the drug keeps its own). When the drug is
+    // the current one, the move is refused if another user filed it elsewhere since SearchDrug.
     bool AddDrug(const QString& parentKey, const QString& newKey, const QString& name,
                  double drugId);
     // Takes the drug out of its generic name (its node goes).
@@ -25,7 +28,7 @@ public:
 
 private:
     CatalogueSession& m_session;
-    QString m_nodeKey;
+    FiledAsRead m_read;
 };
 
 } // namespace ClassPharvel

@@ -1,9 +1,11 @@
 #include "platform/catalog/clsGenerics.h"
 
 #include "platform/catalog/CatalogueSession.h"
+#include "platform/catalog/FilingJournal.h"
 #include "platform/catalog/NodeStore.h"
 #include "platform/catalog/RowSelection.h"
 #include "platform/catalog/ShortId.h"
+#include "platform/db/Journal.h"
 #include "platform/db/SearchPrefilter.h"
 
 namespace ClassPharvel {
@@ -56,8 +58,9 @@ bool clsGenerics::AddGeneric(const QString& parentKey, const QString& newKey,
                              const QString& /*name*/, double genericCode)
 {
     // The register keeps the name; the tree only files the generic name where it now belongs.
-    return m_session.Write(QStringLiteral("Pharvel.AddGeneric"), [&] {
-        const int code = ShortId::FromNumber(genericCode, kCode);
+    int code = 0;
+    const bool added = m_session.Write(QStringLiteral("Pharvel.AddGeneric"), [&] {
+        code = ShortId::FromNumber(genericCode, kCode);
         SQLConnection& connection = m_session.Connection();
         const bool registered =
             connection
@@ -70,11 +73,16 @@ bool clsGenerics::AddGeneric(const QString& parentKey, const QString& newKey,
                                                     "register; it cannot be filed.")
                                          .arg(code));
         NodeStore nodes(connection);
-        if (const std::optional<CatalogueNode> old = nodes.FindFiled(NodeType::Generic, code))
+        const std::optional<CatalogueNode> old = nodes.FindFiled(NodeType::Generic, code);
+        FilingJournal::RequireAsRead(connection, NodeType::Generic, code, old, m_read);
+        if (old)
             nodes.Remove(*old, drugsHeldRefusal(*old));
         nodes.Insert(parentKey, newKey, NodeType::Generic, code);
+        FilingJournal::Filed(nodes, connection, old, newKey);
         return true;
     });
+    m_read = {code, newKey};
+    return added;
 }
 
 bool clsGenerics::SearchGeneric(double genericCode)
@@ -83,22 +91,28 @@ bool clsGenerics::SearchGeneric(double genericCode)
         const int code = ShortId::FromNumber(genericCode, kCode);
         const std::optional<CatalogueNode> node =
             NodeStore(m_session.Connection()).FindFiled(NodeType::Generic, code);
-        m_nodeKey = node ? node->key : QString();
+        m_read = {code, node ? node->key : QString()};
         return node.has_value();
     });
 }
 
 bool clsGenerics::DeleteGeneric(const QString& genericCode)
 {
-    return m_session.Write(QStringLiteral("Pharvel.DeleteGeneric"), [&] {
-        const int code = ShortId::FromText(genericCode, kCode);
-        NodeStore nodes(m_session.Connection());
+    int code = 0;
+    const bool deleted = m_session.Write(QStringLiteral("Pharvel.DeleteGeneric"), [&] {
+        code = ShortId::FromText(genericCode, kCode);
+        SQLConnection& connection = m_session.Connection();
+        NodeStore nodes(connection);
         const std::optional<CatalogueNode> node = nodes.FindFiled(NodeType::Generic, code);
+        FilingJournal::RequireAsRead(connection, NodeType::Generic, code, node, m_read);
         if (!node)
             return false;
         nodes.Remove(*node, drugsHeldRefusal(*node));
+        FilingJournal::TakenOut(nodes, connection, *node);
         return true;
     });
+    m_read = {code, QString()};
+    return deleted;
 }
 
 RowSet clsGenerics::ListGeneric(const QString& search)
@@ -126,6 +140,13 @@ bool clsGenerics::NewGeneric(const QString& name)
         m_session.Connection().Execute(QStringLiteral("INSERT INTO inventory.tbforgeneric "
                                                       "(GenericCode, genericname) VALUES (?, ?)"),
                                        {code, name});
+        Journal::Change change;
+        change.action = Journal::Action::GenericAdded;
+        change.entryType = NodeType::Generic;
+        change.entryId = code;
+        change.entryName = name;
+        change.newName = name;
+        Journal::Record(m_session.Connection(), change);
         return true;
     });
 }
@@ -135,10 +156,18 @@ bool clsGenerics::RenameGeneric(const QString& genericCode, const QString& newNa
     return m_session.Write(QStringLiteral("Pharvel.RenameGeneric"), [&] {
         CatalogueSession::RequireName(newName);
         const int code = ShortId::FromText(genericCode, kCode);
-        return m_session.Connection().Execute(
-                   QStringLiteral("UPDATE inventory.tbforgeneric SET genericname = ? "
-                                  "WHERE GenericCode = ?"),
-                   {newName, code}) > 0;
+        SQLConnection& connection = m_session.Connection();
+        const RowSet old = connection.OpenRowSet(
+            QStringLiteral("SELECT genericname FROM inventory.tbforgeneric WHERE GenericCode = ?"),
+            {code});
+        if (old.RecordCount() == 0)
+            return false;
+        connection.Execute(
+            QStringLiteral(
+                "UPDATE inventory.tbforgeneric SET genericname = ? WHERE GenericCode = ?"),
+            {newName, code});
+        FilingJournal::Renamed(connection, NodeType::Generic, code, old.Text(0), newName);
+        return true;
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/catalog/FilingJournal.h"
 #include "platform/db/RowSet.h"
 
 #include <QString>
@@ -23,7 +24,7 @@ public:
     // True when the generic name has a node; NodeKey() then gives that node's key (empty
     // otherwise).
     bool SearchGeneric(double genericCode);
-    const QString& NodeKey() const { return m_nodeKey; }
+    const QString& NodeKey() const { return m_read.key; }
     // Takes the generic name out of its classification (its node goes); refused while the node
     // holds drugs in the database.
     bool DeleteGeneric(const QString& genericCode);
@@ -43,7 +44,7 @@ public:
 
 private:
     CatalogueSession& m_session;
-    QString m_nodeKey;
+    FiledAsRead m_read;
 };
 
 } // namespace ClassPharvel

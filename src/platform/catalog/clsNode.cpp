@@ -19,4 +19,10 @@ bool clsNode::SearchNode(const QString& nodeKey)
     });
 }
 
+void clsNode::Renamed(const QString& nodeKey, const QString& newName)
+{
+    if (nodeKey == m_key)
+        m_name = newName;
+}
+
 } // namespace ClassPharvel

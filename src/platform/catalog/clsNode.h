@@ -23,6 +23,9 @@ public:
     const QString& node_type() const { return m_type; }
     const QString& Node_Key() const { return m_key; }
 
+    // The current node's entry was renamed by this component: it shows the new name now.
+    void Renamed(const QString& nodeKey, const QString& newName);
+
 private:
     CatalogueSession& m_session;
     QString m_key;

@@ -55,23 +55,25 @@ QStringList Statements(const QString& path)
         throw PharvelError(ErrorNumber::DatabaseError,
                            QStringLiteral("The migration %1 cannot be read.").arg(path),
                            QStringLiteral("Schema.Statements"));
-    // Statements end with a semicolon at the end of a line. A trigger's body holds semicolons of
-    // its own and ends at a line "END;".
+    // Statements end with a semicolon at the end of a line. A body holds semicolons of its own:
+    // a server function's body lies between two "$$", an embedded trigger's ends at "END;".
     QStringList statements;
     QString current;
-    bool inTrigger = false;
+    bool inDollarBody = false;
+    bool inTriggerBody = false;
     const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
     for (const QString& line : lines) {
         const QString trimmed = line.trimmed();
         if (current.isEmpty() && (trimmed.isEmpty() || trimmed.startsWith(QLatin1String("--"))))
             continue;
-        if (current.isEmpty())
-            inTrigger = trimmed.startsWith(QLatin1String("CREATE TRIGGER"), Qt::CaseInsensitive);
         current += line + QLatin1Char('\n');
-        const bool ends = inTrigger
-                              ? trimmed.compare(QLatin1String("END;"), Qt::CaseInsensitive) == 0
-                              : trimmed.endsWith(QLatin1Char(';'));
-        if (ends) {
+        if (trimmed.count(QLatin1String("$$")) % 2 == 1)
+            inDollarBody = !inDollarBody;
+        else if (!inDollarBody && trimmed.compare(QLatin1String("BEGIN"), Qt::CaseInsensitive) == 0)
+            inTriggerBody = true;
+        else if (inTriggerBody && trimmed.compare(QLatin1String("END;"), Qt::CaseInsensitive) == 0)
+            inTriggerBody = false;
+        if (!inDollarBody && !inTriggerBody && trimmed.endsWith(QLatin1Char(';'))) {
             statements << current.trimmed();
             current.clear();
         }

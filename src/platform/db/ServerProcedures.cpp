@@ -2,6 +2,7 @@
 
 #include "platform/db/CatalogueNode.h"
 #include "platform/db/DriverError.h"
+#include "platform/db/Journal.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ScopedTransaction.h"
@@ -351,9 +352,21 @@ void Delete_Generic(SQLConnection& connection, int genericCode)
                                               "before deleting it.")
                                    .arg(genericCode),
                                source);
+        Journal::Change change;
+        change.action = Journal::Action::GenericDeleted;
+        change.entryType = QStringLiteral("2");
+        change.entryId = genericCode;
+        change.entryName =
+            connection
+                .Scalar(QStringLiteral(
+                            "SELECT genericname FROM inventory.tbforgeneric WHERE GenericCode = ?"),
+                        {genericCode})
+                .toString();
+        change.oldName = change.entryName;
         connection.Execute(
             QStringLiteral("DELETE FROM inventory.tbforgeneric WHERE GenericCode = ?"),
             {genericCode});
+        Journal::Record(connection, change);
     });
 }
 

@@ -87,6 +87,9 @@ void grantRights(SQLConnection& connection, const QString& role, bool viewOnly)
         QStringLiteral("REVOKE INSERT, UPDATE, DELETE ON patient_data.tbUserProfile, "
                        "inventory.tbSchemaVersion FROM ") +
         role);
+    // A pharmacist adds journal rows with the changes, but never rewrites or deletes one.
+    connection.Execute(
+        QStringLiteral("REVOKE UPDATE, DELETE ON inventory.tbCatalogueJournal FROM ") + role);
 }
 
 void revokeRights(SQLConnection& connection, const QString& role)

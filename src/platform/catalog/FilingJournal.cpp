@@ -1,0 +1,105 @@
+#include "platform/catalog/FilingJournal.h"
+
+#include "platform/catalog/CatalogueSession.h"
+#include "platform/catalog/NodeStore.h"
+#include "platform/db/Journal.h"
+
+namespace ClassPharvel::FilingJournal {
+
+namespace {
+QString parentName(NodeStore& nodes, const QString& parentKey)
+{
+    const std::optional<CatalogueNode> parent = nodes.Find(parentKey);
+    return parent ? parent->name : QString();
+}
+
+QString filedAction(const QString& type, bool moved)
+{
+    if (type == NodeType::Classification)
+        return Journal::Action::ClassificationAdded;
+    if (type == NodeType::Generic)
+        return moved ? Journal::Action::GenericMoved : Journal::Action::GenericFiled;
+    return moved ? Journal::Action::DrugMoved : Journal::Action::DrugFiled;
+}
+
+QString takenOutAction(const QString& type)
+{
+    if (type == NodeType::Classification)
+        return Journal::Action::ClassificationDeleted;
+    if (type == NodeType::Generic)
+        return Journal::Action::GenericTakenOut;
+    return Journal::Action::DrugTakenOut;
+}
+
+QString renamedAction(const QString& type)
+{
+    return type == NodeType::Classification ? Journal::Action::ClassificationRenamed
+                                            : Journal::Action::GenericRenamed;
+}
+} // namespace
+
+void RequireAsRead(SQLConnection& connection, const QString& type, int id,
+                   const std::optional<CatalogueNode>& now, const FiledAsRead& read)
+{
+    if (read.id != id || (now ? now->key : QString()) == read.key)
+        return;
+    const QString who = Journal::LastChangeOf(connection, type, id);
+    CatalogueSession::Refuse(
+        who.isEmpty()
+            ? QStringLiteral("Another user changed where it is filed after this window read it; "
+                             "it was left where they put it.")
+            : QStringLiteral("Another user changed where it is filed after this window read it; "
+                             "it was left where they put it: %1.")
+                  .arg(who));
+}
+
+void Filed(NodeStore& nodes, SQLConnection& connection, const std::optional<CatalogueNode>& old,
+           const QString& newKey)
+{
+    const std::optional<CatalogueNode> node = nodes.Find(newKey);
+    if (!node)
+        return;
+    Journal::Change change;
+    change.action = filedAction(node->type, old.has_value());
+    change.entryType = node->type;
+    change.entryId = node->id;
+    change.entryName = node->name;
+    if (node->type == NodeType::Classification)
+        change.newName = node->name;
+    if (old) {
+        change.oldParentKey = old->parent;
+        change.oldParentName = parentName(nodes, old->parent);
+    }
+    change.newParentKey = node->parent;
+    change.newParentName = parentName(nodes, node->parent);
+    Journal::Record(connection, change);
+}
+
+void TakenOut(NodeStore& nodes, SQLConnection& connection, const CatalogueNode& old)
+{
+    Journal::Change change;
+    change.action = takenOutAction(old.type);
+    change.entryType = old.type;
+    change.entryId = old.id;
+    change.entryName = old.name;
+    if (old.type == NodeType::Classification)
+        change.oldName = old.name;
+    change.oldParentKey = old.parent;
+    change.oldParentName = parentName(nodes, old.parent);
+    Journal::Record(connection, change);
+}
+
+void Renamed(SQLConnection& connection, const QString& type, int id, const QString& oldName,
+             const QString& newName)
+{
+    Journal::Change change;
+    change.action = renamedAction(type);
+    change.entryType = type;
+    change.entryId = id;
+    change.entryName = oldName;
+    change.oldName = oldName;
+    change.newName = newName;
+    Journal::Record(connection, change);
+}
+
+} // namespace ClassPharvel::FilingJournal

@@ -1,0 +1,205 @@
+#include "platform/db/Journal.h"
+
+#include "platform/db/PharvelError.h"
+#include "platform/db/SQLConnection.h"
+#include "platform/db/ScopedTransaction.h"
+#include "platform/db/SearchPrefilter.h"
+
+#include <QSysInfo>
+
+namespace Journal {
+
+namespace {
+const QString kSource = QStringLiteral("Journal.Record");
+const QString kColumns = QStringLiteral(
+    "Desktop, Action, EntryType, EntryID, EntryName, OldName, NewName, OldParentKey, "
+    "OldParentName, NewParentKey, NewParentName, OldText, NewText");
+
+bool isPostgreSQL(const SQLConnection& connection)
+{
+    return connection.engine() == SQLConnection::Engine::PostgreSQL;
+}
+
+// On the embedded engine the row names the logged-in user; the administrator's tool, which logs
+// in as nobody, names the account it runs under.
+QString embeddedUser(const SQLConnection& connection)
+{
+    const QString user = connection.Target().user;
+    if (!user.isEmpty())
+        return user;
+    const QString account = qEnvironmentVariable("USER");
+    return account.isEmpty() ? QStringLiteral("administrator") : account;
+}
+
+// The time of a row as UTC text "yyyy-MM-dd hh:mm:ss" on both engines.
+QString timeColumn(const SQLConnection& connection)
+{
+    return isPostgreSQL(connection)
+               ? QStringLiteral("to_char(ChangedAt AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS')")
+               : QStringLiteral("substr(ChangedAt, 1, 19)");
+}
+
+// A bound time compared with ChangedAt: ISO text that the embedded engine compares as text
+// and the server reads as a UTC time.
+QString timeParameter(const SQLConnection& connection)
+{
+    return isPostgreSQL(connection) ? QStringLiteral("CAST(? AS timestamptz)")
+                                    : QStringLiteral("?");
+}
+
+QVariant boundTime(const SQLConnection& connection, const QDateTime& time)
+{
+    const QString text = time.toUTC().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
+    return isPostgreSQL(connection) ? text + QStringLiteral("+00") : text;
+}
+
+// What the newest row did to the entry, said of "it".
+QString deed(const RowSet& row)
+{
+    const QString action = row.Text(3);
+    if (action == Action::DrugMoved || action == Action::GenericMoved ||
+        action == Action::DrugFiled || action == Action::GenericFiled)
+        return QStringLiteral("moved it under %1").arg(row.Text(10));
+    if (action == Action::DrugTakenOut || action == Action::GenericTakenOut)
+        return QStringLiteral("took it out of %1").arg(row.Text(9));
+    if (action.endsWith(QLatin1String("renamed")))
+        return QStringLiteral("renamed it to %1").arg(row.Text(8));
+    if (action.endsWith(QLatin1String("deleted")))
+        return QStringLiteral("deleted it");
+    if (action == Action::OtherDetailsSaved)
+        return QStringLiteral("saved its other details");
+    return action;
+}
+} // namespace
+
+void Record(SQLConnection& connection, const Change& change)
+{
+    if (!connection.InTransaction())
+        throw PharvelError(ErrorNumber::DatabaseError,
+                           QStringLiteral("A change of the catalogue is journaled inside its own "
+                                          "transaction; nothing was changed."),
+                           kSource);
+    QVariantList values{QSysInfo::machineHostName(),
+                        change.action,
+                        change.entryType,
+                        change.entryId,
+                        change.entryName,
+                        change.oldName,
+                        change.newName,
+                        change.oldParentKey,
+                        change.oldParentName,
+                        change.newParentKey,
+                        change.newParentName,
+                        change.oldText,
+                        change.newText};
+    // The server stamps time and user itself (see the migration); here the client names them.
+    QString sql;
+    if (isPostgreSQL(connection)) {
+        sql = QStringLiteral("INSERT INTO inventory.tbCatalogueJournal (%1) VALUES "
+                             "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                  .arg(kColumns);
+    } else {
+        sql = QStringLiteral("INSERT INTO inventory.tbCatalogueJournal (ChangedBy, %1) VALUES "
+                             "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                  .arg(kColumns);
+        values.prepend(embeddedUser(connection));
+    }
+    try {
+        connection.Execute(sql, values);
+    } catch (const PharvelError& error) {
+        throw error.WithSource(kSource);
+    }
+}
+
+RowSet List(SQLConnection& connection, const Filter& filter)
+{
+    QString sql = QStringLiteral("SELECT %1 AS \"At\", ChangedBy AS \"User\", Desktop AS "
+                                 "\"Desktop\", Action AS \"Action\", EntryType AS \"Entry Type\", "
+                                 "EntryID AS \"Entry ID\", EntryName AS \"Entry\", OldName AS "
+                                 "\"Old Name\", NewName AS \"New Name\", OldParentName AS "
+                                 "\"Old Parent\", NewParentName AS \"New Parent\", OldText AS "
+                                 "\"Old Text\", NewText AS \"New Text\" "
+                                 "FROM inventory.tbCatalogueJournal WHERE 1 = 1")
+                      .arg(timeColumn(connection));
+    QVariantList values;
+    if (filter.since.isValid()) {
+        sql += QStringLiteral(" AND ChangedAt >= ") + timeParameter(connection);
+        values << boundTime(connection, filter.since);
+    }
+    if (filter.until.isValid()) {
+        sql += QStringLiteral(" AND ChangedAt < ") + timeParameter(connection);
+        values << boundTime(connection, filter.until);
+    }
+    if (!filter.user.isEmpty()) {
+        sql += QStringLiteral(" AND ChangedBy = ?");
+        values << filter.user;
+    }
+    if (!filter.entry.isEmpty()) {
+        const SearchPrefilter::Condition entry = SearchPrefilter::Candidates(
+            connection.engine(),
+            {QStringLiteral("EntryName"), QStringLiteral("OldName"), QStringLiteral("NewName")},
+            filter.entry);
+        if (!entry.sql.isEmpty()) {
+            sql += QStringLiteral(" AND ") + entry.sql;
+            values += entry.values;
+        }
+    }
+    sql += QStringLiteral(" ORDER BY ChangedAt DESC, JournalID DESC");
+    return connection.OpenRowSet(sql, values);
+}
+
+QString BeforeAfter(const RowSet& rows)
+{
+    const auto shortText = [](const QString& text) {
+        constexpr qsizetype kLongest = 80;
+        const QString line = text.section(QLatin1Char('\n'), 0, 0);
+        return line.size() > kLongest || line.size() < text.size()
+                   ? line.left(kLongest) + QChar(0x2026)
+                   : line;
+    };
+    const auto pair = [](const QString& before, const QString& after) {
+        return QStringLiteral("%1 \u2192 %2").arg(before, after);
+    };
+    const auto text = [&](const char* column) { return rows.Text(QString::fromLatin1(column)); };
+    if (!rows.IsNull(QStringLiteral("Old Text")) || !rows.IsNull(QStringLiteral("New Text")))
+        return pair(shortText(text("Old Text")), shortText(text("New Text")));
+    if (!rows.IsNull(QStringLiteral("Old Parent")) || !rows.IsNull(QStringLiteral("New Parent")))
+        return pair(text("Old Parent"), text("New Parent"));
+    return pair(text("Old Name"), text("New Name"));
+}
+
+QString LastChangeOf(SQLConnection& connection, const QString& entryType, int entryId)
+{
+    const RowSet row = connection.OpenRowSet(
+        QStringLiteral("SELECT %1, ChangedBy, Desktop, Action, EntryType, EntryID, EntryName, "
+                       "OldName, NewName, OldParentName, NewParentName "
+                       "FROM inventory.tbCatalogueJournal WHERE EntryType = ? AND EntryID = ? "
+                       "ORDER BY ChangedAt DESC, JournalID DESC LIMIT 1")
+            .arg(timeColumn(connection)),
+        {entryType, entryId});
+    if (row.RecordCount() == 0)
+        return {};
+    return QStringLiteral("%1 %2 at %3 UTC from the desktop %4")
+        .arg(row.Text(1), deed(row), row.Text(0), row.Text(2));
+}
+
+int Prune(SQLConnection& connection, const QDateTime& before)
+{
+    ScopedTransaction transaction(connection);
+    const int deleted = connection.Execute(
+        QStringLiteral("DELETE FROM inventory.tbCatalogueJournal WHERE ChangedAt < ") +
+            timeParameter(connection),
+        {boundTime(connection, before)});
+    Change pruned;
+    pruned.action = Action::JournalPruned;
+    pruned.entryType = QStringLiteral("J");
+    pruned.entryName = QStringLiteral("journal");
+    pruned.newText = QStringLiteral("%1 rows before %2 UTC deleted")
+                         .arg(deleted)
+                         .arg(before.toUTC().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+    Record(connection, pruned);
+    transaction.Commit();
+    return deleted;
+}
+
+} // namespace Journal

@@ -1,0 +1,279 @@
+#include "platform/exchange/CatalogueCheck.h"
+
+#include "platform/catalog/NodeStore.h"
+#include "platform/exchange/CatalogueState.h"
+#include "platform/exchange/Csv.h"
+
+#include <QHash>
+#include <QSet>
+
+namespace CatalogueCheck {
+
+namespace {
+const QString kClassification = QStringLiteral("classification");
+const QString kGeneric = QStringLiteral("generic name");
+const QString kDrug = QStringLiteral("drug");
+const QString kNode = QStringLiteral("node");
+
+QString entryOfType(const QString& type)
+{
+    if (type == QLatin1String("1"))
+        return kClassification;
+    if (type == QLatin1String("2"))
+        return kGeneric;
+    if (type == QLatin1String("3"))
+        return kDrug;
+    return kNode;
+}
+
+// The name as a person would compare two of them: letter case, blanks and punctuation not
+// counting ("Co-Amoxiclav" and "co amoxiclav" are one).
+QString comparable(const QString& name)
+{
+    QString letters;
+    for (const QChar c : name) {
+        if (c.isLetterOrNumber())
+            letters += c;
+    }
+    return letters.toCaseFolded();
+}
+
+class Checker
+{
+public:
+    explicit Checker(const CatalogueState& state) : m_state(state) {}
+    Report Run();
+
+private:
+    void Rule(const QString& check, const QString& entry, const QString& id, const QString& name,
+              const QString& detail = {})
+    {
+        m_report.items << Item{true, check, entry, id, name, detail};
+    }
+    void Finding(const QString& check, const QString& entry, int id, const QString& name,
+                 const QString& detail = {})
+    {
+        m_report.items << Item{false, check, entry, QString::number(id), name, detail};
+    }
+    QString NameOf(const QString& type, int id) const;
+    void CheckNodes();
+    void CheckFindings();
+
+    const CatalogueState& m_state;
+    Report m_report;
+    QHash<QString, const CatalogueState::Node*> m_byKey;
+    QHash<QString, int> m_childCount;
+    QHash<QString, QString> m_keyOf; // "type:id" -> key
+};
+
+QString Checker::NameOf(const QString& type, int id) const
+{
+    if (type == QLatin1String("1"))
+        return m_state.classifications.value(id);
+    if (type == QLatin1String("2"))
+        return m_state.generics.value(id);
+    if (type == QLatin1String("3"))
+        return m_state.drugs.value(id)[0];
+    return {};
+}
+
+void Checker::CheckNodes()
+{
+    QHash<QString, QStringList> filedAt;
+    for (const CatalogueState::Node& node : m_state.nodes) {
+        m_byKey.insert(node.key, &node);
+        ++m_childCount[node.parent];
+        const QString entry = CatalogueFiling::EntryKey(node.type, node.id);
+        m_keyOf.insert(entry, node.key);
+        if (node.type != QLatin1String("0"))
+            filedAt[entry] << node.key;
+    }
+    for (const CatalogueState::Node& node : m_state.nodes) {
+        if (node.type == QLatin1String("0"))
+            continue;
+        const QString name = NameOf(node.type, node.id);
+        const bool exists = node.type == QLatin1String("1")
+                                ? m_state.classifications.contains(node.id)
+                            : node.type == QLatin1String("2") ? m_state.generics.contains(node.id)
+                            : node.type == QLatin1String("3") ? m_state.drugs.contains(node.id)
+                                                              : false;
+        if (!exists)
+            Rule(QStringLiteral("a node files an entry that does not exist"), kNode, node.key, {},
+                 QStringLiteral("%1 %2").arg(entryOfType(node.type)).arg(node.id));
+        const CatalogueState::Node* parent = m_byKey.value(node.parent);
+        if (parent == nullptr) {
+            Rule(QStringLiteral("a node's parent does not exist"), kNode, node.key, name,
+                 QStringLiteral("parent %1").arg(node.parent));
+            continue;
+        }
+        if (!ClassPharvel::NodeStore::IsChildKey(node.parent, node.key))
+            Rule(QStringLiteral("a node's key does not lie under its parent's key"), kNode,
+                 node.key, name, QStringLiteral("parent %1").arg(node.parent));
+        if (!ClassPharvel::NodeStore::MayHold(parent->type, node.type))
+            Rule(QStringLiteral("a node stands under a parent of the wrong kind"), kNode, node.key,
+                 name,
+                 QStringLiteral("a %1 under a %2")
+                     .arg(entryOfType(node.type), entryOfType(parent->type)));
+    }
+    for (auto it = filedAt.cbegin(); it != filedAt.cend(); ++it) {
+        if (it.value().size() > 1)
+            Rule(QStringLiteral("an entry is filed twice"), kNode,
+                 it.value().join(QLatin1Char(' ')), {}, it.key());
+    }
+    for (auto it = m_state.otherDetails.cbegin(); it != m_state.otherDetails.cend(); ++it) {
+        if (!m_state.generics.contains(it.key()))
+            Rule(QStringLiteral("other details without a generic name"),
+                 QStringLiteral("other details"), QString::number(it.key()), {});
+    }
+    for (auto it = m_state.classifications.cbegin(); it != m_state.classifications.cend(); ++it) {
+        if (!m_keyOf.contains(CatalogueFiling::EntryKey(QStringLiteral("1"), it.key())))
+            Rule(QStringLiteral("a classification has no node"), kClassification,
+                 QString::number(it.key()), it.value());
+    }
+}
+
+void Checker::CheckFindings()
+{
+    const auto children = [&](const QString& type, int id) {
+        const QString key = m_keyOf.value(CatalogueFiling::EntryKey(type, id));
+        return key.isEmpty() ? 0 : m_childCount.value(key);
+    };
+    for (auto it = m_state.classifications.cbegin(); it != m_state.classifications.cend(); ++it) {
+        if (children(QStringLiteral("1"), it.key()) == 0)
+            Finding(QStringLiteral("classification with nothing under it"), kClassification,
+                    it.key(), it.value());
+    }
+    for (auto it = m_state.generics.cbegin(); it != m_state.generics.cend(); ++it) {
+        if (children(QStringLiteral("2"), it.key()) == 0)
+            Finding(QStringLiteral("generic name with no drug"), kGeneric, it.key(), it.value());
+    }
+    for (auto it = m_state.generics.cbegin(); it != m_state.generics.cend(); ++it) {
+        if (!m_keyOf.contains(CatalogueFiling::EntryKey(QStringLiteral("2"), it.key())))
+            Finding(QStringLiteral("generic name in no classification"), kGeneric, it.key(),
+                    it.value());
+    }
+    for (auto it = m_state.drugs.cbegin(); it != m_state.drugs.cend(); ++it) {
+        if (!m_keyOf.contains(CatalogueFiling::EntryKey(QStringLiteral("3"), it.key())))
+            Finding(QStringLiteral("drug under no generic name"), kDrug, it.key(), it.value()[0]);
+    }
+
+    // Names that one reader would take for the same, listed together.
+    const auto sameNames = [&](const QString& check, const QString& entry,
+                               const QList<std::pair<QString, int>>& groupAndId,
+                               const QMap<int, QString>& names) {
+        QHash<QString, QList<int>> groups;
+        QStringList order;
+        for (const auto& [group, id] : groupAndId) {
+            QList<int>& ids = groups[group];
+            if (ids.isEmpty())
+                order << group;
+            ids << id;
+        }
+        for (const QString& group : std::as_const(order)) {
+            const QList<int>& ids = groups.value(group);
+            if (ids.size() < 2)
+                continue;
+            QStringList all;
+            for (const int id : ids)
+                all << QString::number(id);
+            for (const int id : ids)
+                Finding(check, entry, id, names.value(id),
+                        QStringLiteral("same as %1").arg(all.join(QLatin1Char(' '))));
+        }
+    };
+    QList<std::pair<QString, int>> genericGroups;
+    for (auto it = m_state.generics.cbegin(); it != m_state.generics.cend(); ++it)
+        genericGroups.append({comparable(it.value()), it.key()});
+    sameNames(QStringLiteral("generic names the same but for letter case, blanks and "
+                             "punctuation"),
+              kGeneric, genericGroups, m_state.generics);
+    QList<std::pair<QString, int>> classificationGroups;
+    for (const CatalogueState::Node& node : m_state.nodes) {
+        if (node.type == QLatin1String("1") && m_state.classifications.contains(node.id))
+            classificationGroups.append(
+                {node.parent + QLatin1Char('\n') +
+                     m_state.classifications.value(node.id).trimmed().toCaseFolded(),
+                 node.id});
+    }
+    std::sort(classificationGroups.begin(), classificationGroups.end(),
+              [](const auto& a, const auto& b) { return a.second < b.second; });
+    sameNames(QStringLiteral("classifications of the same name under one parent"), kClassification,
+              classificationGroups, m_state.classifications);
+}
+
+Report Checker::Run()
+{
+    CheckNodes();
+    CheckFindings();
+    return m_report;
+}
+} // namespace
+
+bool Report::RulesKept() const
+{
+    return std::none_of(items.cbegin(), items.cend(),
+                        [](const Item& item) { return item.brokenRule; });
+}
+
+QString Report::Text() const
+{
+    QString text;
+    const auto section = [&](bool rules) {
+        QString check;
+        qsizetype count = 0;
+        QString lines;
+        const auto flush = [&] {
+            if (!check.isEmpty())
+                text += QStringLiteral("  %1 (%2):\n").arg(check).arg(count) + lines;
+            lines.clear();
+            count = 0;
+        };
+        for (const Item& item : items) {
+            if (item.brokenRule != rules)
+                continue;
+            if (item.check != check) {
+                flush();
+                check = item.check;
+            }
+            ++count;
+            QString line = QStringLiteral("    %1 %2").arg(item.entry, item.id);
+            if (!item.name.isEmpty())
+                line += QStringLiteral(" \"%1\"").arg(item.name);
+            if (!item.detail.isEmpty())
+                line += QStringLiteral(" (%1)").arg(item.detail);
+            lines += line + QLatin1Char('\n');
+        }
+        flush();
+    };
+    const qsizetype broken = std::count_if(items.cbegin(), items.cend(),
+                                           [](const Item& item) { return item.brokenRule; });
+    text += broken == 0 ? QStringLiteral("Rules: none broken\n")
+                        : QStringLiteral("Rules: %1 broken\n").arg(broken);
+    section(true);
+    text += QStringLiteral("Findings: %1\n").arg(items.size() - broken);
+    section(false);
+    return text;
+}
+
+QByteArray Report::Csv() const
+{
+    QList<QStringList> records;
+    for (const Item& item : items)
+        records << QStringList{item.brokenRule ? QStringLiteral("broken rule")
+                                               : QStringLiteral("finding"),
+                               item.check,
+                               item.entry,
+                               item.id,
+                               item.name,
+                               item.detail};
+    return Csv::File({QStringLiteral("kind"), QStringLiteral("check"), QStringLiteral("entry"),
+                      QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("detail")},
+                     records);
+}
+
+Report Run(SQLConnection& connection)
+{
+    return Checker(CatalogueState::Read(connection)).Run();
+}
+
+} // namespace CatalogueCheck

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <array>
+#include <vector>
+
+class SQLConnection;
+
+// The whole catalogue as the database holds it, read in one statement a table: the entries of
+// the three registers, the other details, and the tree's nodes. Texts keep NULL apart from an
+// empty text (a null QString).
+struct CatalogueState
+{
+    // A drug's name, description, indication, dosage, administration and preparation.
+    using DrugFields = std::array<QString, 6>;
+
+    struct Node
+    {
+        QString key;
+        QString parent; // null for the root
+        QString type;   // "0" root, "1" classification, "2" generic name, "3" drug
+        int id = 0;
+    };
+
+    QMap<int, QString> classifications; // id -> name
+    QMap<int, QString> generics;        // code -> name
+    QMap<int, DrugFields> drugs;        // item id -> fields
+    QMap<int, QString> otherDetails;    // generic code -> text
+    std::vector<Node> nodes;
+
+    static CatalogueState Read(SQLConnection& connection);
+};
+
+// Where each entry stands in the tree, as ids: a classification under a classification (0 for the
+// top level), a generic name under a classification, a drug under a generic name. Entries that
+// are filed nowhere are missing; nodes that break the tree's rules are left out (the check names
+// them).
+struct CatalogueFiling
+{
+    QMap<int, int> classificationParent;
+    QMap<int, int> genericUnder;
+    QMap<int, int> drugUnder;
+    QMap<QString, QString> keyOf; // "type:id" -> node key, for every node but the root
+
+    static CatalogueFiling Of(const CatalogueState& state);
+    static QString EntryKey(const QString& type, int id);
+};

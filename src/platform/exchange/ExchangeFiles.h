@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The files a catalogue is exported to and imported from, one per kind of record, each with its
+// header row. docs/catalogue-files.md describes them.
+namespace ExchangeFiles {
+
+struct Kind
+{
+    QString fileName;
+    QStringList header;
+};
+
+const Kind& Classifications(); // classification_id, name, parent_id (empty: at the top)
+const Kind& GenericNames();    // generic_code, name
+const Kind& Drugs();           // item_id, name, description, indication, dosage, ...
+const Kind& Filing();          // entry, id, filed_under ("generic" under a classification id,
+                               // "drug" under a generic code)
+const Kind& OtherDetails();    // generic_code, other_details
+
+// All of them, in the order an import reads them.
+QList<const Kind*> All();
+
+inline const QString kGenericEntry = QStringLiteral("generic");
+inline const QString kDrugEntry = QStringLiteral("drug");
+
+// Ids, codes and counts are 16-bit.
+inline constexpr int kHighestId = 32767;
+
+} // namespace ExchangeFiles

@@ -1,0 +1,144 @@
+#include "platform/exchange/GenericMerge.h"
+
+#include "platform/catalog/Pharvel.h"
+#include "platform/db/Journal.h"
+#include "platform/db/OtherDetailsStore.h"
+#include "platform/db/PharvelError.h"
+#include "platform/db/SQLConnection.h"
+#include "platform/db/ScopedTransaction.h"
+#include "platform/db/ServerProcedures.h"
+
+namespace GenericMerge {
+
+namespace {
+const QString kSource = QStringLiteral("GenericMerge.Merge");
+
+[[noreturn]] void refuse(const QString& text)
+{
+    throw PharvelError(ErrorNumber::Refused, text, kSource);
+}
+
+QString genericName(SQLConnection& connection, int code)
+{
+    const RowSet rows = connection.OpenRowSet(
+        QStringLiteral("SELECT genericname FROM inventory.tbforgeneric WHERE GenericCode = ?"),
+        {code});
+    if (rows.RecordCount() == 0)
+        refuse(QStringLiteral("There is no generic name with the code %1.").arg(code));
+    return rows.At(0, 0).toString();
+}
+
+// Hands out keys under a classification's or a generic name's node, after every number its
+// children have now.
+class ChildKeys
+{
+public:
+    ChildKeys(SQLConnection& connection, QString parentKey) : m_parent(std::move(parentKey))
+    {
+        const RowSet children = connection.OpenRowSet(
+            QStringLiteral("SELECT Node_Key FROM inventory.tbPharvel WHERE Node_Parent = ?"),
+            {m_parent});
+        for (int r = 0; r < children.RecordCount(); ++r) {
+            const QString key = children.At(r, 0).toString();
+            m_highest = std::max(
+                m_highest, QStringView(key).mid(key.lastIndexOf(QLatin1Char('.')) + 1).toInt());
+        }
+    }
+    QString Next() { return m_parent + QLatin1Char('.') + QString::number(++m_highest); }
+
+private:
+    QString m_parent;
+    int m_highest = 0;
+};
+
+QString parentOf(SQLConnection& connection, const QString& key)
+{
+    return connection
+        .Scalar(QStringLiteral("SELECT Node_Parent FROM inventory.tbPharvel WHERE Node_Key = ?"),
+                {key})
+        .toString();
+}
+
+// DROP's other details go below KEEP's, under a line naming DROP; saved as any other details
+// are, so the journal holds the text before and after.
+void appendDetails(SQLConnection& connection, int keepCode, int dropCode, const QString& dropName)
+{
+    const OtherDetailsStore::Text drop = OtherDetailsStore::Read(connection, dropCode);
+    if (!drop || drop->isEmpty())
+        return;
+    const OtherDetailsStore::Text keep = OtherDetailsStore::Read(connection, keepCode);
+    const QString appended = DetailsHeading(dropName, dropCode) + QLatin1Char('\n') + *drop;
+    OtherDetailsStore::Save(
+        connection, keepCode,
+        keep && !keep->isEmpty() ? *keep + QStringLiteral("\n\n") + appended : appended, keep);
+}
+
+// The history says what was merged into what, besides each drug's move.
+void journalMerge(SQLConnection& connection, const Result& result, int keepCode, int dropCode)
+{
+    Journal::Change change;
+    change.action = kMergedAction;
+    change.entryType = QStringLiteral("2");
+    change.entryId = dropCode;
+    change.entryName = result.dropName;
+    change.oldName = result.dropName;
+    change.newName = result.keepName;
+    change.newText = QStringLiteral("merged into generic name %1 \"%2\"; %3 drugs moved")
+                         .arg(keepCode)
+                         .arg(result.keepName)
+                         .arg(result.drugsMoved);
+    Journal::Record(connection, change);
+}
+} // namespace
+
+QString DetailsHeading(const QString& dropName, int dropCode)
+{
+    return QStringLiteral("From %1 (generic name %2):").arg(dropName).arg(dropCode);
+}
+
+Result Merge(ClassPharvel::Pharvel& catalogue, int keepCode, int dropCode)
+{
+    SQLConnection& connection = catalogue.Connection();
+    try {
+        if (keepCode == dropCode)
+            refuse(QStringLiteral("A generic name cannot be merged into itself."));
+        ScopedTransaction transaction(connection);
+        if (connection.engine() == SQLConnection::Engine::PostgreSQL)
+            connection.Execute(
+                QStringLiteral("LOCK TABLE inventory.tbPharvel IN SHARE ROW EXCLUSIVE MODE"));
+        Result result{genericName(connection, keepCode), genericName(connection, dropCode), 0};
+
+        ClassPharvel::clsGenerics& generics = catalogue.Generics();
+        if (generics.SearchGeneric(dropCode)) {
+            const QString dropKey = generics.NodeKey();
+            QString keepKey;
+            if (generics.SearchGeneric(keepCode)) {
+                keepKey = generics.NodeKey();
+            } else {
+                // KEEP takes DROP's place: filed under the same classification.
+                const QString classificationKey = parentOf(connection, dropKey);
+                keepKey = ChildKeys(connection, classificationKey).Next();
+                generics.AddGeneric(classificationKey, keepKey, result.keepName, keepCode);
+            }
+            const RowSet drugs = connection.OpenRowSet(
+                QStringLiteral("SELECT Node_ID FROM inventory.tbPharvel WHERE Node_Parent = ? "
+                               "ORDER BY Node_ID"),
+                {dropKey});
+            ChildKeys keys(connection, keepKey);
+            for (int r = 0; r < drugs.RecordCount(); ++r) {
+                catalogue.Drugs().AddDrug(keepKey, keys.Next(), {}, drugs.At(r, 0).toInt());
+                ++result.drugsMoved;
+            }
+            generics.DeleteGeneric(QString::number(dropCode));
+        }
+        appendDetails(connection, keepCode, dropCode, result.dropName);
+        journalMerge(connection, result, keepCode, dropCode);
+        ServerProcedures::Delete_Generic(connection, dropCode);
+        transaction.Commit();
+        return result;
+    } catch (const PharvelError& error) {
+        throw error.Source().isEmpty() ? error.WithSource(kSource) : error;
+    }
+}
+
+} // namespace GenericMerge

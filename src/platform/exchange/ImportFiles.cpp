@@ -1,0 +1,228 @@
+#include "platform/exchange/ImportFiles.h"
+
+#include "platform/exchange/Csv.h"
+#include "platform/exchange/ExchangeFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+
+namespace ImportFiles {
+
+namespace {
+
+// The rows of one file, each field reached by its column; faults are collected, not thrown.
+class FileReader
+{
+public:
+    FileReader(const ExchangeFiles::Kind& kind, QList<Fault>& faults)
+        : m_kind(kind), m_faults(faults)
+    {}
+
+    // False when the file cannot be read at all; its fault is then noted.
+    bool Load(const QString& path);
+    const QList<Csv::ReadRecord>& Rows() const { return m_rows; }
+
+    void Note(int line, int column, const QString& text)
+    {
+        m_faults << Fault{m_kind.fileName, line, column, text};
+    }
+    // The field of a column as a 16-bit id; 0 and a noted fault when it is not one. An empty
+    // field gives 0 without a fault where allowEmpty is set.
+    int Id(const Csv::ReadRecord& row, int column, bool allowEmpty = false);
+    // The text of a column; a noted fault when it is blank and must not be.
+    QString Name(const Csv::ReadRecord& row, int column);
+    // A fault when the id was given on an earlier row of the file.
+    void RequireFirst(QHash<QString, int>& seen, const QString& id, const Csv::ReadRecord& row,
+                      int column);
+
+private:
+    const ExchangeFiles::Kind& m_kind;
+    QList<Fault>& m_faults;
+    QList<Csv::ReadRecord> m_rows;
+};
+
+bool FileReader::Load(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Note(0, 0, QStringLiteral("cannot be read: %1").arg(file.errorString()));
+        return false;
+    }
+    Csv::ReadResult read = Csv::Parse(file.readAll());
+    for (const Csv::Fault& fault : std::as_const(read.faults))
+        Note(fault.line, fault.column, fault.text);
+    if (!read.faults.isEmpty())
+        return false;
+    const Csv::ReadRecord header = read.records.takeFirst();
+    QStringList found;
+    for (const QString& name : header.fields)
+        found << name.trimmed();
+    if (found != m_kind.header) {
+        for (qsizetype c = 0; c < std::max(found.size(), m_kind.header.size()); ++c) {
+            if (found.value(c) != m_kind.header.value(c)) {
+                Note(header.line, static_cast<int>(c) + 1,
+                     QStringLiteral("the header does not match: expected \"%1\"")
+                         .arg(m_kind.header.join(QLatin1Char(','))));
+                break;
+            }
+        }
+        return false;
+    }
+    if (read.records.size() > ExchangeFiles::kHighestId) {
+        Note(read.records.at(ExchangeFiles::kHighestId).line, 0,
+             QStringLiteral("more than %1 rows; a catalogue holds at most that many of a kind")
+                 .arg(ExchangeFiles::kHighestId));
+        return false;
+    }
+    for (const Csv::ReadRecord& row : std::as_const(read.records)) {
+        if (row.fields.size() != m_kind.header.size()) {
+            const qsizetype column = std::min(row.fields.size(), m_kind.header.size()) + 1;
+            Note(row.line, static_cast<int>(column),
+                 row.fields.size() < m_kind.header.size()
+                     ? QStringLiteral("the column %1 is missing").arg(m_kind.header.at(column - 1))
+                     : QStringLiteral("more fields than the header names"));
+            continue;
+        }
+        m_rows << row;
+    }
+    return true;
+}
+
+int FileReader::Id(const Csv::ReadRecord& row, int column, bool allowEmpty)
+{
+    const QString text = row.fields.at(column - 1).trimmed();
+    if (text.isEmpty() && allowEmpty)
+        return 0;
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    const QString& name = m_kind.header.at(column - 1);
+    if (text.isEmpty())
+        Note(row.line, column, QStringLiteral("%1 is empty").arg(name));
+    else if (!ok || value < 0 ||
+             std::any_of(text.cbegin(), text.cend(), [](QChar c) { return !c.isDigit(); }))
+        Note(row.line, column, QStringLiteral("%1 \"%2\" is not a whole number").arg(name, text));
+    else if (value < 1 || value > ExchangeFiles::kHighestId)
+        Note(row.line, column,
+             QStringLiteral("%1 %2 lies outside 1 to %3")
+                 .arg(name, text)
+                 .arg(ExchangeFiles::kHighestId));
+    else
+        return value;
+    return 0;
+}
+
+QString FileReader::Name(const Csv::ReadRecord& row, int column)
+{
+    const QString& text = row.fields.at(column - 1);
+    if (text.trimmed().isEmpty())
+        Note(row.line, column, QStringLiteral("the name is blank"));
+    return text;
+}
+
+void FileReader::RequireFirst(QHash<QString, int>& seen, const QString& id,
+                              const Csv::ReadRecord& row, int column)
+{
+    if (const auto earlier = seen.constFind(id); earlier != seen.constEnd())
+        Note(row.line, column,
+             QStringLiteral("%1 is given again (first on line %2)").arg(id).arg(*earlier));
+    else
+        seen.insert(id, row.line);
+}
+
+template <typename Row, typename Convert>
+std::optional<QList<Row>> readKind(const QDir& folder, const ExchangeFiles::Kind& kind,
+                                   QList<Fault>& faults, Convert convert)
+{
+    const QString path = folder.absoluteFilePath(kind.fileName);
+    if (!QFile::exists(path))
+        return std::nullopt;
+    FileReader reader(kind, faults);
+    QList<Row> rows;
+    if (reader.Load(path)) {
+        QHash<QString, int> seen;
+        for (const Csv::ReadRecord& record : reader.Rows())
+            rows << convert(reader, record, seen);
+    }
+    return rows;
+}
+
+} // namespace
+
+QString Fault::Describe() const
+{
+    QString where = file;
+    if (line > 0)
+        where += QStringLiteral(", line %1").arg(line);
+    if (column > 0)
+        where += QStringLiteral(", column %1").arg(column);
+    return where + QStringLiteral(": ") + text;
+}
+
+Content Read(const QString& folderPath)
+{
+    Content content;
+    const QDir folder(folderPath);
+    if (!folder.exists()) {
+        content.faults << Fault{folderPath, 0, 0, QStringLiteral("there is no such folder")};
+        return content;
+    }
+    content.classifications = readKind<ClassificationRow>(
+        folder, ExchangeFiles::Classifications(), content.faults,
+        [](FileReader& reader, const Csv::ReadRecord& record, QHash<QString, int>& seen) {
+            const int id = reader.Id(record, 1);
+            reader.RequireFirst(seen, QString::number(id), record, 1);
+            return ClassificationRow{record.line, id, reader.Name(record, 2),
+                                     reader.Id(record, 3, true)};
+        });
+    content.generics = readKind<GenericRow>(
+        folder, ExchangeFiles::GenericNames(), content.faults,
+        [](FileReader& reader, const Csv::ReadRecord& record, QHash<QString, int>& seen) {
+            const int code = reader.Id(record, 1);
+            reader.RequireFirst(seen, QString::number(code), record, 1);
+            return GenericRow{record.line, code, reader.Name(record, 2)};
+        });
+    content.drugs = readKind<DrugRow>(
+        folder, ExchangeFiles::Drugs(), content.faults,
+        [](FileReader& reader, const Csv::ReadRecord& record, QHash<QString, int>& seen) {
+            DrugRow row{record.line, reader.Id(record, 1), {}};
+            reader.RequireFirst(seen, QString::number(row.id), record, 1);
+            reader.Name(record, 2);
+            for (size_t f = 0; f < row.fields.size(); ++f)
+                row.fields[f] = record.fields.at(static_cast<qsizetype>(f) + 1);
+            // A drug always has a description, if an empty one.
+            if (row.fields[1].isNull())
+                row.fields[1] = QStringLiteral("");
+            return row;
+        });
+    content.filing = readKind<FilingRow>(
+        folder, ExchangeFiles::Filing(), content.faults,
+        [](FileReader& reader, const Csv::ReadRecord& record, QHash<QString, int>& seen) {
+            const QString entry = record.fields.at(0).trimmed();
+            const bool isDrug = entry == ExchangeFiles::kDrugEntry;
+            if (!isDrug && entry != ExchangeFiles::kGenericEntry)
+                reader.Note(
+                    record.line, 1,
+                    QStringLiteral("entry \"%1\" is neither \"%2\" nor \"%3\"")
+                        .arg(entry, ExchangeFiles::kGenericEntry, ExchangeFiles::kDrugEntry));
+            const FilingRow row{record.line, isDrug, reader.Id(record, 2), reader.Id(record, 3)};
+            reader.RequireFirst(seen, entry + QLatin1Char(' ') + QString::number(row.id), record,
+                                2);
+            return row;
+        });
+    content.otherDetails = readKind<DetailsRow>(
+        folder, ExchangeFiles::OtherDetails(), content.faults,
+        [](FileReader& reader, const Csv::ReadRecord& record, QHash<QString, int>& seen) {
+            const int code = reader.Id(record, 1);
+            reader.RequireFirst(seen, QString::number(code), record, 1);
+            return DetailsRow{record.line, code, record.fields.at(1)};
+        });
+    const bool none = !content.classifications && !content.generics && !content.drugs &&
+                      !content.filing && !content.otherDetails;
+    if (none)
+        content.faults << Fault{folderPath, 0, 0,
+                                QStringLiteral("holds none of the catalogue files")};
+    return content;
+}
+
+} // namespace ImportFiles

@@ -1,0 +1,250 @@
+#include "platform/exchange/ImportJournal.h"
+
+#include "platform/db/Journal.h"
+#include "platform/db/SQLConnection.h"
+#include "platform/exchange/CatalogueState.h"
+#include "platform/exchange/ImportPlan.h"
+#include "platform/exchange/PreparedInsert.h"
+
+#include <QHash>
+#include <QSet>
+#include <QSysInfo>
+
+namespace ImportJournal {
+
+namespace {
+const QString kClassification = QStringLiteral("1");
+const QString kGeneric = QStringLiteral("2");
+const QString kDrug = QStringLiteral("3");
+
+// Actions the client's own windows never take, so the journal's list has none of them.
+const QString kClassificationMoved = QStringLiteral("classification moved");
+const QString kDrugAdded = QStringLiteral("drug added");
+const QString kDrugChanged = QStringLiteral("drug changed");
+const QString kDrugDeleted = QStringLiteral("drug deleted");
+
+// A drug's fields as one text, one line each, for the journal's before and after.
+QString drugText(const CatalogueState::DrugFields& fields)
+{
+    static const char* const kLabels[] = {"name",   "description",    "indication",
+                                          "dosage", "administration", "preparation"};
+    QStringList lines;
+    for (size_t f = 0; f < fields.size(); ++f)
+        lines << QString::fromLatin1(kLabels[f]) + QStringLiteral(": ") + fields[f];
+    return lines.join(QLatin1Char('\n'));
+}
+
+// The names of entries before and after the import, and which entry each node key files.
+class Names
+{
+public:
+    Names(const CatalogueState& before, const ImportPlan& plan)
+    {
+        for (const CatalogueState::Node& node : before.nodes)
+            m_entryAt.insert(node.key, {node.type, node.id});
+        for (const CatalogueState::Node& node : plan.nodesInserted)
+            m_entryAt.insert(node.key, {node.type, node.id});
+        m_old[kClassification] = before.classifications;
+        m_old[kGeneric] = before.generics;
+        for (auto it = before.drugs.cbegin(); it != before.drugs.cend(); ++it)
+            m_old[kDrug].insert(it.key(), it.value()[0]);
+        m_new = m_old;
+        for (const ImportPlan::Entry& e : plan.classificationsAdded + plan.classificationsRenamed)
+            m_new[kClassification].insert(e.id, e.name);
+        for (const ImportPlan::Entry& e : plan.genericsAdded + plan.genericsRenamed)
+            m_new[kGeneric].insert(e.id, e.name);
+        for (const ImportPlan::Drug& d : plan.drugsAdded + plan.drugsChanged)
+            m_new[kDrug].insert(d.id, d.fields[0]);
+    }
+    QString Old(const QString& type, int id) const { return m_old.value(type).value(id); }
+    QString New(const QString& type, int id) const { return m_new.value(type).value(id); }
+    // The entry a node key files, as "type:id"; empty for the root or an unknown key.
+    QString EntryAt(const QString& key) const
+    {
+        const auto found = m_entryAt.constFind(key);
+        return found == m_entryAt.cend() || found->first == QLatin1String("0")
+                   ? QString()
+                   : CatalogueFiling::EntryKey(found->first, found->second);
+    }
+    QString OldNameAt(const QString& key) const
+    {
+        const auto found = m_entryAt.constFind(key);
+        return found == m_entryAt.cend() ? QString() : Old(found->first, found->second);
+    }
+    QString NewNameAt(const QString& key) const
+    {
+        const auto found = m_entryAt.constFind(key);
+        return found == m_entryAt.cend() ? QString() : New(found->first, found->second);
+    }
+
+private:
+    QHash<QString, std::pair<QString, int>> m_entryAt;
+    QHash<QString, QMap<int, QString>> m_old, m_new;
+};
+
+Journal::Change change(const QString& action, const QString& type, int id, const QString& name)
+{
+    Journal::Change c;
+    c.action = action;
+    c.entryType = type;
+    c.entryId = id;
+    c.entryName = name;
+    return c;
+}
+
+using Changes = QList<Journal::Change>;
+
+void recordEntries(Changes& changes, const CatalogueState& before, const ImportPlan& plan,
+                   const Names& names)
+{
+    const auto Record = [&](const Journal::Change& c) { changes << c; };
+    namespace A = Journal::Action;
+    const auto added = [&](const QString& action, const QString& type, const QString& name,
+                           int id) {
+        Journal::Change c = change(action, type, id, name);
+        c.newName = name;
+        Record(c);
+    };
+    const auto renamed = [&](const QString& action, const QString& type, int id,
+                             const QString& name) {
+        Journal::Change c = change(action, type, id, names.Old(type, id));
+        c.oldName = c.entryName;
+        c.newName = name;
+        Record(c);
+    };
+    const auto removed = [&](const QString& action, const QString& type, int id) {
+        Journal::Change c = change(action, type, id, names.Old(type, id));
+        c.oldName = c.entryName;
+        Record(c);
+    };
+    for (const ImportPlan::Entry& e : plan.classificationsAdded)
+        added(A::ClassificationAdded, kClassification, e.name, e.id);
+    for (const ImportPlan::Entry& e : plan.classificationsRenamed)
+        renamed(A::ClassificationRenamed, kClassification, e.id, e.name);
+    for (const int id : plan.classificationsRemoved)
+        removed(A::ClassificationDeleted, kClassification, id);
+    for (const ImportPlan::Entry& e : plan.genericsAdded)
+        added(A::GenericAdded, kGeneric, e.name, e.id);
+    for (const ImportPlan::Entry& e : plan.genericsRenamed)
+        renamed(A::GenericRenamed, kGeneric, e.id, e.name);
+    for (const int id : plan.genericsRemoved)
+        removed(A::GenericDeleted, kGeneric, id);
+    for (const ImportPlan::Drug& d : plan.drugsAdded) {
+        Journal::Change c = change(kDrugAdded, kDrug, d.id, d.fields[0]);
+        c.newName = d.fields[0];
+        c.newText = drugText(d.fields);
+        Record(c);
+    }
+    for (const ImportPlan::Drug& d : plan.drugsChanged) {
+        Journal::Change c = change(kDrugChanged, kDrug, d.id, names.Old(kDrug, d.id));
+        c.oldName = c.entryName;
+        c.newName = d.fields[0];
+        c.oldText = drugText(before.drugs.value(d.id));
+        c.newText = drugText(d.fields);
+        Record(c);
+    }
+    for (const int id : plan.drugsRemoved)
+        removed(kDrugDeleted, kDrug, id);
+
+    const auto details = [&](int id, const QString& oldText, const QString& newText) {
+        Journal::Change c = change(A::OtherDetailsSaved, kGeneric, id, names.New(kGeneric, id));
+        c.oldText = oldText;
+        c.newText = newText;
+        Record(c);
+    };
+    for (const ImportPlan::Entry& e : plan.detailsAdded)
+        details(e.id, QString(), e.name);
+    for (const ImportPlan::Entry& e : plan.detailsChanged)
+        details(e.id, before.otherDetails.value(e.id), e.name);
+    for (const int id : plan.detailsRemoved)
+        details(id, before.otherDetails.value(id), QString());
+}
+
+void recordFiling(Changes& changes, const CatalogueState& before, const ImportPlan& plan,
+                  const Names& names)
+{
+    namespace A = Journal::Action;
+    QHash<QString, const CatalogueState::Node*> wasAt; // "type:id" -> node before
+    for (const CatalogueState::Node& node : before.nodes)
+        wasAt.insert(CatalogueFiling::EntryKey(node.type, node.id), &node);
+    QSet<QString> placedAgain;
+    for (const CatalogueState::Node& node : plan.nodesInserted) {
+        const QString entry = CatalogueFiling::EntryKey(node.type, node.id);
+        placedAgain << entry;
+        const CatalogueState::Node* was = wasAt.value(entry);
+        if (was != nullptr && names.EntryAt(was->parent) == names.EntryAt(node.parent))
+            continue;
+        // A new classification's place is told by its "added" row.
+        if (was == nullptr && node.type == kClassification)
+            continue;
+        const bool isGeneric = node.type == kGeneric;
+        QString action = node.type == kClassification ? kClassificationMoved
+                         : was == nullptr             ? (isGeneric ? A::GenericFiled : A::DrugFiled)
+                                          : (isGeneric ? A::GenericMoved : A::DrugMoved);
+        Journal::Change c = change(action, node.type, node.id, names.New(node.type, node.id));
+        if (was != nullptr) {
+            c.oldParentKey = was->parent;
+            c.oldParentName = names.OldNameAt(was->parent);
+        }
+        c.newParentKey = node.parent;
+        c.newParentName = names.NewNameAt(node.parent);
+        changes << c;
+    }
+    const QSet<int> classificationsRemoved(plan.classificationsRemoved.cbegin(),
+                                           plan.classificationsRemoved.cend());
+    for (const QString& key : plan.nodesDeleted) {
+        const CatalogueState::Node* was = nullptr;
+        const QString entry = names.EntryAt(key);
+        if (entry.isEmpty() || placedAgain.contains(entry) ||
+            (was = wasAt.value(entry)) == nullptr || was->type == kClassification)
+            continue;
+        Journal::Change c = change(was->type == kGeneric ? A::GenericTakenOut : A::DrugTakenOut,
+                                   was->type, was->id, names.Old(was->type, was->id));
+        c.oldParentKey = was->parent;
+        c.oldParentName = names.OldNameAt(was->parent);
+        changes << c;
+    }
+}
+// An import of a whole catalogue makes tens of thousands of rows: they are written in batches,
+// with what Journal::Record writes for each (the server stamps time and user itself; the
+// embedded engine is told the user as Journal::Record tells it).
+void write(SQLConnection& connection, const Changes& changes)
+{
+    const bool server = connection.engine() == SQLConnection::Engine::PostgreSQL;
+    QStringList columns{QStringLiteral("Desktop"),       QStringLiteral("Action"),
+                        QStringLiteral("EntryType"),     QStringLiteral("EntryID"),
+                        QStringLiteral("EntryName"),     QStringLiteral("OldName"),
+                        QStringLiteral("NewName"),       QStringLiteral("OldParentKey"),
+                        QStringLiteral("OldParentName"), QStringLiteral("NewParentKey"),
+                        QStringLiteral("NewParentName"), QStringLiteral("OldText"),
+                        QStringLiteral("NewText")};
+    if (!server)
+        columns.prepend(QStringLiteral("ChangedBy"));
+    const QString desktop = QSysInfo::machineHostName();
+    QString user = connection.Target().user;
+    if (user.isEmpty())
+        user = qEnvironmentVariable("USER", QStringLiteral("administrator"));
+    PreparedInsert rows(connection, QStringLiteral("inventory.tbCatalogueJournal"), columns);
+    for (const Journal::Change& c : changes) {
+        QVariantList row{desktop,         c.action,       c.entryType,     c.entryId,
+                         c.entryName,     c.oldName,      c.newName,       c.oldParentKey,
+                         c.oldParentName, c.newParentKey, c.newParentName, c.oldText,
+                         c.newText};
+        if (!server)
+            row.prepend(user);
+        rows.Add(row);
+    }
+    rows.Flush();
+}
+} // namespace
+
+void Record(SQLConnection& connection, const CatalogueState& before, const ImportPlan& plan)
+{
+    const Names names(before, plan);
+    Changes changes;
+    recordEntries(changes, before, plan, names);
+    recordFiling(changes, before, plan, names);
+    write(connection, changes);
+}
+
+} // namespace ImportJournal

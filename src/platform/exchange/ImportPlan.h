@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/exchange/CatalogueState.h"
+#include "platform/exchange/ImportFiles.h"
+
+#include <QList>
+#include <QStringList>
+
+// What an import changes: the catalogue the files ask for, worked out from the catalogue the
+// database holds, and the difference between the two as rows to delete, insert and update.
+// Entries the files do not mention stay as they are unless pruning was asked for; then every
+// entry of a kind whose file was given, and every filing when the filing file was given, that
+// the files do not mention goes.
+struct ImportPlan
+{
+    using Fault = ImportFiles::Fault;
+
+    struct Entry
+    {
+        int id;
+        QString name;
+    };
+    struct Drug
+    {
+        int id;
+        CatalogueState::DrugFields fields;
+    };
+
+    // Entries, by id.
+    QList<Entry> classificationsAdded, classificationsRenamed;
+    QList<int> classificationsRemoved;
+    QList<Entry> genericsAdded, genericsRenamed;
+    QList<int> genericsRemoved;
+    QList<Drug> drugsAdded, drugsChanged;
+    QList<int> drugsRemoved;
+    QList<Entry> detailsAdded, detailsChanged; // name holds the text
+    QList<int> detailsRemoved;
+
+    // Nodes: deleted deepest first, inserted parents first. A node whose entry stays under the
+    // same parent keeps its key.
+    QStringList nodesDeleted;
+    QList<CatalogueState::Node> nodesInserted;
+
+    // "classifications: 3 added, 1 changed, ..." one line a kind.
+    QStringList summary;
+    QList<Fault> faults;
+
+    static ImportPlan Make(const CatalogueState& current, const ImportFiles::Content& files,
+                           bool prune);
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+class SQLConnection;
+
+// Inserts many rows into one table, a few rows to a statement that is prepared once and bound
+// again for every full batch. The driver's cost of a statement grows faster than its number of
+// bound values, so small batches of a re-used statement write a whole catalogue several times
+// faster than statements of hundreds of rows. Call Flush() to write what is left.
+class PreparedInsert
+{
+public:
+    PreparedInsert(SQLConnection& connection, const QString& table, const QStringList& columns);
+
+    PreparedInsert(const PreparedInsert&) = delete;
+    PreparedInsert& operator=(const PreparedInsert&) = delete;
+
+    void Add(const QVariantList& row);
+    void Flush();
+
+private:
+    QSqlQuery Prepare(qsizetype rows) const;
+    void Run(QSqlQuery& query);
+
+    SQLConnection& m_connection;
+    QString m_head;
+    QString m_row;
+    QSqlQuery m_full;
+    QVariantList m_values;
+    qsizetype m_rows = 0;
+};
