@@ -1,5 +1,6 @@
 #include "FindBench.h"
 
+#include "BenchResults.h"
 #include "BenchTiming.h"
 #include "app/mdlPharvel.h"
 #include "catalogue/frmPharvel.h"
@@ -224,6 +225,10 @@ void Run(const QString& target, const QString& userId, const QString& password)
           f.traceRows, f.walkMs, f.walkWorstMs, f.walks, Verdict(f.walkMs < 100));
     Print("  baseline (the same loads, quiet, no walk): %6.1f ms   ratio %.2f\n", f.walkBaselineMs,
           f.walkMs / f.walkBaselineMs);
+    BenchResults::Record(QStringLiteral("find ms"), f.searchMs);
+    BenchResults::Record(QStringLiteral("find bare ms"), f.searchBaselineMs);
+    BenchResults::Record(QStringLiteral("walk to a drug ms"), f.walkMs);
+    BenchResults::Record(QStringLiteral("walk to a drug bare ms"), f.walkBaselineMs);
 }
 
 } // namespace FindBench

@@ -4,9 +4,11 @@
 //   pharvel-bench [nodes]
 //
 // PostgreSQL is measured on the server whose superuser URL is in PHARVEL_BENCH_PG (or
-// PHARVEL_TEST_PG); without one it is skipped with a note.
+// PHARVEL_TEST_PG, as `./pharvel bench` sets it); without one it is skipped with a note. The
+// figures also go to the JSON file named by PHARVEL_BENCH_RESULTS.
 #include "AssignBench.h"
 #include "BenchDatabase.h"
+#include "BenchResults.h"
 #include "CatalogueBench.h"
 #include "FindBench.h"
 #include "RegisterBench.h"
@@ -15,6 +17,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -42,6 +45,9 @@ void BenchReports(const QString& engine, const QString& serverUrl, int nodes)
           Verdict(f.xlsExportMs < 1000));
     Print("  export to .rtf: %8.1f ms (target < 1000 ms: %s)\n", f.rtfExportMs,
           Verdict(f.rtfExportMs < 1000));
+    BenchResults::Record(QStringLiteral("report first page ms"), f.firstPageMs);
+    BenchResults::Record(QStringLiteral("report xls export ms"), f.xlsExportMs);
+    BenchResults::Record(QStringLiteral("report rtf export ms"), f.rtfExportMs);
 }
 
 void PrintDrugWindow(const AssignBench::DrugWindowFigures& d)
@@ -65,11 +71,26 @@ void PrintDrugWindow(const AssignBench::DrugWindowFigures& d)
     Print("  \"&Add >>\" of %d drugs:       %8.1f ms (target < 1000 ms: %s)\n", d.moved, d.addMs,
           Verdict(d.addMs < 1000));
     Print("    of which the reloads of both grids: %.1f ms\n", d.reloadMs);
+    const std::pair<const char*, double> figures[] = {
+        {"drug window opening ms", d.openMs},
+        {"drug window opening bare ms", d.openBaselineMs},
+        {"drug window left keystroke ms", d.keystroke1Ms},
+        {"drug window left keystroke worst ms", d.keystroke1WorstMs},
+        {"drug window left keystroke bare ms", d.keystroke1BaselineMs},
+        {"drug window right keystroke ms", d.keystroke2Ms},
+        {"drug window right keystroke bare ms", d.keystroke2BaselineMs},
+        {"drug window filter change ms", d.filterMs},
+        {"drug window filter change bare ms", d.filterBaselineMs},
+        {"drug window add ms", d.addMs},
+        {"drug window add reloads ms", d.reloadMs}};
+    for (const auto& [figure, value] : figures)
+        BenchResults::Record(QString::fromLatin1(figure), value);
 }
 
 void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)
 {
     Print("\n== %s ==\n", qPrintable(engine));
+    BenchResults::Section(engine);
     {
         BenchDatabase synthetic(engine, serverUrl, BenchDatabase::Content::Synthetic, nodes);
         const CatalogueBench::LoadFigures f = CatalogueBench::MeasureTreeLoads(
@@ -82,6 +103,10 @@ void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)
               f.lazyMedianMs, f.lazyWorstMs, f.lazyLoads, Verdict(f.lazyMedianMs < 20));
         Print("Peak memory, whole tree:      %8.1f MB (target < 200 MB: %s)\n", f.peakMemoryMb,
               Verdict(f.peakMemoryMb < 200));
+        BenchResults::Record(QStringLiteral("load all ms"), f.loadAllMs);
+        BenchResults::Record(QStringLiteral("load all bare ms"), f.baselineMs);
+        BenchResults::Record(QStringLiteral("lazy load median ms"), f.lazyMedianMs);
+        BenchResults::Record(QStringLiteral("peak memory MB"), f.peakMemoryMb);
         PrintDrugWindow(AssignBench::MeasureDrugWindow(synthetic.Target(), synthetic.UserId(),
                                                        BenchDatabase::Password()));
         FindBench::Run(synthetic.Target(), synthetic.UserId(), BenchDatabase::Password());
@@ -96,6 +121,8 @@ void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)
               "%s)\n",
               f.baselineMs, f.medianMs / f.baselineMs,
               Verdict(f.medianMs < 30 && f.medianMs < 3 * f.baselineMs));
+        BenchResults::Record(QStringLiteral("register keystroke ms"), f.medianMs);
+        BenchResults::Record(QStringLiteral("register keystroke bare ms"), f.baselineMs);
     }
     BenchReports(engine, serverUrl, nodes);
 }
@@ -108,6 +135,8 @@ void BenchStartUp()
         CatalogueBench::MeasureStartUp(demo.Target(), demo.UserId(), BenchDatabase::Password());
     Print("\nStart-up to main window (demo, login excluded): %.1f ms (target < 1000 ms: %s)\n", ms,
           Verdict(ms >= 0 && ms < 1000));
+    BenchResults::Section(QStringLiteral("sqlite"));
+    BenchResults::Record(QStringLiteral("start-up ms"), ms);
 }
 
 } // namespace
@@ -131,6 +160,8 @@ int main(int argc, char* argv[])
         else
             BenchEngine(QStringLiteral("postgresql"), server, nodes);
         BenchStartUp();
+        if (!BenchResults::Write())
+            return 1;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "pharvel-bench: %s\n", error.what());
         return 1;

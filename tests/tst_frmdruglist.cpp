@@ -4,11 +4,14 @@
 #include "assign/frmDrugList.h"
 #include "catalogue/frmPharvel.h"
 #include "fixtures/AssignmentRun.h"
+#include "platform/db/RowSet.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/widgets/FlexGrid.h"
+#include "platform/widgets/FlexGridModel.h"
 #include "platform/widgets/KeyedTree.h"
 #include "platform/widgets/Twips.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -32,6 +35,8 @@ private slots:
     void filtersAndSearchesReloadOnlyTheirGrid();
     void searchFramesStayOpenAndClosePrompts();
     void layoutAndTabOrder();
+    void longListReadsRowsAsNeeded_data() { TestDatabase::AddEngineRows(); }
+    void longListReadsRowsAsNeeded();
 };
 
 namespace {
@@ -318,6 +323,45 @@ void tst_frmdruglist::layoutAndTabOrder()
         QTest::keyClick(form, key, Qt::AltModifier);
         QCOMPARE(QApplication::focusWidget(), target);
     }
+    form->close();
+}
+
+// A list of several pages: the grid counts every drug at once and reads the rows as they are
+// needed; a tick on the last row, read last, still moves its drug, and a search narrows the list.
+void tst_frmdruglist::longListReadsRowsAsNeeded()
+{
+    QFETCH(QString, engine);
+    AssignmentRun run(engine);
+    constexpr int kZinc = 2 * RowSet::kPageRows + 30;
+    const auto zinc = [](int n) {
+        return QStringLiteral("zinc %1").arg(n, 3, 10, QLatin1Char('0'));
+    };
+    int last = 0;
+    for (int n = 0; n < kZinc; ++n)
+        last = run.catalogue.AddDrug(zinc(n), QStringLiteral("Tablet"));
+    frmDrugList* form = OpenForParacetamol(run);
+    FlexGrid& grid = *form->flexMSHList1;
+    QAbstractItemModelTester tester(grid.GridModel(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(grid.Rows(), 1 + 2 + kZinc); // ASPIRIN, the injection, then the zinc tablets
+    const int lastRow = grid.Rows() - 1;
+    grid.SetRow(lastRow);
+    form->Grids().flexMSHList_KeyDown(1, Qt::Key_Space);
+    QVERIFY(form->cmdAdd->isEnabled());
+    QCOMPARE(grid.TextMatrix(lastRow, 1), zinc(kZinc - 1));
+    QCOMPARE(grid.TextMatrix(3, 1), zinc(0));
+    QCOMPARE(grid.TextMatrix(lastRow - RowSet::kPageRows, 1), zinc(kZinc - 1 - RowSet::kPageRows));
+    {
+        MessageLog log(MessageLog::YesToQuestions);
+        form->cmdAdd->click();
+        QVERIFY(log.messages.isEmpty());
+    }
+    QCOMPARE(run.FiledAt(Drug(), last), QStringLiteral("_1.2.3"));
+    QCOMPARE(grid.Rows(), 1 + 2 + kZinc - 1);
+
+    form->txtSearch1->setText(QStringLiteral("ZINC 2"));
+    QCOMPARE(grid.Rows(), 1 + kZinc - 1 - 2 * RowSet::kPageRows);
+    QCOMPARE(grid.TextMatrix(1, 1), zinc(2 * RowSet::kPageRows));
     form->close();
 }
 

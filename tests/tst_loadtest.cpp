@@ -3,8 +3,8 @@
 // must be whole. It prints the operations done, the errors seen by kind and the 50th and 99th
 // percentile latency of each operation.
 //
-//   tst_loadtest                          10 seconds an engine (as the test suite runs it)
-//   PHARVEL_LOAD_SECONDS=60 tst_loadtest  the full run
+//   tst_loadtest                          8 pharmacists, 10 seconds an engine (as the suite runs
+//   it) PHARVEL_LOAD_SECONDS=60 PHARVEL_LOAD_PHARMACISTS=50 tst_loadtest  a hospital's full run
 //
 // Every connection is on this machine (an embedded file, or the server of PHARVEL_TEST_PG).
 #include "app/mdlPharvel.h"
@@ -32,7 +32,8 @@ QString s(const char* text)
     return QString::fromUtf8(text);
 }
 
-constexpr int kClients = 8;
+constexpr int kDefaultClients = 8;
+constexpr int kMostClients = 190;            // the private server takes 200 connections
 constexpr int kOperationsPerClient = 200000; // a bound besides the time, never reached
 constexpr int kClasses = 20;
 constexpr int kGenericsPerClass = 30;
@@ -204,7 +205,7 @@ private:
     Pharvel m_pharvel;
 };
 
-void print(const QString& engine, qint64 seconds, const Figures& f)
+void print(const QString& engine, int clients, qint64 seconds, const Figures& f)
 {
     int operations = 0;
     int errors = 0;
@@ -214,7 +215,7 @@ void print(const QString& engine, qint64 seconds, const Figures& f)
     }
     std::printf("\nload test on %s: %d clients for %lld s: %d operations (%.0f a second), %d "
                 "errors\n",
-                qPrintable(engine), kClients, static_cast<long long>(seconds), operations,
+                qPrintable(engine), clients, static_cast<long long>(seconds), operations,
                 double(operations) / double(seconds), errors);
     std::printf("  %-20s %8s %7s %10s %10s\n", "operation", "done", "errors", "p50 ms", "p99 ms");
     for (int op = 0; op < kOperations; ++op)
@@ -244,6 +245,8 @@ void tst_loadtest::pharmacistsAtOnce()
     QFETCH(QString, engine);
     const qint64 seconds = std::clamp(qEnvironmentVariableIntValue("PHARVEL_LOAD_SECONDS"), 0, 600);
     const qint64 duration = seconds > 0 ? seconds : 10;
+    const int asked = qEnvironmentVariableIntValue("PHARVEL_LOAD_PHARMACISTS");
+    const int pharmacists = asked > 0 ? std::min(asked, kMostClients) : kDefaultClients;
 
     TestDatabase db(engine);
     SampleCatalogue sample(db.Connection());
@@ -259,11 +262,11 @@ void tst_loadtest::pharmacistsAtOnce()
     const int drugs = countOf("SELECT count(*) FROM inventory.tbinvmaster");
     const int filledGenerics = kClasses * kGenericsPerClass;
 
-    std::vector<std::unique_ptr<Client>> clients(kClients);
+    std::vector<std::unique_ptr<Client>> clients(static_cast<size_t>(pharmacists));
     std::vector<std::thread> threads;
     std::mutex failed;
     QStringList failures;
-    for (int i = 0; i < kClients; ++i) {
+    for (int i = 0; i < pharmacists; ++i) {
         threads.emplace_back([&, i] {
             try {
                 clients[i] = std::make_unique<Client>(db.ConnectionString(), 1000u + i, drugs,
@@ -282,7 +285,7 @@ void tst_loadtest::pharmacistsAtOnce()
     Figures all;
     for (const auto& client : clients)
         all.Add(client->figures);
-    print(engine, duration, all);
+    print(engine, pharmacists, duration, all);
     clients.clear(); // their connections close before the checks
 
     // Only the refusals that concurrency explains; every rule of the catalogue holds.

@@ -132,6 +132,10 @@ void tst_treeload::topLevelLoad()
     QCOMPARE(spy.Windows()[0].title, QStringLiteral("Loading All Classifications..."));
     QCOMPARE(spy.Windows()[0].maximum, SampleTree::kTopLevelNodes);
     QCOMPARE(spy.Windows()[0].lastValue, SampleTree::kTopLevelNodes);
+    // The load does not return to the event loop, yet the window is painted once shown and the
+    // bar drawn afresh as it moves.
+    QVERIFY(spy.Windows()[0].windowPaints >= 1);
+    QVERIFY(spy.Windows()[0].barPaints >= SampleTree::kTopLevelNodes);
 
     // A second load from the root rebuilds the tree rather than adding to it.
     window.LoadTreeView(kRoot, QString(), false);

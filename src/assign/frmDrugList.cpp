@@ -255,9 +255,12 @@ void frmDrugList::cmdAdd_Click()
     RowsNotMoved notMoved(tr("These drugs were not moved:"));
     NewChildKeys newKeys(m_pharvel, parentKey);
     for (int row = 1; row < grid.Rows(); ++row) {
+        // Only ticked rows are read: the rows of a long list are fetched as they are needed.
+        if (!IsTicked(grid, row))
+            continue;
         const QString name = grid.TextMatrix(row, kNameColumn).trimmed();
         // The blank row of an empty grid can be ticked; it holds nothing to move.
-        if (!IsTicked(grid, row) || name.isEmpty())
+        if (name.isEmpty())
             continue;
         const QString filedUnder = grid.TextMatrix(row, kGenericColumn);
         const QString g = filedUnder.trimmed();
@@ -305,8 +308,10 @@ void frmDrugList::cmdRemove_Click()
         return;
     RowsNotMoved notMoved(tr("These drugs were not taken out:"));
     for (int row = 1; row < grid.Rows(); ++row) {
+        if (!IsTicked(grid, row))
+            continue;
         const QString name = grid.TextMatrix(row, kNameColumn).trimmed();
-        if (!IsTicked(grid, row) || name.isEmpty())
+        if (name.isEmpty())
             continue;
         QString nodeKey;
         try {

@@ -96,14 +96,13 @@ qint16 frmPharvel::LoadTreeView(const QString& ParentNode, const QString& Title,
             progress = std::make_unique<frmLoad>();
             progress->lblTitle->setText(ProgressTitle(ParentNode, Title));
             progress->pb->setMaximum(result);
-            progress->show();
-            progress->repaint();
+            progress->ShowPainted();
         }
         CatalogueRowLoader loader(*trePharvel,
                                   [this](const QStringList& keys) { return NodesFound(keys); });
         loader.AddRows(rows, [&progress] {
             if (progress)
-                progress->pb->setValue(progress->pb->value() + 1);
+                progress->Step();
         });
     }
 

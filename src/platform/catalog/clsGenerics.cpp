@@ -15,32 +15,95 @@ const QString kCode = QStringLiteral("The generic code");
 const QString kGenericId = QStringLiteral("The generic id");
 
 // Every stock drug with the generic name it is filed under (gp is the generic name's node).
-const QString kDrugRows = QStringLiteral(
+const QString kDrugColumns = QStringLiteral(
     "SELECT d.DrugName AS \"Drug Name\", d.Description AS \"Description\", "
     "COALESCE(g.genericname, 'Unclassified') AS \"Generic Name\", d.itemid AS \"Drug ID\", "
-    "p.Node_Key AS \"Node Key\" "
+    "p.Node_Key AS \"Node Key\" ");
+const QString kDrugTables = QStringLiteral(
     "FROM inventory.tbinvmaster d "
     "LEFT JOIN inventory.tbPharvel p ON p.Node_Type = '3' AND p.Node_ID = d.itemid "
     "LEFT JOIN inventory.tbPharvel gp ON gp.Node_Key = p.Node_Parent AND gp.Node_Type = '2' "
     "LEFT JOIN inventory.tbforgeneric g ON g.GenericCode = gp.Node_ID ");
 constexpr int kDrugNameColumn = 0;
 constexpr int kDescriptionColumn = 1;
+constexpr int kDrugFields = 5;
 
-// The drug rows chosen by condition (a WHERE clause over kDrugRows with its values) whose name or
-// description contains search.
-RowSet matchingDrugs(SQLConnection& connection, const QString& condition, QVariantList values,
-                     const QString& search)
+const QStringList& searchedColumns()
 {
-    const SearchPrefilter::Condition candidates = SearchPrefilter::Candidates(
-        connection.engine(), {QStringLiteral("d.DrugName"), QStringLiteral("d.Description")},
-        search);
-    QString sql = kDrugRows + condition;
+    static const QStringList columns{QStringLiteral("d.DrugName"), QStringLiteral("d.Description")};
+    return columns;
+}
+
+std::vector<RowSet::Row> firstFields(const RowSet& rows, int fields)
+{
+    std::vector<RowSet::Row> result(static_cast<size_t>(rows.RecordCount()));
+    for (int r = 0; r < rows.RecordCount(); ++r)
+        for (int c = 0; c < fields; ++c)
+            result[static_cast<size_t>(r)].push_back(rows.At(r, c));
+    return result;
+}
+
+// The drug rows chosen by condition (a WHERE clause over the drug rows with its values) whose
+// name or description contains search, read whole and matched here: a search the server cannot
+// match exactly.
+RowSet drugsMatchedHere(SQLConnection& connection, const QString& condition, QVariantList values,
+                        const QString& search)
+{
+    const SearchPrefilter::Condition candidates =
+        SearchPrefilter::Candidates(connection.engine(), searchedColumns(), search);
+    QString sql = kDrugColumns + kDrugTables + condition;
     if (!candidates.sql.isEmpty()) {
         sql += QStringLiteral(" AND ") + candidates.sql;
         values += candidates.values;
     }
     return RowSelection::Matching(connection.OpenRowSet(sql, values),
                                   {kDrugNameColumn, kDescriptionColumn}, search, kDrugNameColumn);
+}
+
+// The same rows, matched and ordered on the server and read a page at a time: the count comes
+// with the first page, so a keystroke reads one page however many drugs match. Later pages are
+// read through the session when a grid first shows one of their rows; the session (the
+// component) outlives every row set it gives.
+RowSet drugsByPages(CatalogueSession& session, const QString& source, const QString& condition,
+                    QVariantList values, const SearchPrefilter::Condition& match)
+{
+    SQLConnection& connection = session.Connection();
+    QString where = condition;
+    if (!match.sql.isEmpty()) {
+        where += QStringLiteral(" AND ") + match.sql;
+        values += match.values;
+    }
+    const SearchPrefilter::Condition name =
+        SearchPrefilter::AsciiFolded(connection.engine(), QStringLiteral("d.DrugName"));
+    const QString ordered =
+        where + QStringLiteral(" ORDER BY ") + name.sql + QStringLiteral(", d.itemid LIMIT ?");
+    values += name.values;
+    const RowSet first = connection.OpenRowSet(
+        kDrugColumns + QStringLiteral(", count(*) OVER () AS total ") + kDrugTables + ordered,
+        values + QVariantList{RowSet::kPageRows});
+    const int count = first.RecordCount() > 0 ? first.At(0, kDrugFields).toInt() : 0;
+    const QString pageSql = kDrugColumns + kDrugTables + ordered + QStringLiteral(" OFFSET ?");
+    RowSet::PageReader reader = [&session, source, pageSql, values](int firstRow, int rows) {
+        return session.Read(source, [&] {
+            return firstFields(
+                session.Connection().OpenRowSet(pageSql, values + QVariantList{rows, firstRow}),
+                kDrugFields);
+        });
+    };
+    return RowSet(first.FieldNames().mid(0, kDrugFields), count, firstFields(first, kDrugFields),
+                  std::move(reader));
+}
+
+// The drug rows chosen by condition whose name or description contains search, by name.
+RowSet matchingDrugs(CatalogueSession& session, const QString& source, const QString& condition,
+                     const QVariantList& values, const QString& search)
+{
+    SQLConnection& connection = session.Connection();
+    const std::optional<SearchPrefilter::Condition> exact =
+        SearchPrefilter::Exact(connection.engine(), searchedColumns(), search);
+    if (!exact)
+        return drugsMatchedHere(connection, condition, values, search);
+    return drugsByPages(session, source, condition, values, *exact);
 }
 
 constexpr int kFilterUnclassified = 2;
@@ -173,22 +236,24 @@ bool clsGenerics::RenameGeneric(const QString& genericCode, const QString& newNa
 
 RowSet clsGenerics::OtherDrugs(int genericId, int /*mode*/, const QString& search, int filter)
 {
-    return m_session.Read(QStringLiteral("Pharvel.OtherDrugs"), [&] {
+    const QString source = QStringLiteral("Pharvel.OtherDrugs");
+    return m_session.Read(source, [&] {
         const int id = ShortId::FromInteger(genericId, kGenericId);
         QString condition = QStringLiteral("WHERE (gp.Node_ID IS NULL OR gp.Node_ID <> ?)");
         if (filter == kFilterUnclassified)
             condition += QStringLiteral(" AND p.Node_Key IS NULL");
         else if (filter == kFilterClassified)
             condition += QStringLiteral(" AND gp.Node_ID IS NOT NULL");
-        return matchingDrugs(m_session.Connection(), condition, {id}, search);
+        return matchingDrugs(m_session, source, condition, {id}, search);
     });
 }
 
 RowSet clsGenerics::LoadDrugs(int genericId, int /*mode*/, const QString& search)
 {
-    return m_session.Read(QStringLiteral("Pharvel.LoadDrugs"), [&] {
+    const QString source = QStringLiteral("Pharvel.LoadDrugs");
+    return m_session.Read(source, [&] {
         const int id = ShortId::FromInteger(genericId, kGenericId);
-        return matchingDrugs(m_session.Connection(), QStringLiteral("WHERE gp.Node_ID = ?"), {id},
+        return matchingDrugs(m_session, source, QStringLiteral("WHERE gp.Node_ID = ?"), {id},
                              search);
     });
 }

@@ -38,7 +38,9 @@ public:
     // name or description, by name. Columns: drug name, description, generic name
     // ("Unclassified" when none), drug id, node key. filter: 1 all, 2 filed under no generic
     // name, 3 filed under another generic name; any other code shows all. mode (1 and 3 from
-    // the window) selects nothing: there is one layout.
+    // the window) selects nothing: there is one layout. For a search in ASCII (or none) the
+    // rows are read a page at a time as they are first read, through this component, which must
+    // outlive the row set; names are then ordered with ASCII letters folded.
     RowSet OtherDrugs(int genericId, int mode, const QString& search, int filter);
     RowSet LoadDrugs(int genericId, int mode, const QString& search);
 

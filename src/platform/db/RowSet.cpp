@@ -11,8 +11,18 @@ const QVariant& emptyValue()
 } // namespace
 
 RowSet::RowSet(QStringList fieldNames, std::vector<Row> rows)
-    : m_fields(std::move(fieldNames)), m_rows(std::move(rows))
+    : m_fields(std::move(fieldNames)), m_rows(std::move(rows)),
+      m_recordCount(static_cast<int>(m_rows.size()))
 {}
+
+RowSet::RowSet(QStringList fieldNames, int recordCount, std::vector<Row> firstPage,
+               PageReader reader)
+    : m_fields(std::move(fieldNames)), m_pages(std::make_shared<Pages>()),
+      m_recordCount(recordCount)
+{
+    m_pages->reader = std::move(reader);
+    m_pages->read.emplace(0, std::move(firstPage));
+}
 
 void RowSet::MoveNext() noexcept
 {
@@ -25,6 +35,8 @@ void RowSet::Close() noexcept
     m_open = false;
     m_rows.clear();
     m_rows.shrink_to_fit();
+    m_pages.reset();
+    m_recordCount = 0;
 }
 
 int RowSet::ColumnIndex(const QString& field) const
@@ -49,15 +61,30 @@ int RowSet::RequireColumn(const QString& field) const
     return column;
 }
 
+// The row, read with its page when a paged result has not read it yet; null beyond the end of
+// a page that came back short (rows taken away on the server meanwhile).
+const RowSet::Row* RowSet::FindRow(int row) const
+{
+    if (!m_pages)
+        return &m_rows[static_cast<size_t>(row)];
+    const int page = row / kPageRows;
+    auto it = m_pages->read.find(page);
+    if (it == m_pages->read.end())
+        it = m_pages->read.emplace(page, m_pages->reader(page * kPageRows, kPageRows)).first;
+    const size_t offset = static_cast<size_t>(row - page * kPageRows);
+    return offset < it->second.size() ? &it->second[offset] : nullptr;
+}
+
 const RowSet::Row& RowSet::CurrentRow() const
 {
-    if (AtEnd()) {
+    const Row* row = AtEnd() ? nullptr : FindRow(m_position);
+    if (!row) {
         throw PharvelError(ErrorNumber::DatabaseError,
                            QStringLiteral("Either BOF or EOF is True, or the current record has "
                                           "been deleted."),
                            QStringLiteral("RowSet.Fields"));
     }
-    return m_rows[static_cast<size_t>(m_position)];
+    return *row;
 }
 
 QVariant RowSet::Value(const QString& field) const
@@ -80,5 +107,8 @@ const QVariant& RowSet::At(int row, int column) const
 {
     if (row < 0 || row >= RecordCount() || column < 0 || column >= FieldCount())
         return emptyValue();
-    return m_rows[static_cast<size_t>(row)][static_cast<size_t>(column)];
+    const Row* found = FindRow(row);
+    return found && static_cast<size_t>(column) < found->size()
+               ? (*found)[static_cast<size_t>(column)]
+               : emptyValue();
 }

@@ -68,4 +68,35 @@ Condition Candidates(ConnectionString::Engine engine, const QStringList& columns
             values};
 }
 
+Condition AsciiFolded(ConnectionString::Engine engine, const QString& column)
+{
+    Condition folded{asciiLowered(engine, column), {}};
+    for (const QChar odd : foldingToAscii()) {
+        folded.sql = QStringLiteral("replace(%1, ?, ?)").arg(folded.sql);
+        folded.values << QString(odd) << QString(odd.toCaseFolded());
+    }
+    if (engine != ConnectionString::Engine::SQLite)
+        folded.sql = QStringLiteral("(%1) COLLATE \"C\"").arg(folded.sql);
+    return folded;
+}
+
+std::optional<Condition> Exact(ConnectionString::Engine engine, const QStringList& columns,
+                               const QString& search)
+{
+    const QString wanted = search.toCaseFolded();
+    if (wanted.isEmpty())
+        return Condition{};
+    if (!isAscii(wanted) || columns.isEmpty())
+        return std::nullopt;
+    QStringList alternatives;
+    QVariantList values;
+    for (const QString& column : columns) {
+        const Condition folded = AsciiFolded(engine, column);
+        alternatives << folded.sql + QStringLiteral(" LIKE ? ESCAPE '\\'");
+        values << folded.values << containsPattern(wanted);
+    }
+    return Condition{
+        QLatin1Char('(') + alternatives.join(QStringLiteral(" OR ")) + QLatin1Char(')'), values};
+}
+
 } // namespace SearchPrefilter

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <QVariantList>
+#include <optional>
 
 // Narrows a grid's search on the server, so that a keystroke in a register of 20,000 names
 // fetches only the rows that can match; the caller's exact match still decides which of them do.
@@ -23,5 +24,16 @@ struct Condition
 // with letter case ignored, and for as few others as the server can tell.
 Condition Candidates(ConnectionString::Engine engine, const QStringList& columns,
                      const QString& search);
+
+// The column's text as a search folds it when the search is ASCII: ASCII capitals made small and
+// the few other characters whose folding is ASCII replaced by it; other characters unchanged.
+// Ordered by this, names order alike on both engines (by code point).
+Condition AsciiFolded(ConnectionString::Engine engine, const QString& column);
+
+// A condition true exactly for the rows whose text in one of columns contains search with
+// letter case ignored (empty when search is empty: every row); none when the server cannot tell
+// exactly, that is for a search outside ASCII.
+std::optional<Condition> Exact(ConnectionString::Engine engine, const QStringList& columns,
+                               const QString& search);
 
 } // namespace SearchPrefilter

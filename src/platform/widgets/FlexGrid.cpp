@@ -290,6 +290,7 @@ void FlexGrid::focusInEvent(QFocusEvent* event)
 void FlexGrid::SetRedraw(bool redraw)
 {
     m_redraw = redraw;
+    m_model->HoldChangeNotices(!redraw);
     setUpdatesEnabled(redraw);
     if (redraw)
         viewport()->update();

@@ -3,11 +3,21 @@
 #include "platform/db/PharvelError.h"
 #include "platform/widgets/WidgetErrors.h"
 
+#include <utility>
+
 namespace {
 constexpr int HeaderRow = 0;
 } // namespace
 
-FlexGridModel::FlexGridModel(QObject* parent) : QAbstractTableModel(parent) {}
+FlexGridModel::FlexGridModel(QObject* parent) : QAbstractTableModel(parent)
+{
+    // A reset tells the views of every cell, the held ones too.
+    connect(this, &QAbstractItemModel::modelReset, this, [this] {
+        const bool holding = m_held.holding;
+        m_held = HeldChanges();
+        m_held.holding = holding;
+    });
+}
 
 FlexGridModel::CellKey FlexGridModel::Key(int row, int col)
 {
@@ -172,8 +182,42 @@ void FlexGridModel::SetCellForeColor(int row, int col, const QColor& color)
     CellChanged(row, col);
 }
 
+void FlexGridModel::HoldChangeNotices(bool hold)
+{
+    if (hold == m_held.holding)
+        return;
+    m_held.holding = hold;
+    if (!hold)
+        TellHeldChanges();
+}
+
+void FlexGridModel::TellHeldChanges()
+{
+    const HeldChanges held = std::exchange(m_held, HeldChanges{});
+    if (held.firstHeaderCol <= held.lastHeaderCol)
+        emit headerDataChanged(Qt::Horizontal, held.firstHeaderCol, held.lastHeaderCol);
+    if (held.firstRow <= held.lastRow)
+        emit dataChanged(index(held.firstRow - 1, held.firstCol),
+                         index(held.lastRow - 1, held.lastCol));
+}
+
 void FlexGridModel::CellChanged(int row, int col)
 {
+    if (m_held.holding) {
+        HeldChanges& h = m_held;
+        if (row == HeaderRow) {
+            h.firstHeaderCol =
+                h.firstHeaderCol <= h.lastHeaderCol ? std::min(h.firstHeaderCol, col) : col;
+            h.lastHeaderCol = std::max(h.lastHeaderCol, col);
+        } else {
+            const bool first = h.firstRow > h.lastRow;
+            h.firstRow = first ? row : std::min(h.firstRow, row);
+            h.lastRow = std::max(h.lastRow, row);
+            h.firstCol = first ? col : std::min(h.firstCol, col);
+            h.lastCol = first ? col : std::max(h.lastCol, col);
+        }
+        return;
+    }
     if (row == HeaderRow) {
         emit headerDataChanged(Qt::Horizontal, col, col);
         return;
@@ -238,7 +282,14 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const
     const int col = index.column();
     switch (role) {
     case Qt::DisplayRole:
-        return TextMatrix(row, col);
+        // A page of a bound row set that cannot be read now leaves its cells blank on the
+        // screen rather than failing the paint; the window's own reads still raise the error.
+        try {
+            return TextMatrix(row, col);
+        } catch (const PharvelError& error) {
+            qWarning("%s", error.what());
+            return {};
+        }
     case PictureRole: {
         const auto it = m_pictures.constFind(Key(row, col));
         return it != m_pictures.constEnd() ? QVariant(*it) : QVariant();
