@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -312,29 +313,28 @@ void tst_reportcommands::failingProcedureOpensNoViewer()
 void tst_reportcommands::failingViewerReachesTheCommand()
 {
     MainWindowRun r(QStringLiteral("sqlite"));
-    // Yes to the export, and no documents folder under the profile.
     MessageLog log(MsgBox::Answer::Yes);
-    const QString folder = QDir(r.profile.path()).filePath(QStringLiteral("My Documents"));
-    const QString description =
-        QStringLiteral("The report could not be exported: the folder %1 does not exist.")
-            .arg(folder);
+    // A viewer that cannot load: the run has lost its file-system object.
+    std::unique_ptr<Scripting::FileSystemObject> fileSystem = std::move(mdlPharvel::objFileSystem);
+    const auto restore =
+        qScopeGuard([&fileSystem] { mdlPharvel::objFileSystem = std::move(fileSystem); });
+    const QString description = QStringLiteral("There is no file-system object.");
     // The viewer's failure comes out of the command with its number and description.
     try {
         r.window->mnuPharvelReport_Click();
-        QFAIL("the report opened without its export");
+        QFAIL("the report opened without its file-system object");
     } catch (const PharvelError& error) {
-        QCOMPARE(error.Number(), ErrorNumber::ReportExportFailed);
+        QCOMPARE(error.Number(), ErrorNumber::ComponentNotFound);
         QCOMPARE(error.Description(), description);
         QCOMPARE(error.Source(), QStringLiteral("frmPharvel.mnuPharvelReport_Click_Err"));
     }
-    log.messages.clear();
     r.window->mnuPharvelReport->trigger();
     r.window->mnuDrugsWOGeneric->trigger();
-    QCOMPARE(log.messages.size(), 4);
-    QCOMPARE(log.messages[1].text,
+    QCOMPARE(log.messages.size(), 2);
+    QCOMPARE(log.messages[0].text,
              Critical(description, QStringLiteral("frmPharvel.mnuPharvelReport_Click_Err")));
     // The drugs with no generic name have no handler of their own: the viewer's source stays.
-    QCOMPARE(log.messages[3].text, Critical(description, QStringLiteral("frmView.Form_Load")));
+    QCOMPARE(log.messages[1].text, Critical(description, QStringLiteral("frmView.Form_Load")));
     QCOMPARE(r.window->staMessage->text(), QString());
     QVERIFY(!r.window->findChild<frmView*>()->isVisible());
 }
