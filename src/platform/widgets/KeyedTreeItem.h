@@ -11,6 +11,9 @@ public:
 
     KeyedTreeItem(QString nodeKey, const QString& text, QString imageKey);
 
+    // The node's whole text is its tooltip.
+    QVariant data(int column, int role) const override;
+
     QString key;
     QString image;
     QString expandedImage;
