@@ -48,12 +48,14 @@ KeyedTree::KeyedTree(QWidget* parent) : QTreeWidget(parent)
     header()->setSectionResizeMode(0, QHeaderView::Fixed);
 
     connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
+        keyedItem(item)->expanded = true;
         ShowImage(item);
         FitShownChildren(item);
     });
     connect(this, &QTreeWidget::itemChanged, this,
             [this](const QTreeWidgetItem* item) { FitLabel(item); });
     connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) {
+        keyedItem(item)->expanded = false;
         ShowImage(item);
         emit Collapse(TreeNode(this, item));
     });
@@ -122,8 +124,8 @@ void KeyedTree::Clear()
 
 bool KeyedTree::Shown(const QTreeWidgetItem* item) const
 {
-    for (const QTreeWidgetItem* parent = item->parent(); parent; parent = parent->parent()) {
-        if (!parent->isExpanded())
+    for (QTreeWidgetItem* parent = item->parent(); parent; parent = parent->parent()) {
+        if (!keyedItem(parent)->expanded)
             return false;
     }
     return true;
@@ -221,7 +223,7 @@ void KeyedTree::ShowImage(QTreeWidgetItem* item) const
 {
     const KeyedTreeItem* node = keyedItem(item);
     const QString& key =
-        item->isExpanded() && !node->expandedImage.isEmpty() ? node->expandedImage : node->image;
+        node->expanded && !node->expandedImage.isEmpty() ? node->expandedImage : node->image;
     item->setIcon(0, m_images && !key.isEmpty() ? m_images->Icon(key) : QIcon());
 }
 

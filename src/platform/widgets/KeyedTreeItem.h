@@ -18,6 +18,9 @@ public:
     QString image;
     QString expandedImage;
     QString tag;
+    // Kept from the tree's expand and collapse signals: asking the item costs a search among
+    // its siblings, too much for every node of a load.
+    bool expanded = false;
 };
 
 inline KeyedTreeItem* keyedItem(QTreeWidgetItem* item)
