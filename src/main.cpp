@@ -1,6 +1,7 @@
 #include "app/mdlPharvel.h"
 
 #include <QApplication>
+#include <cstdlib>
 
 int main(int argc, char* argv[])
 {
@@ -9,7 +10,8 @@ int main(int argc, char* argv[])
     // The installed desktop entry's name: the desktop shows the running windows as that entry.
     QApplication::setDesktopFileName(QStringLiteral("org.pharvel.Pharvel"));
     mdlPharvel::Main();
-    if (QApplication::topLevelWidgets().isEmpty())
-        return 0;
+    // A run that ends at the login or the connection has not done what it was started for.
+    if (mdlPharvel::MainWindow.isNull())
+        return EXIT_FAILURE;
     return QApplication::exec();
 }

@@ -291,6 +291,26 @@ void tst_commands::refreshAndLoadAll()
     QCOMPARE(spy.Windows()[0].title, QStringLiteral("Loading All Classifications..."));
     QCOMPARE(c.window->staMessage->text(),
              QStringLiteral("Choose an entry and right click for options."));
+
+    // More rows than one load takes (classifications without a name count too): counted before
+    // the tree is touched, which stays as it was.
+    c.db.Connection().Execute(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 32760) "
+        "INSERT INTO inventory.tbPharvel (Node_Key, Node_Parent, Node_Type, Node_ID) "
+        "SELECT '_3.' || i, '_3', '1', 100 + i FROM n"));
+    ClickNode(c.window, QStringLiteral("_2"));
+    const int before = c.Tree()->Count();
+    MessageLog log({MsgBox::Answer::Yes});
+    spy.Clear();
+    c.window->mnuLoadAll->trigger();
+    QCOMPARE(log.messages.size(), 2);
+    QVERIFY2(log.messages[1].text.contains(QStringLiteral("32770 entries")) &&
+                 log.messages[1].text.contains(QStringLiteral("the tree is left as it was")),
+             qPrintable(log.messages[1].text));
+    QCOMPARE(c.Tree()->Count(), before);
+    QCOMPARE(c.Tree()->SelectedItem().Key(), QStringLiteral("_2"));
+    QVERIFY(c.Tree()->Find(kRoot).Expanded());
+    QVERIFY(spy.Windows().isEmpty());
 }
 
 void tst_commands::registerAndToolbar()

@@ -129,7 +129,7 @@ void tst_frmdruglist::addAsksForDrugsFiledElsewhere()
     QVERIFY(aspirin);
     QCOMPARE(aspirin.Text(), QStringLiteral("ASPIRIN 300MG TAB Dispersible tablet"));
     QCOMPARE(aspirin.Image(), QStringLiteral("tablet"));
-    QCOMPARE(aspirin.Tag(), QString());
+    QCOMPARE(aspirin.Tag(), QString::number(run.catalogue.aspirin));
     QCOMPARE(run.Tree().Find(QStringLiteral("_1.2.4")).Text(),
              Injection() + QStringLiteral(" Morphine sulfate injection"));
     QVERIFY(!run.Tree().Exists(QStringLiteral("_1.1.1.1")));

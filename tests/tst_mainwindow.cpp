@@ -12,15 +12,18 @@
 #include "fixtures/TestDatabase.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/user/clsCurrentUser.h"
+#include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/ImageList.h"
 #include "platform/widgets/KeyedTree.h"
 #include "platform/widgets/MsgBox.h"
 #include "platform/widgets/Twips.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
@@ -37,6 +40,7 @@ private slots:
 
     void frameAfterLoad_data() { TestDatabase::AddEngineRows(); }
     void frameAfterLoad();
+    void longLabelsShownWhole();
     void viewOnlyUserAfterLoad();
     void nodeClickSetsCommandsByType_data() { TestDatabase::AddEngineRows(); }
     void nodeClickSetsCommandsByType();
@@ -182,6 +186,54 @@ void tst_mainwindow::frameAfterLoad()
     QVERIFY(!window->pctSplitter->isVisible());
     QVERIFY(window->imgBack->isVisible());
     QCOMPARE(window->minimumSize(), window->size());
+
+    // The details pane's tick pictures and its check, though nothing shows the pane.
+    QCOMPARE(window->ilsCheck->Count(), 2);
+    QCOMPARE(window->ilsCheck->ImageSize(), QSize(14, 14));
+    FlexGrid& pane = *window->flexMSHPharvel;
+    pane.SetRows(3);
+    QVERIFY(!window->IsChecked(pane));
+    pane.SetTextMatrix(0, 7, QStringLiteral("x"));
+    pane.SetTextMatrix(1, 6, QStringLiteral("x"));
+    QVERIFY(!window->IsChecked(pane));
+    pane.SetTextMatrix(2, 7, QStringLiteral("x"));
+    QVERIFY(window->IsChecked(pane));
+}
+
+void tst_mainwindow::longLabelsShownWhole()
+{
+    TestDatabase db(QStringLiteral("sqlite"));
+    SampleTree::Fill(db.Connection());
+    const QString name = QStringLiteral("Paracetamol 500 mg tablet, film-coated, in strips of "
+                                        "ten for the wards");
+    db.Connection().Execute(
+        QStringLiteral("UPDATE inventory.tbinvmaster SET DrugName = ? WHERE itemid = 103"), {name});
+    LoggedInRun run(db);
+    frmPharvel* window = MainWindowDriver::Open();
+    KeyedTree* tree = window->trePharvel;
+    const int narrow = tree->header()->sectionSize(0);
+    ClickNode(window, QStringLiteral("_1"));
+    ClickNode(window, QStringLiteral("_1.2"));
+
+    // The label column takes the widest label shown, so no label is cut short, and the tree
+    // scrolls sideways to it.
+    const TreeNode drug = tree->Find(QStringLiteral("_1.2.1"));
+    QCOMPARE(drug.Text(), name);
+    QVERIFY(tree->header()->sectionSize(0) > narrow);
+    const int needed = static_cast<const QAbstractItemView*>(tree)->sizeHintForColumn(0);
+    QVERIFY2(tree->header()->sectionSize(0) >= needed,
+             qPrintable(QStringLiteral("%1 < %2").arg(tree->header()->sectionSize(0)).arg(needed)));
+    QCOMPARE(tree->textElideMode(), Qt::ElideNone);
+    QTRY_VERIFY(tree->horizontalScrollBar()->isVisible());
+    QVERIFY(tree->horizontalScrollBar()->maximum() > 0);
+    const QModelIndex index = tree->model()->index(
+        0, 0, tree->model()->index(1, 0, tree->model()->index(0, 0, tree->model()->index(0, 0))));
+    QCOMPARE(tree->model()->data(index, Qt::DisplayRole).toString(), name);
+    QCOMPARE(tree->model()->data(index, Qt::ToolTipRole).toString(), name);
+
+    // PHARVEL_SCREENSHOT_DIR names a folder to keep the picture in, for a look at it.
+    if (const QString folder = qEnvironmentVariable("PHARVEL_SCREENSHOT_DIR"); !folder.isEmpty())
+        window->grab().save(folder + QStringLiteral("/longlabel.png"));
 }
 
 void tst_mainwindow::viewOnlyUserAfterLoad()

@@ -160,7 +160,7 @@ void tst_register::deleteAsksAndSaysWhyNot()
     r.form->cmdDelete->click();
     QCOMPARE(yes.shown.size(), 2);
     QCOMPARE(yes.shown[1].icon, MsgBox::Icon::Exclamation);
-    QVERIFY2(yes.shown[1].text.contains(QStringLiteral("still filed")),
+    QVERIFY2(yes.shown[1].text.contains(QStringLiteral("\"Morphine\" is still filed")),
              qPrintable(yes.shown[1].text));
     QVERIFY(!r.form->Update());
 

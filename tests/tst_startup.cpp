@@ -16,7 +16,10 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -36,6 +39,7 @@ private slots:
     void failedConnectEndsCleanly_data() { TestDatabase::AddEngineRows(); }
     void failedConnectEndsCleanly();
     void failedWindowLoadEndsCleanly();
+    void messagesStandOverTheirWindow();
 };
 
 namespace {
@@ -170,6 +174,7 @@ void tst_startup::startsAndShowsLoadedWindow()
     QCOMPARE(spy.Windows().size(), 1);
     QVERIFY(spy.Windows()[0].splashVisible);
     QVERIFY(!spy.Windows()[0].mainWindowVisible);
+    QVERIFY(spy.Windows()[0].mainWindowStored);
     for (const QWidget* widget : QApplication::topLevelWidgets())
         QVERIFY2(!qobject_cast<const frmSplash*>(widget), "the splash outlived the start-up");
 
@@ -226,6 +231,52 @@ void tst_startup::failedWindowLoadEndsCleanly()
     QCOMPARE(messages.shown[0].icon, MsgBox::Icon::Critical);
     QVERIFY2(messages.shown[0].text.contains(QStringLiteral("Source: ")),
              qPrintable(messages.shown[0].text));
+}
+
+void tst_startup::messagesStandOverTheirWindow()
+{
+    TestDatabase db(QStringLiteral("sqlite"));
+    SampleTree::Fill(db.Connection());
+    const QString userId = LoggedInRun::AddPharmacist(db, QString(), kPassword);
+    AnswerLogin(db.ConnectionString(), userId);
+    mdlPharvel::Main();
+    frmPharvel* window = mdlPharvel::MainWindow;
+    QVERIFY(window);
+    // Right after a refresh, whose progress window has just closed.
+    window->mnuRefresh->trigger();
+
+    QString seen = QStringLiteral("no box");
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, window, &seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        poll->deleteLater();
+        seen.clear();
+        if (box->parentWidget() != window)
+            seen += QStringLiteral("not owned by the main window;");
+        if (!window->frameGeometry().contains(box->frameGeometry().center()))
+            seen += QStringLiteral("not over the main window;");
+        for (const QAbstractButton* button : box->buttons()) {
+            if (!button->icon().isNull())
+                seen += button->text() + QStringLiteral(" shows a picture;");
+        }
+        // PHARVEL_SCREENSHOT_DIR names a folder to keep the picture in, for a look at it.
+        if (const QString folder = qEnvironmentVariable("PHARVEL_SCREENSHOT_DIR");
+            !folder.isEmpty()) {
+            QTest::qWait(300); // until the box is drawn on the screen
+            box->screen()->grabWindow(0).save(folder + QStringLiteral("/messagebox.png"));
+        }
+        box->button(QMessageBox::No)->click();
+    });
+    poll->start();
+    window->mnuLoadAll->trigger();
+    QCOMPARE(seen, QString());
+
+    window->close();
+    QTRY_VERIFY(!mdlPharvel::MainWindow);
+    AccountStore::RemoveAccount(db.Connection(), userId);
 }
 
 QTEST_MAIN(tst_startup)

@@ -34,6 +34,8 @@ private slots:
     void renameInPlace();
     void keysRunOnlyEnabledCommands();
     void viewOnlyUserKeys();
+    void commandsFollowSelectionAfterDelete_data();
+    void commandsFollowSelectionAfterDelete();
     void contextMenuSetsCommands_data() { TestDatabase::AddEngineRows(); }
     void contextMenuSetsCommands();
     void viewOnlyUserContextMenu();
@@ -120,6 +122,13 @@ QString ContextMenu(frmPharvel* window, const QString& key)
 
 } // namespace
 
+void tst_treeevents::commandsFollowSelectionAfterDelete_data()
+{
+    QTest::addColumn<QString>("way");
+    for (const char* way : {"menu", "toolbar", "key"})
+        QTest::newRow(way) << QString::fromLatin1(way);
+}
+
 void tst_treeevents::renameInPlace()
 {
     QFETCH(QString, engine);
@@ -173,6 +182,7 @@ void tst_treeevents::keysRunOnlyEnabledCommands()
         ClickNode(c.window, key);
         c.Key(Qt::Key_Delete);
         c.Key(Qt::Key_Space);
+        c.Key(Qt::Key_F2);
         QVERIFY2(!c.Editing(), qPrintable(key));
     }
     QVERIFY(log.messages.isEmpty());
@@ -185,6 +195,42 @@ void tst_treeevents::keysRunOnlyEnabledCommands()
     QVERIFY(c.Editing());
     QCOMPARE(c.Tree()->currentItem(), c.Tree()->Find(QStringLiteral("_3")).Item());
     QTest::keyClick(LabelEditor(c.window), Qt::Key_Escape);
+    QTRY_VERIFY(!c.Editing());
+    c.Key(Qt::Key_F2);
+    QVERIFY(c.Editing());
+    QTest::keyClick(LabelEditor(c.window), Qt::Key_Escape);
+}
+
+void tst_treeevents::commandsFollowSelectionAfterDelete()
+{
+    QFETCH(QString, way);
+    Catalogue c(QStringLiteral("sqlite"));
+    SampleTree::AddClassification(c.db.Connection(), QStringLiteral("_2"), QStringLiteral("_2.2"),
+                                  10, QStringLiteral("Empty shelf"));
+    MessageLog log({MsgBox::Answer::Yes});
+    ClickNode(c.window, QStringLiteral("_2"));
+    ClickNode(c.window, QStringLiteral("_2.2"));
+    if (way == QLatin1String("menu"))
+        c.window->mnuDelete->trigger();
+    else if (way == QLatin1String("toolbar"))
+        c.window->tbDelete->trigger();
+    else
+        c.Key(Qt::Key_Delete);
+    QCOMPARE(log.Texts(), QStringLiteral("Are you sure to delete this classification?"));
+    QVERIFY(!c.Tree()->Exists(QStringLiteral("_2.2")));
+
+    // The commands are those a click on the node the tree now selects, its generic name
+    // Amoxicillin, sets.
+    const TreeNode selected = c.Tree()->SelectedItem();
+    QVERIFY(selected);
+    QCOMPARE(selected.Key(), QStringLiteral("_2.1"));
+    const QString left = Commands(c.window);
+    ClickNode(c.window, selected.Key());
+    QCOMPARE(left, Commands(c.window));
+    // So the Delete key on it asks nothing.
+    log.messages.clear();
+    c.Key(Qt::Key_Delete);
+    QCOMPARE(log.Texts(), QString());
 }
 
 void tst_treeevents::viewOnlyUserKeys()

@@ -10,6 +10,7 @@
 #include "platform/user/clsCurrentUser.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/MsgBox.h"
+#include "platform/widgets/PlainLook.h"
 
 #include <QCoreApplication>
 
@@ -63,10 +64,13 @@ void StartUp()
         return;
     }
 
-    // The window is shown only once its load, with the first fill of the tree, has completed.
+    // The window is the run's main window from the start of its load (what the load opens
+    // refers to it), and shown only once the load, with the first fill of the tree, has
+    // completed. A load that fails takes the window with it.
     auto window = std::make_unique<frmPharvel>();
+    MainWindow = window.get();
     window->Form_Load();
-    MainWindow = window.release();
+    window.release();
     splash.reset();
     MainWindow->show();
 }
@@ -75,6 +79,8 @@ void StartUp()
 
 void Main()
 {
+    // Every window of the run, the login first, has the same plain buttons.
+    PlainLook::Apply();
     bool failed = true;
     Guarded([&failed] {
         StartUp();

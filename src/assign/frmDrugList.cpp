@@ -271,8 +271,9 @@ void frmDrugList::cmdAdd_Click()
             continue;
         QString formerKey;
         QString newKey;
+        int drugId = 0;
         try {
-            const int drugId = DrugId(grid, row);
+            drugId = DrugId(grid, row);
             ClassPharvel::clsDrugs& drugs = m_pharvel.Drugs();
             if (drugs.SearchDrug(drugId))
                 formerKey = drugs.NodeKey();
@@ -283,11 +284,13 @@ void frmDrugList::cmdAdd_Click()
             notMoved.Add(name, error.Description());
             continue;
         }
-        // Unlike a drug node of a tree load, this one carries no item id until the next load.
+        // Like a drug node of a tree load, it carries the drug's item id, which the medicine
+        // details read.
         ResumeNext([&] {
             tree.Add(parentKey, newKey,
                      name + QLatin1Char(' ') + grid.TextMatrix(row, kDescriptionColumn).trimmed(),
-                     mdlPharvel::NodeImageKey(ClassPharvel::NodeType::Drug));
+                     mdlPharvel::NodeImageKey(ClassPharvel::NodeType::Drug))
+                .SetTag(QString::number(drugId));
         });
         ResumeNext([&] { tree.SelectedItem().SetExpanded(true); });
         if (!formerKey.isEmpty())

@@ -10,6 +10,7 @@
 #include "platform/db/SQLConnection.h"
 #include "platform/user/AccountStore.h"
 #include "platform/user/clsCurrentUser.h"
+#include "platform/widgets/CheckListImages.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/ImageList.h"
@@ -85,6 +86,8 @@ void frmPharvel::CreatePanes()
           QStringLiteral("capsule"), QStringLiteral("tablet")}) {
         ilsTree->Add(key, ArtPicture::Render(key, kTreePictureSize));
     }
+    // The details pane's tick pictures, kept with it although nothing shows the pane.
+    ilsCheck = new CheckListImages(this);
 
     // Stacked as the design draws them: the picture at the bottom, the splitter over it, and
     // the tree over the splitter's left part.
@@ -141,6 +144,16 @@ void frmPharvel::CreatePanes()
     pctSplitter->setAutoFillBackground(true);
     pctSplitter->setBackgroundRole(QPalette::Dark);
     pctSplitter->hide();
+}
+
+bool frmPharvel::IsChecked(const FlexGrid& flexMSHtemp) const
+{
+    constexpr int kTickColumn = 7;
+    for (int row = 1; row < flexMSHtemp.Rows(); ++row) {
+        if (!flexMSHtemp.TextMatrix(row, kTickColumn).isEmpty())
+            return true;
+    }
+    return false;
 }
 
 void frmPharvel::CreateMenus()

@@ -74,6 +74,9 @@ public:
     // Asks for a name and makes a node of strNodeType ("1" classification, "2" generic name)
     // under the selected node: in the catalogue first, then in the tree. Type "3" makes nothing.
     void AddNode(const QString& strNodeType, qint16 intItemCode, const QString& strClassName);
+    // True when a data row of the grid (row 1 to the last) holds text in its tick column 7, as
+    // the details pane marks a chosen row.
+    bool IsChecked(const FlexGrid& flexMSHtemp) const;
 
     // The catalogue commands, reached from the menus, the toolbar and the tree's keys.
     void mnuNewClassification_Click();
@@ -134,6 +137,7 @@ public:
     ImageList* ilsTree;
     ImageList* ilPharvel;
     ImageList* ilsInactive;
+    ImageList* ilsCheck;
 
     QMenu* mnuPopup;
     QMenu* mnuNew;
@@ -185,6 +189,8 @@ private:
     void ReadHospitalHeader();
     void DisableNodeCommands();
     void SetCommandsForType(const QString& nodeType);
+    // The commands for the tree's selected node, as a node click sets them; none for no node.
+    void SetCommandsForSelection();
     void DockBars();
     void PlaceDetailsPane();
     void PlaceDragBar();

@@ -203,6 +203,8 @@ void frmPharvel::mnuDelete_Click()
         return;
     }
     trePharvel->Remove(key);
+    // The tree has moved the selection to a neighbour; the commands follow it.
+    SetCommandsForSelection();
 }
 
 void frmPharvel::mnuRename_Click()

@@ -65,6 +65,18 @@ QString ProgressTitle(const QString& parentNode, const QString& title)
 
 qint16 frmPharvel::LoadTreeView(const QString& ParentNode, const QString& Title, bool LoadAll)
 {
+    // The rows are counted before the tree is touched: a load too large to take leaves the tree
+    // as it was.
+    RowSet rows = mdlPharvel::objPharvel->LoadClassifications(ParentNode, LoadAll);
+    if (rows.RecordCount() > std::numeric_limits<qint16>::max()) {
+        throw PharvelError(ErrorNumber::Overflow,
+                           tr("The catalogue holds %1 entries to show here, more than the %2 "
+                              "one load can take; the tree is left as it was.")
+                               .arg(rows.RecordCount())
+                               .arg(std::numeric_limits<qint16>::max()),
+                           QStringLiteral("frmPharvel.LoadTreeView"));
+    }
+
     const bool fromRoot = ParentNode == kRootKey;
     if (fromRoot) {
         trePharvel->Clear();
@@ -76,18 +88,8 @@ qint16 frmPharvel::LoadTreeView(const QString& ParentNode, const QString& Title,
         root.SetSelected(true);
     }
 
-    RowSet rows = mdlPharvel::objPharvel->LoadClassifications(ParentNode, LoadAll);
     qint16 result = 0;
     if (rows.RecordCount() > 0) {
-        if (rows.RecordCount() > std::numeric_limits<qint16>::max()) {
-            throw PharvelError(ErrorNumber::Overflow,
-                               tr("The catalogue delivered %1 rows below %2; one load takes at "
-                                  "most %3.")
-                                   .arg(rows.RecordCount())
-                                   .arg(ParentNode)
-                                   .arg(std::numeric_limits<qint16>::max()),
-                               QStringLiteral("frmPharvel.LoadTreeView"));
-        }
         result = static_cast<qint16>(rows.RecordCount());
 
         // The progress window goes at the end of the load, also when the load fails.
@@ -155,18 +157,26 @@ void frmPharvel::trePharvel_NodeClick(TreeNode Node)
         return;
     }
 
-    if (selected && selected.Key() == kRootKey) {
-        DisableNodeCommands();
-        if (Node)
+    if (selected) {
+        SetCommandsForSelection();
+        if (selected.Key() == kRootKey && Node)
             Node.SetExpanded(true);
-    } else if (selected) {
-        ClassPharvel::clsNode& catalogueNode = mdlPharvel::objPharvel->NodePharvel();
-        if (catalogueNode.SearchNode(selected.Key()))
-            SetCommandsForType(catalogueNode.node_type());
     }
 
     mnuSep3->setVisible(true);
     mnuExit->setVisible(true);
+}
+
+void frmPharvel::SetCommandsForSelection()
+{
+    const TreeNode selected = trePharvel->SelectedItem();
+    if (!selected || selected.Key() == kRootKey) {
+        DisableNodeCommands();
+        return;
+    }
+    ClassPharvel::clsNode& catalogueNode = mdlPharvel::objPharvel->NodePharvel();
+    if (catalogueNode.SearchNode(selected.Key()))
+        SetCommandsForType(catalogueNode.node_type());
 }
 
 void frmPharvel::DisableNodeCommands()

@@ -72,7 +72,7 @@ void frmPharvel::trePharvel_KeyDown(int KeyCode, Qt::KeyboardModifiers /*Shift*/
 {
     if (KeyCode == Qt::Key_Delete && mnuDelete->isEnabled())
         mnuDelete_Click();
-    else if (KeyCode == Qt::Key_Space && mnuRename->isEnabled())
+    else if ((KeyCode == Qt::Key_Space || KeyCode == Qt::Key_F2) && mnuRename->isEnabled())
         mnuRename_Click();
 }
 

@@ -31,6 +31,14 @@ QString kindOf(const QString& type)
         return QStringLiteral("a drug");
     return QStringLiteral("the root");
 }
+
+// A node as a message names it: its kind and, unless it is the root, its name.
+QString named(const CatalogueNode& node)
+{
+    if (node.name.isEmpty())
+        return kindOf(node.type);
+    return QStringLiteral("%1 \"%2\"").arg(kindOf(node.type), node.name);
+}
 } // namespace
 
 std::optional<CatalogueNode> NodeStore::Find(const QString& key)
@@ -79,12 +87,11 @@ void NodeStore::Insert(const QString& parentKey, const QString& key, const QStri
     const std::optional<CatalogueNode> parent = Find(parentKey);
     if (!parent)
         CatalogueSession::Refuse(
-            QStringLiteral("The node %1 does not exist (another user may have just removed it); "
-                           "nothing was filed under it.")
-                .arg(parentKey));
+            QStringLiteral("The entry to file under is no longer in the catalogue (another user "
+                           "may have just removed it); nothing was filed under it."));
     if (!MayHold(parent->type, type))
-        CatalogueSession::Refuse(QStringLiteral("%1 cannot be filed under %2 (node %3).")
-                                     .arg(kindOf(type), kindOf(parent->type), parentKey));
+        CatalogueSession::Refuse(
+            QStringLiteral("%1 cannot be filed under %2.").arg(kindOf(type), named(*parent)));
     if (!IsChildKey(parentKey, key))
         CatalogueSession::Refuse(
             QStringLiteral("The key \"%1\" is not a key for a node under %2.").arg(key, parentKey));
@@ -93,13 +100,13 @@ void NodeStore::Insert(const QString& parentKey, const QString& key, const QStri
     if (QStringView(key).mid(lastNumber + 1).size() > 5 ||
         QStringView(key).mid(lastNumber + 1).toInt() > kHighestChild)
         throw PharvelError(ErrorNumber::Overflow,
-                           QStringLiteral("The key %1 numbers its node beyond %2, the most "
-                                          "children a node can hold; nothing was filed.")
-                               .arg(key)
+                           QStringLiteral("There is no room for another entry in %1 (it "
+                                          "holds %2); nothing was filed.")
+                               .arg(named(*parent))
                                .arg(kHighestChild),
                            {});
     if (Find(key))
-        RefuseTakenKey(key);
+        RefuseTakenKey();
     try {
         m_connection.Execute(QStringLiteral("INSERT INTO inventory.tbPharvel "
                                             "(Node_Key, Node_Parent, Node_Type, Node_ID) "
@@ -108,17 +115,17 @@ void NodeStore::Insert(const QString& parentKey, const QString& key, const QStri
     } catch (const PharvelError& error) {
         // A writer outside this component took the key, or filed the same entry, meanwhile.
         if (error.Number() == ErrorNumber::ConstraintViolated)
-            RefuseTakenKey(key);
+            RefuseTakenKey();
         throw;
     }
 }
 
-void NodeStore::RefuseTakenKey(const QString& key)
+void NodeStore::RefuseTakenKey()
 {
     throw PharvelError(ErrorNumber::ConstraintViolated,
-                       QStringLiteral("The node key %1 is already taken, or the entry was filed, "
-                                      "by another user at the same moment; nothing was changed.")
-                           .arg(key),
+                       QStringLiteral("Another user filed an entry in the same place, or "
+                                      "filed this same entry, at the same moment; nothing was "
+                                      "changed."),
                        {});
 }
 

@@ -34,7 +34,7 @@ public:
 
 private:
     std::optional<CatalogueNode> FindWhere(const QString& condition, const QVariantList& values);
-    [[noreturn]] static void RefuseTakenKey(const QString& key);
+    [[noreturn]] static void RefuseTakenKey();
 
     SQLConnection& m_connection;
 };

@@ -27,8 +27,7 @@ std::optional<CatalogueNode> findClassification(NodeStore& nodes, const QString&
 {
     std::optional<CatalogueNode> node = nodes.Find(nodeKey);
     if (node && node->type != NodeType::Classification)
-        CatalogueSession::Refuse(
-            QStringLiteral("The node %1 is not a classification.").arg(nodeKey));
+        CatalogueSession::Refuse(QStringLiteral("\"%1\" is not a classification.").arg(node->name));
     return node;
 }
 } // namespace

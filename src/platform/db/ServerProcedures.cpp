@@ -331,26 +331,26 @@ void Delete_Generic(SQLConnection& connection, int genericCode)
         // already keeps other writers out; on PostgreSQL new nodes wait for this transaction.
         if (isPostgreSQL(connection))
             connection.Execute(QStringLiteral("LOCK TABLE inventory.tbPharvel IN SHARE MODE"));
-        if (connection
-                .Scalar(QStringLiteral(
-                            "SELECT count(*) FROM inventory.tbforgeneric WHERE GenericCode = ?"),
-                        {genericCode})
-                .toInt() == 0)
-            throw PharvelError(
-                ErrorNumber::Refused,
-                QStringLiteral("The generic name %1 does not exist; nothing was deleted.")
-                    .arg(genericCode),
-                source);
+        const QVariant name = connection.Scalar(
+            QStringLiteral("SELECT COALESCE(genericname, '') FROM inventory.tbforgeneric "
+                           "WHERE GenericCode = ?"),
+            {genericCode});
+        if (!name.isValid())
+            throw PharvelError(ErrorNumber::Refused,
+                               QStringLiteral("The generic name is no longer in the register "
+                                              "(another user may have just deleted it); "
+                                              "nothing was deleted."),
+                               source);
         if (connection
                 .Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbPharvel "
                                        "WHERE Node_Type = '2' AND Node_ID = ?"),
                         {genericCode})
                 .toInt() > 0)
             throw PharvelError(ErrorNumber::Refused,
-                               QStringLiteral("The generic name %1 is still filed in the "
+                               QStringLiteral("The generic name \"%1\" is still filed in the "
                                               "catalogue; take it out of its classification "
                                               "before deleting it.")
-                                   .arg(genericCode),
+                                   .arg(name.toString().trimmed()),
                                source);
         Journal::Change change;
         change.action = Journal::Action::GenericDeleted;

@@ -5,8 +5,10 @@
 #include "platform/widgets/KeyedTreeItem.h"
 #include "platform/widgets/LabelEditDelegate.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyle>
 #include <algorithm>
 #include <unordered_set>
 
@@ -15,6 +17,13 @@ KeyedTreeItem::KeyedTreeItem(QString nodeKey, const QString& text, QString image
 {
     setText(0, text);
     setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable);
+}
+
+QVariant KeyedTreeItem::data(int column, int role) const
+{
+    if (role == Qt::ToolTipRole)
+        return text(column);
+    return QTreeWidgetItem::data(column, role);
 }
 
 namespace {
@@ -34,10 +43,19 @@ KeyedTree::KeyedTree(QWidget* parent) : QTreeWidget(parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformRowHeights(true);
     setItemDelegate(new LabelEditDelegate(this));
+    setTextElideMode(Qt::ElideNone);
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::Fixed);
 
-    connect(this, &QTreeWidget::itemExpanded, this,
-            [this](QTreeWidgetItem* item) { ShowImage(item); });
+    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
+        keyedItem(item)->expanded = true;
+        ShowImage(item);
+        FitShownChildren(item);
+    });
+    connect(this, &QTreeWidget::itemChanged, this,
+            [this](const QTreeWidgetItem* item) { FitLabel(item); });
     connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) {
+        keyedItem(item)->expanded = false;
         ShowImage(item);
         emit Collapse(TreeNode(this, item));
     });
@@ -67,6 +85,7 @@ TreeNode KeyedTree::Add(const QString& parentKey, const QString& key, const QStr
         addTopLevelItem(item);
     m_byKey.insert(key, item);
     m_order.push_back(item);
+    FitLabel(item);
     return TreeNode(this, item);
 }
 
@@ -99,6 +118,67 @@ void KeyedTree::Clear()
     m_byKey.clear();
     m_order.clear();
     clear();
+    m_labelWidth = 0;
+    FitLabelColumn();
+}
+
+bool KeyedTree::Shown(const QTreeWidgetItem* item) const
+{
+    for (QTreeWidgetItem* parent = item->parent(); parent; parent = parent->parent()) {
+        if (!keyedItem(parent)->expanded)
+            return false;
+    }
+    return true;
+}
+
+void KeyedTree::FitLabel(const QTreeWidgetItem* item)
+{
+    if (!Shown(item))
+        return;
+    int depth = rootIsDecorated() ? 1 : 0;
+    for (const QTreeWidgetItem* parent = item->parent(); parent; parent = parent->parent())
+        ++depth;
+    // The picture and the text each have the style's focus margin on both sides, and one more
+    // pair keeps the last letter clear of the edge.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const int width = depth * indentation() + iconSize().width() +
+                      fontMetrics().horizontalAdvance(item->text(0)) + 6 * margin;
+    if (width > m_labelWidth) {
+        m_labelWidth = width;
+        FitLabelColumn();
+    }
+}
+
+void KeyedTree::FitShownChildren(const QTreeWidgetItem* item)
+{
+    if (!Shown(item))
+        return;
+    std::vector<const QTreeWidgetItem*> pending{item};
+    while (!pending.empty()) {
+        const QTreeWidgetItem* next = pending.back();
+        pending.pop_back();
+        for (int i = 0; i < next->childCount(); ++i) {
+            const QTreeWidgetItem* child = next->child(i);
+            FitLabel(child);
+            if (child->isExpanded())
+                pending.push_back(child);
+        }
+    }
+}
+
+void KeyedTree::FitLabelColumn()
+{
+    // Never narrower than the view, so that a row's selection spans it.
+    const int width = std::max(m_labelWidth, viewport()->width());
+    if (header()->sectionSize(0) != width)
+        header()->resizeSection(0, width);
+}
+
+bool KeyedTree::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::Resize)
+        FitLabelColumn();
+    return QTreeWidget::viewportEvent(event);
 }
 
 TreeNode KeyedTree::Find(const QString& key) const
@@ -143,7 +223,7 @@ void KeyedTree::ShowImage(QTreeWidgetItem* item) const
 {
     const KeyedTreeItem* node = keyedItem(item);
     const QString& key =
-        item->isExpanded() && !node->expandedImage.isEmpty() ? node->expandedImage : node->image;
+        node->expanded && !node->expandedImage.isEmpty() ? node->expandedImage : node->image;
     item->setIcon(0, m_images && !key.isEmpty() ? m_images->Icon(key) : QIcon());
 }
 
@@ -206,13 +286,15 @@ void KeyedTree::mouseDoubleClickEvent(QMouseEvent* event)
 
 void KeyedTree::keyPressEvent(QKeyEvent* event)
 {
-    const QTreeWidgetItem* before = currentItem();
     emit KeyDown(event->key(), event->modifiers());
     // A handler that began editing a label has taken the key.
     if (state() == QAbstractItemView::EditingState) {
         event->accept();
         return;
     }
+    // Taken once the handler is done: a node it removed is gone, and the node it left current
+    // is where the key's own move starts.
+    const QTreeWidgetItem* before = currentItem();
     QTreeWidget::keyPressEvent(event);
     if (QTreeWidgetItem* after = currentItem(); after && after != before)
         emit NodeClick(TreeNode(this, after));

@@ -14,6 +14,10 @@
 // order the nodes were added. Finding a node by key costs one hash look-up, and adding a node
 // does no layout work of its own, so a tree of 32,000 nodes loads quickly.
 //
+// Labels are shown whole, never shortened: the label column is as wide as the widest label shown
+// so far (measured as nodes are added, expanded or renamed, never by walking the whole tree) and
+// the tree scrolls sideways when that is wider than the view. Hovering a node shows its text.
+//
 // Events are signals: NodeClick (a node clicked, or made current by the keyboard), Click (after
 // every mouse click), DblClick, MouseDown (button, modifiers, position in viewport pixels),
 // KeyDown (Qt key code, modifiers), Collapse, and the label-editing pair. Labels are edited only
@@ -67,6 +71,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     friend class TreeNode;
@@ -77,9 +82,16 @@ private:
     int IndexOf(const QTreeWidgetItem* item) const;
     // The delegate's commit: true when the edited text may be stored (possibly changed).
     bool FinishLabelEdit(QString& text);
+    // Widens the label column for the item's label when the item is on show, and for those of
+    // the nodes below it that its opening shows.
+    void FitLabel(const QTreeWidgetItem* item);
+    void FitShownChildren(const QTreeWidgetItem* item);
+    bool Shown(const QTreeWidgetItem* item) const;
+    void FitLabelColumn();
 
     QHash<QString, QTreeWidgetItem*> m_byKey;
     std::vector<QTreeWidgetItem*> m_order;
     QPointer<const ImageList> m_images;
     bool m_inAfterLabelEdit = false;
+    int m_labelWidth = 0;
 };

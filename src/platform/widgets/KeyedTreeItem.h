@@ -11,10 +11,16 @@ public:
 
     KeyedTreeItem(QString nodeKey, const QString& text, QString imageKey);
 
+    // The node's whole text is its tooltip.
+    QVariant data(int column, int role) const override;
+
     QString key;
     QString image;
     QString expandedImage;
     QString tag;
+    // Kept from the tree's expand and collapse signals: asking the item costs a search among
+    // its siblings, too much for every node of a load.
+    bool expanded = false;
 };
 
 inline KeyedTreeItem* keyedItem(QTreeWidgetItem* item)

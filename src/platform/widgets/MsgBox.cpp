@@ -1,6 +1,7 @@
 #include "platform/widgets/MsgBox.h"
 
 #include <QApplication>
+#include <QMainWindow>
 #include <QMessageBox>
 
 namespace {
@@ -61,6 +62,22 @@ MsgBox::Answer closedAnswer(MsgBox::Buttons buttons)
     return MsgBox::Answer::Cancel;
 }
 
+// The window a message belongs over: the modal window that is up, else the active window, else
+// the main window. The active window is briefly none after a progress window closes, and a box
+// without a window would stand in the middle of the screen.
+QWidget* ownerWindow()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && qobject_cast<QMainWindow*>(window))
+            return window;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 MsgBox::Answer MsgBox::Show(const QString& text, Icon icon, Buttons buttons, const QString& title)
@@ -84,7 +101,7 @@ void MsgBox::SetHandler(Handler handler)
 MsgBox::Answer MsgBox::ShowBox(const Message& message)
 {
     QMessageBox box(boxIcon(message.icon), message.title, message.text, boxButtons(message.buttons),
-                    QApplication::activeWindow());
+                    ownerWindow());
     switch (box.exec()) {
     case QMessageBox::Ok:
         return Answer::Ok;

@@ -23,7 +23,8 @@ public:
 
     using Handler = std::function<Answer(const Message&)>;
 
-    // Shows a modal box over the active window and returns the button pressed. Closing the box
+    // Shows a modal box over the window it belongs to (the modal window that is up, the active
+    // window or the main window) and returns the button pressed. Closing the box
     // without a button answers Cancel, or No for Yes/No, or Ok for a box with OK alone.
     static Answer Show(const QString& text, Icon icon = Icon::Information,
                        Buttons buttons = Buttons::OK, const QString& title = ApplicationTitle());
