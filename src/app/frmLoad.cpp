@@ -13,9 +13,10 @@ namespace {
 // How long a window manager or compositor is given to map the window before it is painted
 // regardless.
 constexpr int kExposeWaitMs = 300;
-// The bar is drawn afresh at each hundredth of its length, so a long load pays for at most
-// a hundred redraws.
+// The bar is drawn afresh at each hundredth of its length, at most once in a screen refresh, so
+// a long load pays for at most a hundred redraws and a short one for hardly any.
 constexpr int kSteps = 100;
+constexpr int kRedrawMs = 16;
 
 void HandWindowSystemWork()
 {
@@ -56,6 +57,7 @@ void frmLoad::ShowPainted()
         HandWindowSystemWork();
     repaint();
     HandWindowSystemWork();
+    m_sinceDrawn.start();
 }
 
 void frmLoad::Step()
@@ -63,9 +65,10 @@ void frmLoad::Step()
     pb->setValue(pb->value() + 1);
     const qint64 span = std::max<qint64>(qint64(pb->maximum()) - pb->minimum(), 1);
     const int step = static_cast<int>((qint64(pb->value()) - pb->minimum()) * kSteps / span);
-    if (step == m_drawnStep)
+    if (step == m_drawnStep || (m_sinceDrawn.isValid() && m_sinceDrawn.elapsed() < kRedrawMs))
         return;
     m_drawnStep = step;
+    m_sinceDrawn.start();
     pb->repaint();
     HandWindowSystemWork();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QLabel;
@@ -32,4 +33,5 @@ public:
 
 private:
     int m_drawnStep = 0; // the hundredth of the bar last drawn
+    QElapsedTimer m_sinceDrawn;
 };

@@ -19,14 +19,19 @@ const QString kDrugColumns = QStringLiteral(
     "SELECT d.DrugName AS \"Drug Name\", d.Description AS \"Description\", "
     "COALESCE(g.genericname, 'Unclassified') AS \"Generic Name\", d.itemid AS \"Drug ID\", "
     "p.Node_Key AS \"Node Key\" ");
-const QString kDrugTables = QStringLiteral(
-    "FROM inventory.tbinvmaster d "
+const QString kDrugJoins = QStringLiteral(
     "LEFT JOIN inventory.tbPharvel p ON p.Node_Type = '3' AND p.Node_ID = d.itemid "
     "LEFT JOIN inventory.tbPharvel gp ON gp.Node_Key = p.Node_Parent AND gp.Node_Type = '2' "
     "LEFT JOIN inventory.tbforgeneric g ON g.GenericCode = gp.Node_ID ");
+const QString kDrugs = QStringLiteral("FROM inventory.tbinvmaster d ");
+// The drugs filed under a generic name (the ids of their nodes); conditions over the drugs ask
+// this rather than join, so that choosing the rows does not visit every drug's node.
+const QString kFiledUnderGeneric =
+    QStringLiteral("SELECT p.Node_ID FROM inventory.tbPharvel p JOIN inventory.tbPharvel gp "
+                   "ON gp.Node_Key = p.Node_Parent AND gp.Node_Type = '2' "
+                   "WHERE p.Node_Type = '3'");
 constexpr int kDrugNameColumn = 0;
 constexpr int kDescriptionColumn = 1;
-constexpr int kDrugFields = 5;
 
 const QStringList& searchedColumns()
 {
@@ -34,16 +39,16 @@ const QStringList& searchedColumns()
     return columns;
 }
 
-std::vector<RowSet::Row> firstFields(const RowSet& rows, int fields)
+std::vector<RowSet::Row> allRows(const RowSet& rows)
 {
     std::vector<RowSet::Row> result(static_cast<size_t>(rows.RecordCount()));
     for (int r = 0; r < rows.RecordCount(); ++r)
-        for (int c = 0; c < fields; ++c)
+        for (int c = 0; c < rows.FieldCount(); ++c)
             result[static_cast<size_t>(r)].push_back(rows.At(r, c));
     return result;
 }
 
-// The drug rows chosen by condition (a WHERE clause over the drug rows with its values) whose
+// The drug rows chosen by condition (a WHERE clause over the drugs d with its values) whose
 // name or description contains search, read whole and matched here: a search the server cannot
 // match exactly.
 RowSet drugsMatchedHere(SQLConnection& connection, const QString& condition, QVariantList values,
@@ -51,7 +56,7 @@ RowSet drugsMatchedHere(SQLConnection& connection, const QString& condition, QVa
 {
     const SearchPrefilter::Condition candidates =
         SearchPrefilter::Candidates(connection.engine(), searchedColumns(), search);
-    QString sql = kDrugColumns + kDrugTables + condition;
+    QString sql = kDrugColumns + kDrugs + kDrugJoins + condition;
     if (!candidates.sql.isEmpty()) {
         sql += QStringLiteral(" AND ") + candidates.sql;
         values += candidates.values;
@@ -60,10 +65,10 @@ RowSet drugsMatchedHere(SQLConnection& connection, const QString& condition, QVa
                                   {kDrugNameColumn, kDescriptionColumn}, search, kDrugNameColumn);
 }
 
-// The same rows, matched and ordered on the server and read a page at a time: the count comes
-// with the first page, so a keystroke reads one page however many drugs match. Later pages are
-// read through the session when a grid first shows one of their rows; the session (the
-// component) outlives every row set it gives.
+// The same rows, matched and ordered on the server and read a page at a time: the count first,
+// then each page of drugs with their generic names and nodes, so a keystroke reads one page
+// however many drugs match. Pages after the first are read through the session when a grid first
+// shows one of their rows; the session (the component) outlives every row set it gives.
 RowSet drugsByPages(CatalogueSession& session, const QString& source, const QString& condition,
                     QVariantList values, const SearchPrefilter::Condition& match)
 {
@@ -73,25 +78,22 @@ RowSet drugsByPages(CatalogueSession& session, const QString& source, const QStr
         where += QStringLiteral(" AND ") + match.sql;
         values += match.values;
     }
-    const SearchPrefilter::Condition name =
-        SearchPrefilter::AsciiFolded(connection.engine(), QStringLiteral("d.DrugName"));
-    const QString ordered =
-        where + QStringLiteral(" ORDER BY ") + name.sql + QStringLiteral(", d.itemid LIMIT ?");
-    values += name.values;
-    const RowSet first = connection.OpenRowSet(
-        kDrugColumns + QStringLiteral(", count(*) OVER () AS total ") + kDrugTables + ordered,
-        values + QVariantList{RowSet::kPageRows});
-    const int count = first.RecordCount() > 0 ? first.At(0, kDrugFields).toInt() : 0;
-    const QString pageSql = kDrugColumns + kDrugTables + ordered + QStringLiteral(" OFFSET ?");
-    RowSet::PageReader reader = [&session, source, pageSql, values](int firstRow, int rows) {
-        return session.Read(source, [&] {
-            return firstFields(
-                session.Connection().OpenRowSet(pageSql, values + QVariantList{rows, firstRow}),
-                kDrugFields);
-        });
+    const int count =
+        connection.Scalar(QStringLiteral("SELECT count(*) ") + kDrugs + where, values).toInt();
+    const QString pageSql =
+        kDrugColumns + QStringLiteral("FROM (SELECT d.itemid, d.DrugName, d.Description, ") +
+        SearchPrefilter::AsciiLowered(connection.engine(), QStringLiteral("d.DrugName")) +
+        QStringLiteral(" AS sortkey ") + kDrugs + where +
+        QStringLiteral(" ORDER BY sortkey, d.itemid LIMIT ? OFFSET ?) d ") + kDrugJoins +
+        QStringLiteral("ORDER BY d.sortkey, d.itemid");
+    const auto page = [&session, pageSql, values](int firstRow, int rows) {
+        return session.Connection().OpenRowSet(pageSql, values + QVariantList{rows, firstRow});
     };
-    return RowSet(first.FieldNames().mid(0, kDrugFields), count, firstFields(first, kDrugFields),
-                  std::move(reader));
+    const RowSet first = page(0, RowSet::kPageRows);
+    RowSet::PageReader reader = [&session, source, page](int firstRow, int rows) {
+        return session.Read(source, [&] { return allRows(page(firstRow, rows)); });
+    };
+    return RowSet(first.FieldNames(), count, allRows(first), std::move(reader));
 }
 
 // The drug rows chosen by condition whose name or description contains search, by name.
@@ -239,11 +241,14 @@ RowSet clsGenerics::OtherDrugs(int genericId, int /*mode*/, const QString& searc
     const QString source = QStringLiteral("Pharvel.OtherDrugs");
     return m_session.Read(source, [&] {
         const int id = ShortId::FromInteger(genericId, kGenericId);
-        QString condition = QStringLiteral("WHERE (gp.Node_ID IS NULL OR gp.Node_ID <> ?)");
+        QString condition = QStringLiteral("WHERE d.itemid NOT IN (") + kFiledUnderGeneric +
+                            QStringLiteral(" AND gp.Node_ID = ?)");
         if (filter == kFilterUnclassified)
-            condition += QStringLiteral(" AND p.Node_Key IS NULL");
+            condition += QStringLiteral(" AND d.itemid NOT IN (SELECT Node_ID FROM "
+                                        "inventory.tbPharvel WHERE Node_Type = '3')");
         else if (filter == kFilterClassified)
-            condition += QStringLiteral(" AND gp.Node_ID IS NOT NULL");
+            condition +=
+                QStringLiteral(" AND d.itemid IN (") + kFiledUnderGeneric + QLatin1Char(')');
         return matchingDrugs(m_session, source, condition, {id}, search);
     });
 }
@@ -253,8 +258,10 @@ RowSet clsGenerics::LoadDrugs(int genericId, int /*mode*/, const QString& search
     const QString source = QStringLiteral("Pharvel.LoadDrugs");
     return m_session.Read(source, [&] {
         const int id = ShortId::FromInteger(genericId, kGenericId);
-        return matchingDrugs(m_session, source, QStringLiteral("WHERE gp.Node_ID = ?"), {id},
-                             search);
+        return matchingDrugs(m_session, source,
+                             QStringLiteral("WHERE d.itemid IN (") + kFiledUnderGeneric +
+                                 QStringLiteral(" AND gp.Node_ID = ?)"),
+                             {id}, search);
     });
 }
 

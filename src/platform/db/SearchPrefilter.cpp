@@ -68,16 +68,9 @@ Condition Candidates(ConnectionString::Engine engine, const QStringList& columns
             values};
 }
 
-Condition AsciiFolded(ConnectionString::Engine engine, const QString& column)
+QString AsciiLowered(ConnectionString::Engine engine, const QString& column)
 {
-    Condition folded{asciiLowered(engine, column), {}};
-    for (const QChar odd : foldingToAscii()) {
-        folded.sql = QStringLiteral("replace(%1, ?, ?)").arg(folded.sql);
-        folded.values << QString(odd) << QString(odd.toCaseFolded());
-    }
-    if (engine != ConnectionString::Engine::SQLite)
-        folded.sql = QStringLiteral("(%1) COLLATE \"C\"").arg(folded.sql);
-    return folded;
+    return asciiLowered(engine, column);
 }
 
 std::optional<Condition> Exact(ConnectionString::Engine engine, const QStringList& columns,
@@ -88,12 +81,24 @@ std::optional<Condition> Exact(ConnectionString::Engine engine, const QStringLis
         return Condition{};
     if (!isAscii(wanted) || columns.isEmpty())
         return std::nullopt;
+    // The odd characters that fold into the search: the columns are compared with those folded.
+    QString odd;
+    for (const QChar c : foldingToAscii())
+        if (wanted.contains(c.toCaseFolded()))
+            odd += c;
     QStringList alternatives;
     QVariantList values;
     for (const QString& column : columns) {
-        const Condition folded = AsciiFolded(engine, column);
-        alternatives << folded.sql + QStringLiteral(" LIKE ? ESCAPE '\\'");
-        values << folded.values << containsPattern(wanted);
+        // The embedded engine's LIKE ignores the case of ASCII letters by itself.
+        QString folded = engine == ConnectionString::Engine::SQLite && odd.isEmpty()
+                             ? column
+                             : asciiLowered(engine, column);
+        for (const QChar c : odd) {
+            folded = QStringLiteral("replace(%1, ?, ?)").arg(folded);
+            values << QString(c) << QString(c.toCaseFolded());
+        }
+        alternatives << folded + QStringLiteral(" LIKE ? ESCAPE '\\'");
+        values << containsPattern(wanted);
     }
     return Condition{
         QLatin1Char('(') + alternatives.join(QStringLiteral(" OR ")) + QLatin1Char(')'), values};

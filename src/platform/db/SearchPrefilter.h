@@ -25,10 +25,9 @@ struct Condition
 Condition Candidates(ConnectionString::Engine engine, const QStringList& columns,
                      const QString& search);
 
-// The column's text as a search folds it when the search is ASCII: ASCII capitals made small and
-// the few other characters whose folding is ASCII replaced by it; other characters unchanged.
-// Ordered by this, names order alike on both engines (by code point).
-Condition AsciiFolded(ConnectionString::Engine engine, const QString& column);
+// The column with its ASCII capitals made small and nothing else changed. Ordered by this, names
+// order alike on both engines (by code point).
+QString AsciiLowered(ConnectionString::Engine engine, const QString& column);
 
 // A condition true exactly for the rows whose text in one of columns contains search with
 // letter case ignored (empty when search is empty: every row); none when the server cannot tell
