@@ -60,25 +60,23 @@ QString ChangedMeanwhile(SQLConnection& connection, const QString& type, int id)
                      .arg(who);
 }
 
-void Filed(NodeStore& nodes, SQLConnection& connection, const std::optional<CatalogueNode>& old,
-           const QString& newKey)
+void Filed(NodeStore& nodes, SQLConnection& connection, const CatalogueNode& entry,
+           const std::optional<CatalogueNode>& old, const CatalogueNode& parent)
 {
-    const std::optional<CatalogueNode> node = nodes.Find(newKey);
-    if (!node)
-        return;
     Journal::Change change;
-    change.action = filedAction(node->type, old.has_value());
-    change.entryType = node->type;
-    change.entryId = node->id;
-    change.entryName = node->name;
-    if (node->type == NodeType::Classification)
-        change.newName = node->name;
+    change.action = filedAction(entry.type, old.has_value());
+    change.entryType = entry.type;
+    change.entryId = entry.id;
+    change.entryName = entry.name;
+    if (entry.type == NodeType::Classification)
+        change.newName = entry.name;
     if (old) {
         change.oldParentKey = old->parent;
         change.oldParentName = parentName(nodes, old->parent);
     }
-    change.newParentKey = node->parent;
-    change.newParentName = parentName(nodes, node->parent);
+    change.newParentKey = parent.key;
+    change.newParentName =
+        parent.key == QLatin1String("_0") ? parentName(nodes, parent.key) : parent.name;
     Journal::Record(connection, change);
 }
 

@@ -32,9 +32,10 @@ QString ChangedMeanwhile(SQLConnection& connection, const QString& type, int id)
 void RequireAsRead(SQLConnection& connection, const QString& type, int id,
                    const std::optional<CatalogueNode>& now, const FiledAsRead& read);
 
-// Journals the entry's node now at newKey: filed, or moved when it stood at old before.
-void Filed(NodeStore& nodes, SQLConnection& connection, const std::optional<CatalogueNode>& old,
-           const QString& newKey);
+// Journals the entry (type, id, name) filed under parent: filed, or moved when it stood at old
+// before.
+void Filed(NodeStore& nodes, SQLConnection& connection, const CatalogueNode& entry,
+           const std::optional<CatalogueNode>& old, const CatalogueNode& parent);
 
 // Journals the node gone: an entry taken out, or a classification deleted.
 void TakenOut(NodeStore& nodes, SQLConnection& connection, const CatalogueNode& old);

@@ -74,7 +74,8 @@ bool NodeStore::HasChildren(const QString& key)
                .toInt() > 0;
 }
 
-void NodeStore::Insert(const QString& parentKey, const QString& key, const QString& type, int id)
+CatalogueNode NodeStore::Insert(const QString& parentKey, const QString& key, const QString& type,
+                                int id)
 {
     const std::optional<CatalogueNode> parent = Find(parentKey);
     if (!parent)
@@ -111,6 +112,7 @@ void NodeStore::Insert(const QString& parentKey, const QString& key, const QStri
             RefuseTakenKey(key);
         throw;
     }
+    return *parent;
 }
 
 void NodeStore::RefuseTakenKey(const QString& key)
