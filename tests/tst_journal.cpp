@@ -32,6 +32,21 @@ struct Case
     const char* entry;
     const char* beforeAfter;
 };
+
+// The sample catalogue and a pharmacist's catalogue component connected to it.
+struct Catalogue
+{
+    explicit Catalogue(const QString& engine) : db(engine), sample(db.Connection())
+    {
+        sample.Build();
+        SampleCatalogue::AllowWrites(db.Connection(), db.ConnectionString());
+        if (!desk.Connect(db.ConnectionString()))
+            qWarning().noquote() << desk.LastError();
+    }
+    TestDatabase db;
+    SampleCatalogue sample;
+    Pharvel desk;
+};
 } // namespace
 
 // The change journal: every write leaves exactly one row with what was before and after, and a
@@ -52,12 +67,10 @@ private slots:
 void tst_journal::eachWriteJournalsOneRow()
 {
     QFETCH(QString, engine);
-    TestDatabase db(engine);
-    SampleCatalogue sample(db.Connection());
-    sample.Build();
-    SampleCatalogue::AllowWrites(db.Connection(), db.ConnectionString());
-    Pharvel desk;
-    QVERIFY2(desk.Connect(db.ConnectionString()), qPrintable(desk.LastError()));
+    Catalogue fixture(engine);
+    TestDatabase& db = fixture.db;
+    SampleCatalogue& sample = fixture.sample;
+    Pharvel& desk = fixture.desk;
     const QString nbsp = s("Take\u00a0with food");
     const Case cases[] = {
         {"classification added",
@@ -148,12 +161,10 @@ void tst_journal::eachWriteJournalsOneRow()
 void tst_journal::undoneWriteLeavesNoRow()
 {
     QFETCH(QString, engine);
-    TestDatabase db(engine);
-    SampleCatalogue sample(db.Connection());
-    sample.Build();
-    SampleCatalogue::AllowWrites(db.Connection(), db.ConnectionString());
-    Pharvel desk;
-    QVERIFY(desk.Connect(db.ConnectionString()));
+    Catalogue fixture(engine);
+    TestDatabase& db = fixture.db;
+    SampleCatalogue& sample = fixture.sample;
+    Pharvel& desk = fixture.desk;
     SQLConnection& connection = db.Connection();
     // Refused half-way (a generic name that holds drugs cannot move; a taken key), and a
     // journal row outside a transaction.
@@ -179,12 +190,9 @@ void tst_journal::undoneWriteLeavesNoRow()
 void tst_journal::listNarrowsAndPruneJournalsItself()
 {
     QFETCH(QString, engine);
-    TestDatabase db(engine);
-    SampleCatalogue sample(db.Connection());
-    sample.Build();
-    SampleCatalogue::AllowWrites(db.Connection(), db.ConnectionString());
-    Pharvel desk;
-    QVERIFY(desk.Connect(db.ConnectionString()));
+    Catalogue fixture(engine);
+    TestDatabase& db = fixture.db;
+    Pharvel& desk = fixture.desk;
     QVERIFY(desk.Generics().NewGeneric(s("Codeine")));
     QVERIFY(desk.Generics().NewGeneric(s("Tramadol")));
     SQLConnection& connection = db.Connection();
