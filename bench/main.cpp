@@ -48,6 +48,11 @@ void BenchReports(const QString& engine, const QString& serverUrl, int nodes)
     BenchResults::Record(QStringLiteral("report first page ms"), f.firstPageMs);
     BenchResults::Record(QStringLiteral("report xls export ms"), f.xlsExportMs);
     BenchResults::Record(QStringLiteral("report rtf export ms"), f.rtfExportMs);
+    const ReportBench::ReportFigures changes = ReportBench::MeasureChangesReport(
+        synthetic.Target(), synthetic.UserId(), BenchDatabase::Password());
+    Print("Catalogue Changes (%d records, %d pages), first page: %8.1f ms (target < 3000 ms: %s)\n",
+          changes.records, changes.pages, changes.firstPageMs, Verdict(changes.firstPageMs < 3000));
+    BenchResults::Record(QStringLiteral("changes report first page ms"), changes.firstPageMs);
 }
 
 void PrintDrugWindow(const AssignBench::DrugWindowFigures& d)

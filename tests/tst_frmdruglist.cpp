@@ -4,6 +4,9 @@
 #include "assign/frmDrugList.h"
 #include "catalogue/frmPharvel.h"
 #include "fixtures/AssignmentRun.h"
+#include "fixtures/SampleCatalogue.h"
+#include "platform/catalog/Pharvel.h"
+#include "platform/db/Journal.h"
 #include "platform/db/RowSet.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/widgets/FlexGrid.h"
@@ -204,6 +207,26 @@ void tst_frmdruglist::removeAndFailedAdd()
     QVERIFY(!form->flexMSHList2->isEnabled());
     QCOMPARE(form->flexMSHList2->TextMatrix(0, 1), QStringLiteral("Drug Name "));
     QCOMPARE(form->flexMSHList2->TextMatrix(0, 3), QStringLiteral("Generic Name"));
+
+    // The left grid read CALPOL as filed nowhere; another desktop files it under Morphine before
+    // "&Add >>": it stays there, and the summary says who put it there.
+    SampleCatalogue::AllowWrites(run.db.Connection(), run.db.ConnectionString());
+    ClassPharvel::Pharvel other;
+    QVERIFY(other.Connect(run.db.ConnectionString()));
+    QVERIFY(other.Drugs().AddDrug(QStringLiteral("_1.1.1"), QStringLiteral("_1.1.1.7"), {},
+                                  run.catalogue.calpol));
+    const QString otherUser = Journal::List(run.db.Connection(), {}).Text(QStringLiteral("User"));
+    Tick(*form->flexMSHList1, Calpol());
+    {
+        MessageLog log(MessageLog::YesToQuestions);
+        form->cmdAdd->click();
+        QCOMPARE(log.messages.size(), 1);
+        const QString& text = log.messages[0].text;
+        QVERIFY2(text.contains(Calpol() + QStringLiteral(": Another user")) &&
+                     text.contains(otherUser + QStringLiteral(" moved it under Morphine at ")),
+                 qPrintable(text));
+    }
+    QCOMPARE(run.FiledAt(Drug(), run.catalogue.calpol), QStringLiteral("_1.1.1.7"));
     form->close();
 }
 

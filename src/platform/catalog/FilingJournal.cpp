@@ -9,6 +9,9 @@ namespace ClassPharvel::FilingJournal {
 namespace {
 QString parentName(NodeStore& nodes, const QString& parentKey)
 {
+    // The root has no entry; the tree shows it by this name.
+    if (parentKey == QLatin1String("_0"))
+        return QStringLiteral("All Classification");
     const std::optional<CatalogueNode> parent = nodes.Find(parentKey);
     return parent ? parent->name : QString();
 }
@@ -43,35 +46,37 @@ void RequireAsRead(SQLConnection& connection, const QString& type, int id,
 {
     if (read.id != id || (now ? now->key : QString()) == read.key)
         return;
-    const QString who = Journal::LastChangeOf(connection, type, id);
-    CatalogueSession::Refuse(
-        who.isEmpty()
-            ? QStringLiteral("Another user changed where it is filed after this window read it; "
-                             "it was left where they put it.")
-            : QStringLiteral("Another user changed where it is filed after this window read it; "
-                             "it was left where they put it: %1.")
-                  .arg(who));
+    CatalogueSession::Refuse(ChangedMeanwhile(connection, type, id));
 }
 
-void Filed(NodeStore& nodes, SQLConnection& connection, const std::optional<CatalogueNode>& old,
-           const QString& newKey)
+QString ChangedMeanwhile(SQLConnection& connection, const QString& type, int id)
 {
-    const std::optional<CatalogueNode> node = nodes.Find(newKey);
-    if (!node)
-        return;
+    const QString who = Journal::LastChangeOf(connection, type, id);
+    return who.isEmpty()
+               ? QStringLiteral("Another user changed where it is filed after this window read "
+                                "it; it was left where they put it.")
+               : QStringLiteral("Another user changed where it is filed after this window read "
+                                "it; it was left where they put it: %1.")
+                     .arg(who);
+}
+
+void Filed(NodeStore& nodes, SQLConnection& connection, const CatalogueNode& entry,
+           const std::optional<CatalogueNode>& old, const CatalogueNode& parent)
+{
     Journal::Change change;
-    change.action = filedAction(node->type, old.has_value());
-    change.entryType = node->type;
-    change.entryId = node->id;
-    change.entryName = node->name;
-    if (node->type == NodeType::Classification)
-        change.newName = node->name;
+    change.action = filedAction(entry.type, old.has_value());
+    change.entryType = entry.type;
+    change.entryId = entry.id;
+    change.entryName = entry.name;
+    if (entry.type == NodeType::Classification)
+        change.newName = entry.name;
     if (old) {
         change.oldParentKey = old->parent;
         change.oldParentName = parentName(nodes, old->parent);
     }
-    change.newParentKey = node->parent;
-    change.newParentName = parentName(nodes, node->parent);
+    change.newParentKey = parent.key;
+    change.newParentName =
+        parent.key == QLatin1String("_0") ? parentName(nodes, parent.key) : parent.name;
     Journal::Record(connection, change);
 }
 

@@ -23,14 +23,19 @@ struct FiledAsRead
 // that the entry still stands where the window read it.
 namespace FilingJournal {
 
+// Why a change of the entry is refused when another user filed, moved or took it out after the
+// window read it: who did, where to and when, from the journal.
+QString ChangedMeanwhile(SQLConnection& connection, const QString& type, int id);
+
 // Refuses the change, naming from the journal who put the entry where it now is, when the entry
 // was read (read.id is id) and its node now is not the one read.
 void RequireAsRead(SQLConnection& connection, const QString& type, int id,
                    const std::optional<CatalogueNode>& now, const FiledAsRead& read);
 
-// Journals the entry's node now at newKey: filed, or moved when it stood at old before.
-void Filed(NodeStore& nodes, SQLConnection& connection, const std::optional<CatalogueNode>& old,
-           const QString& newKey);
+// Journals the entry (type, id, name) filed under parent: filed, or moved when it stood at old
+// before.
+void Filed(NodeStore& nodes, SQLConnection& connection, const CatalogueNode& entry,
+           const std::optional<CatalogueNode>& old, const CatalogueNode& parent);
 
 // Journals the node gone: an entry taken out, or a classification deleted.
 void TakenOut(NodeStore& nodes, SQLConnection& connection, const CatalogueNode& old);

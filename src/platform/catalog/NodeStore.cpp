@@ -82,7 +82,8 @@ bool NodeStore::HasChildren(const QString& key)
                .toInt() > 0;
 }
 
-void NodeStore::Insert(const QString& parentKey, const QString& key, const QString& type, int id)
+CatalogueNode NodeStore::Insert(const QString& parentKey, const QString& key, const QString& type,
+                                int id)
 {
     const std::optional<CatalogueNode> parent = Find(parentKey);
     if (!parent)
@@ -118,6 +119,7 @@ void NodeStore::Insert(const QString& parentKey, const QString& key, const QStri
             RefuseTakenKey();
         throw;
     }
+    return *parent;
 }
 
 void NodeStore::RefuseTakenKey()

@@ -25,7 +25,8 @@ public:
     std::optional<CatalogueNode> FindFiled(const QString& type, int id);
     bool HasChildren(const QString& key);
 
-    void Insert(const QString& parentKey, const QString& key, const QString& type, int id);
+    // Returns the parent the node was filed under.
+    CatalogueNode Insert(const QString& parentKey, const QString& key, const QString& type, int id);
     // Removes the node; refused with refusal as the description while it holds nodes.
     void Remove(const CatalogueNode& node, const QString& refusal);
 

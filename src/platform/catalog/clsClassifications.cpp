@@ -44,8 +44,10 @@ bool clsClassifications::AddClassification(const QString& parentKey, const QStri
                                           "(ClassificationID, ClassificationName) VALUES (?, ?)"),
                            {id, name});
         NodeStore nodes(connection);
-        nodes.Insert(parentKey, newKey, NodeType::Classification, id);
-        FilingJournal::Filed(nodes, connection, std::nullopt, newKey);
+        const CatalogueNode parent = nodes.Insert(parentKey, newKey, NodeType::Classification, id);
+        FilingJournal::Filed(nodes, connection,
+                             {newKey, parentKey, NodeType::Classification, id, name}, std::nullopt,
+                             parent);
         return true;
     });
 }

@@ -31,13 +31,9 @@ bool clsDrugs::AddDrug(const QString& parentKey, const QString& newKey, const QS
     const bool added = m_session.Write(QStringLiteral("Pharvel.AddDrug"), [&] {
         id = ShortId::FromNumber(drugId, kDrugId);
         SQLConnection& connection = m_session.Connection();
-        const bool stocked =
-            connection
-                .Scalar(
-                    QStringLiteral("SELECT count(*) FROM inventory.tbinvmaster WHERE itemid = ?"),
-                    {id})
-                .toInt() > 0;
-        if (!stocked)
+        const RowSet stocked = connection.OpenRowSet(
+            QStringLiteral("SELECT DrugName FROM inventory.tbinvmaster WHERE itemid = ?"), {id});
+        if (stocked.RecordCount() == 0)
             CatalogueSession::Refuse(QStringLiteral("No drug with the id %1 is in the inventory; "
                                                     "it cannot be filed.")
                                          .arg(id));
@@ -46,8 +42,9 @@ bool clsDrugs::AddDrug(const QString& parentKey, const QString& newKey, const QS
         FilingJournal::RequireAsRead(connection, NodeType::Drug, id, old, m_read);
         if (old)
             nodes.Remove(*old, kDrugHoldsNodes);
-        nodes.Insert(parentKey, newKey, NodeType::Drug, id);
-        FilingJournal::Filed(nodes, connection, old, newKey);
+        const CatalogueNode parent = nodes.Insert(parentKey, newKey, NodeType::Drug, id);
+        FilingJournal::Filed(nodes, connection,
+                             {newKey, parentKey, NodeType::Drug, id, stocked.Text(0)}, old, parent);
         return true;
     });
     m_read = {id, newKey};

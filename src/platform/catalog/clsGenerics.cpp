@@ -127,13 +127,10 @@ bool clsGenerics::AddGeneric(const QString& parentKey, const QString& newKey,
     const bool added = m_session.Write(QStringLiteral("Pharvel.AddGeneric"), [&] {
         code = ShortId::FromNumber(genericCode, kCode);
         SQLConnection& connection = m_session.Connection();
-        const bool registered =
-            connection
-                .Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbforgeneric "
-                                       "WHERE GenericCode = ?"),
-                        {code})
-                .toInt() > 0;
-        if (!registered)
+        const RowSet registered = connection.OpenRowSet(
+            QStringLiteral("SELECT genericname FROM inventory.tbforgeneric WHERE GenericCode = ?"),
+            {code});
+        if (registered.RecordCount() == 0)
             CatalogueSession::Refuse(QStringLiteral("No generic name with the code %1 is in the "
                                                     "register; it cannot be filed.")
                                          .arg(code));
@@ -142,8 +139,10 @@ bool clsGenerics::AddGeneric(const QString& parentKey, const QString& newKey,
         FilingJournal::RequireAsRead(connection, NodeType::Generic, code, old, m_read);
         if (old)
             nodes.Remove(*old, drugsHeldRefusal(*old));
-        nodes.Insert(parentKey, newKey, NodeType::Generic, code);
-        FilingJournal::Filed(nodes, connection, old, newKey);
+        const CatalogueNode parent = nodes.Insert(parentKey, newKey, NodeType::Generic, code);
+        FilingJournal::Filed(nodes, connection,
+                             {newKey, parentKey, NodeType::Generic, code, registered.Text(0)}, old,
+                             parent);
         return true;
     });
     m_read = {code, newKey};
@@ -205,11 +204,8 @@ bool clsGenerics::NewGeneric(const QString& name)
         m_session.Connection().Execute(QStringLiteral("INSERT INTO inventory.tbforgeneric "
                                                       "(GenericCode, genericname) VALUES (?, ?)"),
                                        {code, name});
-        Journal::Change change;
-        change.action = Journal::Action::GenericAdded;
-        change.entryType = NodeType::Generic;
-        change.entryId = code;
-        change.entryName = name;
+        Journal::Change change =
+            Journal::AboutGeneric(m_session.Connection(), Journal::Action::GenericAdded, code);
         change.newName = name;
         Journal::Record(m_session.Connection(), change);
         return true;
