@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// The figures of the structure report on a prepared database (see main.cpp for what is printed).
+// The figures of the structure and changes reports on a prepared database (see main.cpp for what is
+// printed).
 namespace ReportBench {
 
 struct ReportFigures
@@ -18,5 +19,10 @@ struct ReportFigures
 // question answered No, then exports the shown report through the viewer's image buttons.
 ReportFigures MeasureStructureReport(const QString& target, const QString& userId,
                                      const QString& password);
+
+// Adds journalRows rows to the change journal as the account, then runs the report "Catalogue
+// Changes" on the last 30 days as the menu does once the period is chosen.
+ReportFigures MeasureChangesReport(const QString& target, const QString& userId,
+                                   const QString& password, int journalRows = 10000);
 
 } // namespace ReportBench

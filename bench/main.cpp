@@ -43,6 +43,10 @@ void BenchReports(const QString& engine, const QString& serverUrl, int nodes)
           Verdict(f.xlsExportMs < 1000));
     Print("  export to .rtf: %8.1f ms (target < 1000 ms: %s)\n", f.rtfExportMs,
           Verdict(f.rtfExportMs < 1000));
+    const ReportBench::ReportFigures changes = ReportBench::MeasureChangesReport(
+        synthetic.Target(), synthetic.UserId(), BenchDatabase::Password());
+    Print("Catalogue Changes (%d records, %d pages), first page: %8.1f ms (target < 3000 ms: %s)\n",
+          changes.records, changes.pages, changes.firstPageMs, Verdict(changes.firstPageMs < 3000));
 }
 
 void PrintDrugWindow(const AssignBench::DrugWindowFigures& d)

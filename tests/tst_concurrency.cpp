@@ -1,5 +1,6 @@
 #include "fixtures/CatalogueInvariants.h"
 #include "fixtures/SampleCatalogue.h"
+#include "fixtures/TestAccount.h"
 #include "fixtures/TestDatabase.h"
 #include "platform/catalog/Pharvel.h"
 #include "platform/db/PharvelError.h"
@@ -28,13 +29,14 @@ struct Outcome
 using Change = std::function<bool(Pharvel&)>;
 
 // Two pharmacists, each with the catalogue component on a desktop of their own, make their
-// change at the same moment.
-std::pair<Outcome, Outcome> race(const QString& server, const Change& first, const Change& second)
+// change at the same moment; the second may log in as someone else.
+std::pair<Outcome, Outcome> race(const QString& server, const Change& first, const Change& second,
+                                 const QString& secondServer = {})
 {
     std::latch start(2);
-    const auto desk = [&](const Change& change, Outcome& outcome) {
+    const auto desk = [&](const QString& address, const Change& change, Outcome& outcome) {
         Pharvel pharvel;
-        const bool connected = pharvel.Connect(server);
+        const bool connected = pharvel.Connect(address);
         start.arrive_and_wait();
         if (!connected) {
             outcome.description = pharvel.LastError();
@@ -48,8 +50,9 @@ std::pair<Outcome, Outcome> race(const QString& server, const Change& first, con
         }
     };
     std::pair<Outcome, Outcome> outcomes;
-    std::thread one(desk, std::cref(first), std::ref(outcomes.first));
-    std::thread two(desk, std::cref(second), std::ref(outcomes.second));
+    std::thread one(desk, std::cref(server), std::cref(first), std::ref(outcomes.first));
+    std::thread two(desk, std::cref(secondServer.isEmpty() ? server : secondServer),
+                    std::cref(second), std::ref(outcomes.second));
     one.join();
     two.join();
     return outcomes;
@@ -110,6 +113,8 @@ private slots:
     void oneDrugMovedToTwoGenerics();
     void renameWhileAnotherDeletes_data() { TestDatabase::AddEngineRows(); }
     void renameWhileAnotherDeletes();
+    void bothMoveTheDrugTheyRead_data() { TestDatabase::AddEngineRows(); }
+    void bothMoveTheDrugTheyRead();
 };
 
 void tst_concurrency::deleteWhileAnotherFilesUnder()
@@ -249,6 +254,46 @@ void tst_concurrency::renameWhileAnotherDeletes()
                              "ClassificationName IN ('Old name', 'New name')"))
                      .toInt(),
                  0);
+        QVERIFY2(BrokenCatalogueRules(db).isEmpty(),
+                 qPrintable(BrokenCatalogueRules(db).join(QLatin1Char('\n'))));
+    }
+}
+
+// Both desks read where the drug is, then move it at the same moment: the later move would go on
+// stale facts, so it is refused and names the pharmacist who moved it first.
+void tst_concurrency::bothMoveTheDrugTheyRead()
+{
+    QFETCH(QString, engine);
+    Catalogue c(engine);
+    SQLConnection& db = c.db.Connection();
+    const TestAccount alice(db, "alice", {});
+    const TestAccount bob(db, "bob", {});
+    for (int round = 0; round < kRounds; ++round) {
+        const QString underParacetamol = s("_1.2.%1").arg(round + 3);
+        const QString underAmoxicillin = s("_2.1.%1").arg(round + 1);
+        const int rowsBefore =
+            db.Scalar(s("SELECT count(*) FROM inventory.tbCatalogueJournal")).toInt();
+        std::latch bothRead(2);
+        const auto move = [&](const QString& parent, const QString& key) {
+            return [&, parent, key](Pharvel& p) {
+                p.Drugs().SearchDrug(c.sample.aspirin);
+                bothRead.arrive_and_wait();
+                return p.Drugs().AddDrug(parent, key, {}, c.sample.aspirin);
+            };
+        };
+        const auto outcomes =
+            race(alice.Url(c.db.ConnectionString()), move(s("_1.2"), underParacetamol),
+                 move(s("_2.1"), underAmoxicillin), bob.Url(c.db.ConnectionString()));
+        const int winner = oneWon(outcomes);
+        QVERIFY(winner >= 0);
+        const Outcome& lost = winner == 0 ? outcomes.second : outcomes.first;
+        QCOMPARE(lost.number, ErrorNumber::Refused);
+        const QString& winnerId = winner == 0 ? alice.id : bob.id;
+        QVERIFY2(lost.description.contains(winnerId), qPrintable(lost.description));
+        QCOMPARE(filedAt(db, "3", c.sample.aspirin),
+                 winner == 0 ? underParacetamol : underAmoxicillin);
+        QCOMPARE(db.Scalar(s("SELECT count(*) FROM inventory.tbCatalogueJournal")).toInt(),
+                 rowsBefore + 1);
         QVERIFY2(BrokenCatalogueRules(db).isEmpty(),
                  qPrintable(BrokenCatalogueRules(db).join(QLatin1Char('\n'))));
     }

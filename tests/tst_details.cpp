@@ -30,6 +30,8 @@ private slots:
 
     void otherDetailsInsertThenUpdate_data() { TestDatabase::AddEngineRows(); }
     void otherDetailsInsertThenUpdate();
+    void otherDetailsSavedFromTwoWindows_data() { TestDatabase::AddEngineRows(); }
+    void otherDetailsSavedFromTwoWindows();
     void otherDetailsRefusesEmptyAndDiscardsOnClose();
     void otherDetailsOfNullRow();
     void otherDetailsIdIsSixteenBits();
@@ -109,14 +111,56 @@ void tst_details::otherDetailsInsertThenUpdate()
     QCOMPARE(d.Rows(2), QStringLiteral("IV only"));
     QVERIFY(d.Rows(1).isEmpty());
 
-    // Another desktop took the row away meanwhile: the text is saved all the same.
-    Open(form, 2);
-    d.db.Connection().Execute(
-        QStringLiteral("DELETE FROM inventory.tbPharvelOtherDetails WHERE GenericID = 2"));
-    form.txtEntry->setPlainText(QStringLiteral("kept"));
-    QTest::mouseClick(form.cmdSave, Qt::LeftButton);
-    QCOMPARE(d.Rows(2), QStringLiteral("kept"));
     QCOMPARE(form.GenericID(), QStringLiteral("2"));
+}
+
+void tst_details::otherDetailsSavedFromTwoWindows()
+{
+    QFETCH(QString, engine);
+    Details d(engine);
+    frmDrugInformation mine(d.UserConnection());
+    frmDrugInformation theirs(d.UserConnection());
+    // Both open on a generic name without other details; the other window saves first.
+    Open(mine, 3);
+    Open(theirs, 3);
+    theirs.txtEntry->setPlainText(QStringLiteral("Theirs"));
+    {
+        MessageLog log;
+        QTest::mouseClick(theirs.cmdSave, Qt::LeftButton);
+    }
+    // This window's save says so; keeping theirs shows their text and saves nothing.
+    const QString typed = QStringLiteral("Mine:\u00a0500\u00a0mg");
+    mine.txtEntry->setPlainText(typed);
+    {
+        MessageLog log({MsgBox::Answer::No});
+        QTest::mouseClick(mine.cmdSave, Qt::LeftButton);
+        QCOMPARE(log.messages.size(), 1);
+        QCOMPARE(log.messages[0].buttons, MsgBox::Buttons::YesNo);
+        QVERIFY2(log.messages[0].text.contains(QStringLiteral("another user")),
+                 qPrintable(log.Texts()));
+    }
+    QVERIFY(mine.isVisible());
+    QCOMPARE(mine.txtEntry->toPlainText(), QStringLiteral("Theirs"));
+    QCOMPARE(d.Rows(3), QStringLiteral("Theirs"));
+    // Now that this window has read their text, a save updates the row with the text as typed.
+    mine.txtEntry->setPlainText(typed);
+    {
+        MessageLog log;
+        QTest::mouseClick(mine.cmdSave, Qt::LeftButton);
+        QCOMPARE(log.Texts(), QStringLiteral("Data successfullly save!"));
+    }
+    QCOMPARE(d.Rows(3), typed);
+    // The other window, still holding what it saved, is told and may overwrite.
+    Open(theirs, 3);
+    d.db.Connection().Execute(QStringLiteral("DELETE FROM inventory.tbPharvelOtherDetails"));
+    theirs.txtEntry->setPlainText(QStringLiteral("Overwritten"));
+    {
+        MessageLog log({MsgBox::Answer::Yes});
+        QTest::mouseClick(theirs.cmdSave, Qt::LeftButton);
+        QCOMPARE(log.messages.size(), 2);
+    }
+    QVERIFY(!theirs.isVisible());
+    QCOMPARE(d.Rows(3), QStringLiteral("Overwritten"));
 }
 
 void tst_details::otherDetailsRefusesEmptyAndDiscardsOnClose()

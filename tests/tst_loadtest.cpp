@@ -71,6 +71,7 @@ struct Figures
     int errors[kOperations] = {};
     QMap<QString, int> errorsByKind;
     QStringList unexpected; // errors that no amount of concurrency explains
+    int changes = 0;        // moves and renames that went through, each one journal row
 
     void Add(const Figures& other)
     {
@@ -82,6 +83,7 @@ struct Figures
         for (auto it = other.errorsByKind.cbegin(); it != other.errorsByKind.cend(); ++it)
             errorsByKind[it.key()] += it.value();
         unexpected += other.unexpected;
+        changes += other.changes;
     }
 };
 
@@ -116,6 +118,7 @@ public:
             timer.start();
             try {
                 Do(static_cast<Operation>(op));
+                figures.changes += op == MoveGeneric || op == MoveDrug || op == Rename;
             } catch (const PharvelError& error) {
                 ++figures.errors[op];
                 ++figures.errorsByKind[errorKind(error.Number())];
@@ -204,7 +207,7 @@ private:
     Pharvel m_pharvel;
 };
 
-void print(const QString& engine, qint64 seconds, const Figures& f)
+void print(const QString& engine, qint64 seconds, const Figures& f, int journalRows)
 {
     int operations = 0;
     int errors = 0;
@@ -221,6 +224,7 @@ void print(const QString& engine, qint64 seconds, const Figures& f)
         std::printf("  %-20s %8zu %7d %10.2f %10.2f\n", kOperationNames[op], f.latencies[op].size(),
                     f.errors[op], percentile(f.latencies[op], 0.50),
                     percentile(f.latencies[op], 0.99));
+    std::printf("  journal: %d rows for %d changes\n", journalRows, f.changes);
     std::printf("  errors by kind:\n");
     if (f.errorsByKind.isEmpty())
         std::printf("    none\n");
@@ -282,7 +286,7 @@ void tst_loadtest::pharmacistsAtOnce()
     Figures all;
     for (const auto& client : clients)
         all.Add(client->figures);
-    print(engine, duration, all);
+    print(engine, duration, all, countOf("SELECT count(*) FROM inventory.tbCatalogueJournal"));
     clients.clear(); // their connections close before the checks
 
     // Only the refusals that concurrency explains; every rule of the catalogue holds.
@@ -290,6 +294,8 @@ void tst_loadtest::pharmacistsAtOnce()
              qPrintable(all.unexpected.mid(0, 5).join(QLatin1Char('\n'))));
     QVERIFY2(BrokenCatalogueRules(check).isEmpty(),
              qPrintable(BrokenCatalogueRules(check).mid(0, 10).join(QLatin1Char('\n'))));
+    // Each move and rename that went through left one journal row, and no other did.
+    QCOMPARE(countOf("SELECT count(*) FROM inventory.tbCatalogueJournal"), all.changes);
     // Moves and renames keep the number of nodes; every drug stays filed once.
     QCOMPARE(countOf("SELECT count(*) FROM inventory.tbPharvel"), nodes);
     QCOMPARE(countOf("SELECT count(*) FROM inventory.tbPharvel WHERE Node_Type = '3'"), drugs);

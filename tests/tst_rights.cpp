@@ -1,5 +1,6 @@
 #include "fixtures/PrivateServer.h"
 #include "fixtures/SampleCatalogue.h"
+#include "fixtures/TestAccount.h"
 #include "fixtures/TestDatabase.h"
 #include "platform/catalog/Pharvel.h"
 #include "platform/db/ConnectionString.h"
@@ -12,7 +13,6 @@
 
 #include <QTest>
 #include <QUrl>
-#include <QUuid>
 
 using ClassPharvel::Pharvel;
 
@@ -28,6 +28,10 @@ const char* const kCatalogueTables[] = {
     "inventory.tbinvmaster",           "inventory.tbPharvel",
     "inventory.tbPharvelOtherDetails", "patient_data.tbHospitalInfo",
 };
+// What nobody but the administrator's tool may do to the change journal.
+const char* const kJournalRewrites[] = {"UPDATE inventory.tbCatalogueJournal SET Action = 'x'",
+                                        "DELETE FROM inventory.tbCatalogueJournal",
+                                        "TRUNCATE inventory.tbCatalogueJournal"};
 const char* const kAdministratorTables[] = {"patient_data.tbUserProfile",
                                             "inventory.tbSchemaVersion"};
 
@@ -56,44 +60,7 @@ bool refusedByServer(SQLConnection& connection, const QString& sql)
     return false;
 }
 
-QString uniqueUser(const char* stem)
-{
-    return s(stem) + QLatin1Char('_') + QUuid::createUuid().toString(QUuid::Id128).left(8);
-}
-
-// An account made as pharvel-admin makes it, taken away again however the test ends.
-class Account
-{
-public:
-    Account(SQLConnection& connection, const char* stem, const QString& rights)
-        : m_connection(connection), id(uniqueUser(stem)), password(s("pass ") + id)
-    {
-        AccountStore::AddAccount(connection, id, password, s("T1"), rights, s("PH"));
-    }
-    ~Account()
-    {
-        try {
-            AccountStore::RemoveAccount(m_connection, id);
-        } catch (const PharvelError& error) {
-            qWarning() << "test account" << id << "not removed:" << error.Description();
-        }
-    }
-    Account(const Account&) = delete;
-    Account& operator=(const Account&) = delete;
-
-    // The catalogue's address with this account's credentials.
-    QString Url(const QString& server) const
-    {
-        return ConnectionString::Parse(server).WithCredentials(id, password);
-    }
-
-private:
-    SQLConnection& m_connection;
-
-public:
-    const QString id;
-    const QString password;
-};
+using Account = TestAccount;
 } // namespace
 
 // Rights on a shared server are the server's own: each user logs in as their own role, and the
@@ -139,6 +106,10 @@ void tst_rights::viewOnlyRoleReadsButCannotChange()
     QVERIFY(refusedByServer(*viewing, s("CREATE TABLE inventory.tbMine (x INTEGER)")));
     QVERIFY(refusedByServer(*viewing, s("UPDATE inventory.tbforgeneric SET genericname = "
                                         "genericname WHERE 1 = 0")));
+    for (const char* change : kJournalRewrites)
+        QVERIFY2(refusedByServer(*viewing, s(change)), change);
+    QVERIFY(refusedByServer(*viewing, s("INSERT INTO inventory.tbCatalogueJournal (Action, "
+                                        "EntryType) VALUES ('forged', '3')")));
 
     // Looking, finding and preparing reports are the viewer's to do.
     Pharvel looker;
@@ -149,6 +120,8 @@ void tst_rights::viewOnlyRoleReadsButCannotChange()
     ServerProcedures::For_TraceParent(*viewing, s("_1.1.1"));
     ServerProcedures::Pharvel_NodeLevel(*viewing);
     ServerProcedures::Pharvel_Generate(*viewing);
+    ServerProcedures::Pharvel_Changes(*viewing, QDate::currentDate().addDays(-30),
+                                      QDate::currentDate());
     QCOMPARE(viewing->Scalar(s("SELECT count(*) FROM inventory.tbPharvelReport")).toInt(),
              nodes - 1);
     // The component refuses before the server is asked; both say nothing was changed.
@@ -190,6 +163,23 @@ void tst_rights::pharmacistRoleChangesTheCatalogueOnly()
     }
     QVERIFY(refusedByServer(working, s("CREATE TABLE inventory.tbMine (x INTEGER)")));
     QVERIFY(refusedByServer(working, s("ALTER ROLE %1 SUPERUSER").arg(pharmacist.id)));
+
+    // Each change left its journal row, stamped by the server with the pharmacist's role
+    // whatever the client sends; the pharmacist can neither rewrite nor delete one.
+    QCOMPARE(db.Connection()
+                 .Scalar(s("SELECT count(*) FROM inventory.tbCatalogueJournal WHERE ChangedBy = ?"),
+                         {pharmacist.id})
+                 .toInt(),
+             9);
+    working.Execute(s("INSERT INTO inventory.tbCatalogueJournal (ChangedAt, ChangedBy, Action, "
+                      "EntryType) VALUES ('2000-01-01', 'someone else', 'forged', '3')"));
+    QCOMPARE(db.Connection()
+                 .Scalar(s("SELECT ChangedBy FROM inventory.tbCatalogueJournal WHERE Action = "
+                           "'forged' AND ChangedAt > '2020-01-01'"))
+                 .toString(),
+             pharmacist.id);
+    for (const char* change : kJournalRewrites)
+        QVERIFY2(refusedByServer(working, s(change)), change);
 }
 
 void tst_rights::passwordsAreTheServers()

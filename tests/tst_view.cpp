@@ -4,6 +4,8 @@
 #include "fixtures/SampleCatalogue.h"
 #include "fixtures/TestDatabase.h"
 #include "platform/FileSystemObject.h"
+#include "platform/catalog/Pharvel.h"
+#include "platform/db/Journal.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/ServerProcedures.h"
 #include "platform/report/Report.h"
@@ -50,6 +52,8 @@ private slots:
     void defaultExportFile();
     void exportOfferedAtEveryOpening_data() { TestDatabase::AddEngineRows(); }
     void exportOfferedAtEveryOpening();
+    void catalogueChangesOfAPeriod_data() { TestDatabase::AddEngineRows(); }
+    void catalogueChangesOfAPeriod();
     void missingDocumentsFolderStopsTheLoad();
     void imageButtonsExport_data() { TestDatabase::AddEngineRows(); }
     void imageButtonsExport();
@@ -348,6 +352,83 @@ void tst_view::exportOfferedAtEveryOpening()
     QVERIFY(Column(rows, 1).contains(QString::number(r.catalogue.panadol)));
 }
 
+void tst_view::catalogueChangesOfAPeriod()
+{
+    QFETCH(QString, engine);
+    ReportRun r(engine);
+    SQLConnection& c = r.db.Connection();
+    SampleCatalogue::AllowWrites(c, r.db.ConnectionString());
+    ClassPharvel::Pharvel desk;
+    QVERIFY(desk.Connect(r.db.ConnectionString()));
+    QVERIFY(desk.Generics().NewGeneric(QStringLiteral("Codeine")));
+    QVERIFY(desk.Generics().RenameGeneric(QString::number(r.catalogue.ibuprofen),
+                                          QStringLiteral("Ibuprofen lysine")));
+    QVERIFY(desk.Generics().AddGeneric(QStringLiteral("_3"), QStringLiteral("_3.1"), {},
+                                       r.catalogue.ibuprofen));
+    const QDate today = QDateTime::currentDateTimeUtc().date();
+    // A period that ended before the changes holds none of them.
+    ServerProcedures::Pharvel_Changes(c, today.addDays(-60), today.addDays(-31));
+    QCOMPARE(c.Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbCatalogueChanges")).toInt(),
+             0);
+    ServerProcedures::Pharvel_Changes(c, today.addDays(-29), today);
+
+    frmView view;
+    view.SetWhatReport(4);
+    MessageLog log(MsgBox::Answer::Yes);
+    QStringList lines;
+    QStringList header;
+    QString footer;
+    ModalWindowDriver driver([&](QWidget*) {
+        const ReportContent& content = view.Report()->Content();
+        const int pages = view.CRViewer1->PageCount();
+        for (int record = 0; record < content.RecordCount(); ++record) {
+            QStringList cells{QString::number(content.Level(record)),
+                              content.IsBold(record, 0) ? QStringLiteral("bold") : QString()};
+            for (int column = 1; column < 5; ++column)
+                cells << content.CellText(record, column);
+            lines << cells.join(QLatin1Char('|'));
+        }
+        for (const ReportTextLine& line : content.Definition().pageHeader)
+            header << content.Expand(line.center, 1, pages) + content.Expand(line.right, 1, pages);
+        footer = content.Expand(content.Definition().reportFooter.at(0).left, pages, pages);
+    });
+    view.Show();
+    QVERIFY(driver.Ran());
+    // Newest first under the day's date, in bold; the hospital, the period and page numbers.
+    const QString user = Journal::List(c, {}).Text(QStringLiteral("User"));
+    QCOMPARE(
+        lines,
+        (QStringList{
+            QStringLiteral("1|bold||||"),
+            QStringLiteral("2||%1|generic name filed|Ibuprofen lysine| → Empty Class").arg(user),
+            QStringLiteral("2||%1|generic name renamed|Ibuprofen|Ibuprofen → "
+                           "Ibuprofen lysine")
+                .arg(user),
+            QStringLiteral("2||%1|generic name added|Codeine| → Codeine").arg(user)}));
+    QCOMPARE(header.first(), QStringLiteral("St Ann's Hospital"));
+    QCOMPARE(header.at(3),
+             QStringLiteral("From %1 to %2 (UTC)")
+                 .arg(today.addDays(-29).toString(Qt::ISODate), today.toString(Qt::ISODate)));
+    QCOMPARE(header.at(4), QStringLiteral("Page 1 of 1"));
+    QCOMPARE(footer, QStringLiteral("Number of changes: 3"));
+
+    // The spreadsheet beside the other reports' holds the same lines under the captions.
+    const QString file = r.Documents() + QStringLiteral("/CatalogueChanges.") +
+                         QDate::currentDate().toString(QStringLiteral("yyyy.MM.dd")) +
+                         QStringLiteral(".xls");
+    QVERIFY(QFile::exists(file));
+    if (!HaveWorkbookReader())
+        QSKIP("/usr/bin/python3 has no xlrd (Debian package python3-xlrd): not read back");
+    const QJsonArray rows = ReadWorkbook(file);
+    QCOMPARE(Column(rows, 0).first(), QStringLiteral("Time"));
+    QCOMPARE(Column(rows, 0).at(1), today.toString(Qt::ISODate));
+    QCOMPARE(Column(rows, 2),
+             (QStringList{QStringLiteral("What"), QString(), QStringLiteral("generic name filed"),
+                          QStringLiteral("generic name renamed"),
+                          QStringLiteral("generic name added")}));
+    QCOMPARE(Column(rows, 4).at(3), QStringLiteral("Ibuprofen → Ibuprofen lysine"));
+}
+
 void tst_view::missingDocumentsFolderStopsTheLoad()
 {
     ReportRun r(QStringLiteral("sqlite"));
@@ -492,7 +573,7 @@ void tst_view::unknownReportNumberOpensNothing()
     ReportRun r(QStringLiteral("sqlite"));
     MessageLog log(MsgBox::Answer::No);
     frmView view;
-    view.SetWhatReport(4);
+    view.SetWhatReport(5);
     try {
         view.Show();
         QFAIL("a report number without a report opened the window");
@@ -501,7 +582,7 @@ void tst_view::unknownReportNumberOpensNothing()
     }
     QVERIFY(log.messages.isEmpty());
     QVERIFY(!view.isVisible());
-    QCOMPARE(view.WhatReport(), 4);
+    QCOMPARE(view.WhatReport(), 5);
 }
 
 QTEST_MAIN(tst_view)

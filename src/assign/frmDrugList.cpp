@@ -34,6 +34,7 @@ constexpr int kNameColumn = 1;
 constexpr int kDescriptionColumn = 2;
 constexpr int kGenericColumn = 3;
 constexpr int kDrugIdColumn = 4;
+constexpr int kNodeKeyColumn = 5;
 constexpr int kCheckColumnWidth = 250;
 
 QString EmptyHeader()
@@ -261,11 +262,6 @@ void frmDrugList::cmdAdd_Click()
             continue;
         const QString filedUnder = grid.TextMatrix(row, kGenericColumn);
         const QString g = filedUnder.trimmed();
-        if (!g.isEmpty() && g != QLatin1String("Unclassified") &&
-            MsgBox::Show(name + tr(" already belongs to ") + filedUnder +
-                             tr(". Do you wish to continue?"),
-                         MsgBox::Icon::Question, MsgBox::Buttons::YesNo) != MsgBox::Answer::Yes)
-            continue;
         QString formerKey;
         QString newKey;
         try {
@@ -273,6 +269,18 @@ void frmDrugList::cmdAdd_Click()
             ClassPharvel::clsDrugs& drugs = m_pharvel.Drugs();
             if (drugs.SearchDrug(drugId))
                 formerKey = drugs.NodeKey();
+            // The question below would be asked on what the grid read: another desktop may
+            // have filed the drug elsewhere since.
+            if (formerKey != grid.TextMatrix(row, kNodeKeyColumn).trimmed()) {
+                notMoved.Add(name,
+                             m_pharvel.ChangedMeanwhile(ClassPharvel::NodeType::Drug, drugId));
+                continue;
+            }
+            if (!g.isEmpty() && g != QLatin1String("Unclassified") &&
+                MsgBox::Show(name + tr(" already belongs to ") + filedUnder +
+                                 tr(". Do you wish to continue?"),
+                             MsgBox::Icon::Question, MsgBox::Buttons::YesNo) != MsgBox::Answer::Yes)
+                continue;
             newKey = newKeys.Next(static_cast<qint16>(generic.Children()));
             drugs.AddDrug(parentKey, newKey, QString(), drugId);
             newKeys.Taken(newKey);

@@ -29,6 +29,7 @@ namespace {
 // Columns of both grids, bound from the row set: name, node key, code, classification id and
 // the classification the generic name is under.
 constexpr int kNameColumn = 1;
+constexpr int kNodeKeyColumn = 2;
 constexpr int kCodeColumn = 3;
 constexpr int kClassificationColumn = 5;
 constexpr int kCheckColumnWidth = 250;
@@ -224,6 +225,13 @@ void frmList::cmdAdd_Click()
         try {
             const int code = GenericCode(grid, row);
             oldKey = GenericNodeKey(code);
+            // The question below would be asked on what the grid read: another desktop may
+            // have filed the generic name elsewhere since.
+            if (oldKey.trimmed() != Trimmed(grid, row, kNodeKeyColumn)) {
+                notMoved.Add(name,
+                             m_pharvel.ChangedMeanwhile(ClassPharvel::NodeType::Generic, code));
+                continue;
+            }
             if (HoldsDrugs(oldKey)) {
                 MsgBox::Show(tr("You can't move ") + name +
                              tr(" because drugs are already assigned to it."));

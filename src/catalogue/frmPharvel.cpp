@@ -176,12 +176,15 @@ void frmPharvel::CreateMenus()
     mnuPharvelReport = AddItem(mnuReport, tr("&Pharvel Structure"));
     mnuDrugsWOGeneric = AddItem(mnuReport, tr("&Drugs with no Generic"));
     mnuDrugsWODetails = AddItem(mnuReport, tr("&Drugs with other Details"));
+    mnuCatalogueChanges = AddItem(mnuReport, tr("&Catalogue Changes"));
     connectGuarded(mnuPharvelReport, &QAction::triggered, this,
                    &frmPharvel::mnuPharvelReport_Click);
     connectGuarded(mnuDrugsWOGeneric, &QAction::triggered, this,
                    &frmPharvel::mnuDrugsWOGeneric_Click);
     connectGuarded(mnuDrugsWODetails, &QAction::triggered, this,
                    &frmPharvel::mnuDrugsWODetails_Click);
+    connectGuarded(mnuCatalogueChanges, &QAction::triggered, this,
+                   &frmPharvel::mnuCatalogueChanges_Click);
 }
 
 void frmPharvel::CreateToolbar()

@@ -70,6 +70,7 @@ public:
     void mnuPharvelReport_Click();
     void mnuDrugsWOGeneric_Click();
     void mnuDrugsWODetails_Click();
+    void mnuCatalogueChanges_Click();
 
     // Asks for a name and makes a node of strNodeType ("1" classification, "2" generic name)
     // under the selected node: in the catalogue first, then in the tree. Type "3" makes nothing.
@@ -159,6 +160,7 @@ public:
     QAction* mnuPharvelReport;
     QAction* mnuDrugsWOGeneric;
     QAction* mnuDrugsWODetails;
+    QAction* mnuCatalogueChanges;
 
     // Toolbar buttons 1 ("New Entry", whose click does nothing but open its drop-down items
     // "Classification", "Generic" and "Drug"), 3 "Delete", 4 "Rename", 6 "Generic Name Buil File"

@@ -18,3 +18,9 @@ void frmPharvel::mnuDrugsWODetails_Click()
     ReportCommands::PrepareAndView(*staMessage, ReportCommands::Viewer(*this), 3,
                                    QStringLiteral("frmPharvel.mnuDrugsWODetails_Click_Err"));
 }
+
+void frmPharvel::mnuCatalogueChanges_Click()
+{
+    ReportCommands::ChangesAndView(*this, *staMessage, ReportCommands::Viewer(*this),
+                                   QStringLiteral("frmPharvel.mnuCatalogueChanges_Click_Err"));
+}

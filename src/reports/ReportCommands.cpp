@@ -5,6 +5,7 @@
 #include "platform/db/ServerProcedures.h"
 #include "platform/user/clsCurrentUser.h"
 #include "reports/ScreenPointer.h"
+#include "reports/frmChangesPeriod.h"
 #include "reports/frmView.h"
 
 #include <QLabel>
@@ -37,17 +38,15 @@ frmView& ReportCommands::Viewer(QWidget& mainWindow)
     return *new frmView(&mainWindow);
 }
 
-void ReportCommands::PrepareAndView(QLabel& statusPanel, frmView& viewer, qint16 whatReport,
-                                    const QString& errorSource)
+namespace {
+// Prepares the report's data on the user's connection with the busy pointer, then shows it.
+template <typename Prepare>
+void prepareAndShow(frmView& viewer, qint16 whatReport, const QString& errorSource,
+                    Prepare&& prepare)
 {
     try {
         ScreenPointer::SetBusy();
-        SetStatus(statusPanel, tr("Gathering Report Information..."));
-        SQLConnection& connection = UserConnection(errorSource);
-        ServerProcedures::Pharvel_NodeLevel(connection);
-        SetStatus(statusPanel, tr("Generating Report..."));
-        ServerProcedures::Pharvel_Generate(connection);
-        SetStatus(statusPanel, QString());
+        prepare(UserConnection(errorSource));
         viewer.SetWhatReport(whatReport);
         viewer.Show();
         ScreenPointer::SetNormal();
@@ -56,6 +55,32 @@ void ReportCommands::PrepareAndView(QLabel& statusPanel, frmView& viewer, qint16
         ScreenPointer::SetNormal();
         throw error.WithSource(errorSource);
     }
+}
+} // namespace
+
+void ReportCommands::PrepareAndView(QLabel& statusPanel, frmView& viewer, qint16 whatReport,
+                                    const QString& errorSource)
+{
+    prepareAndShow(viewer, whatReport, errorSource, [&](SQLConnection& connection) {
+        SetStatus(statusPanel, tr("Gathering Report Information..."));
+        ServerProcedures::Pharvel_NodeLevel(connection);
+        SetStatus(statusPanel, tr("Generating Report..."));
+        ServerProcedures::Pharvel_Generate(connection);
+        SetStatus(statusPanel, QString());
+    });
+}
+
+void ReportCommands::ChangesAndView(QWidget& mainWindow, QLabel& statusPanel, frmView& viewer,
+                                    const QString& errorSource)
+{
+    frmChangesPeriod period(&mainWindow);
+    if (period.exec() != QDialog::Accepted)
+        return;
+    prepareAndShow(viewer, 4, errorSource, [&](SQLConnection& connection) {
+        SetStatus(statusPanel, tr("Gathering Report Information..."));
+        ServerProcedures::Pharvel_Changes(connection, period.From(), period.To());
+        SetStatus(statusPanel, QString());
+    });
 }
 
 void ReportCommands::View(frmView& viewer, qint16 whatReport)

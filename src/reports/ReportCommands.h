@@ -24,6 +24,11 @@ public:
     static void PrepareAndView(QLabel& statusPanel, frmView& viewer, qint16 whatReport,
                                const QString& errorSource);
 
+    // Asks for a period and shows the catalogue's changes in it (report 4), prepared by
+    // Pharvel_Changes; nothing when the period is cancelled. Failures as PrepareAndView.
+    static void ChangesAndView(QWidget& mainWindow, QLabel& statusPanel, frmView& viewer,
+                               const QString& errorSource);
+
     // Shows the report as it is: no procedure, no status text, no pointer.
     static void View(frmView& viewer, qint16 whatReport);
 };

@@ -48,6 +48,8 @@ QString ReportFileName(qint16 whatReport)
         return QStringLiteral("DrugsWithNoGeneric.rpt");
     case 3:
         return QStringLiteral("PharvelReportWithOtherDetails.rpt");
+    case 4:
+        return QStringLiteral("CatalogueChanges.rpt");
     default:
         return {};
     }

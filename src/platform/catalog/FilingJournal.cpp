@@ -9,6 +9,9 @@ namespace ClassPharvel::FilingJournal {
 namespace {
 QString parentName(NodeStore& nodes, const QString& parentKey)
 {
+    // The root has no entry; the tree shows it by this name.
+    if (parentKey == QLatin1String("_0"))
+        return QStringLiteral("All Classification");
     const std::optional<CatalogueNode> parent = nodes.Find(parentKey);
     return parent ? parent->name : QString();
 }
@@ -43,14 +46,18 @@ void RequireAsRead(SQLConnection& connection, const QString& type, int id,
 {
     if (read.id != id || (now ? now->key : QString()) == read.key)
         return;
+    CatalogueSession::Refuse(ChangedMeanwhile(connection, type, id));
+}
+
+QString ChangedMeanwhile(SQLConnection& connection, const QString& type, int id)
+{
     const QString who = Journal::LastChangeOf(connection, type, id);
-    CatalogueSession::Refuse(
-        who.isEmpty()
-            ? QStringLiteral("Another user changed where it is filed after this window read it; "
-                             "it was left where they put it.")
-            : QStringLiteral("Another user changed where it is filed after this window read it; "
-                             "it was left where they put it: %1.")
-                  .arg(who));
+    return who.isEmpty()
+               ? QStringLiteral("Another user changed where it is filed after this window read "
+                                "it; it was left where they put it.")
+               : QStringLiteral("Another user changed where it is filed after this window read "
+                                "it; it was left where they put it: %1.")
+                     .arg(who);
 }
 
 void Filed(NodeStore& nodes, SQLConnection& connection, const std::optional<CatalogueNode>& old,

@@ -23,6 +23,10 @@ struct FiledAsRead
 // that the entry still stands where the window read it.
 namespace FilingJournal {
 
+// Why a change of the entry is refused when another user filed, moved or took it out after the
+// window read it: who did, where to and when, from the journal.
+QString ChangedMeanwhile(SQLConnection& connection, const QString& type, int id);
+
 // Refuses the change, naming from the journal who put the entry where it now is, when the entry
 // was read (read.id is id) and its node now is not the one read.
 void RequireAsRead(SQLConnection& connection, const QString& type, int id,

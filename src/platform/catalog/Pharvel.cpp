@@ -1,6 +1,7 @@
 #include "platform/catalog/Pharvel.h"
 
 #include "platform/catalog/CatalogueSession.h"
+#include "platform/catalog/FilingJournal.h"
 #include "platform/catalog/TreeOrder.h"
 
 namespace ClassPharvel {
@@ -96,6 +97,13 @@ clsGenerics& Pharvel::Generics()
 clsDrugs& Pharvel::Drugs()
 {
     return *m_drugs;
+}
+
+QString Pharvel::ChangedMeanwhile(const QString& nodeType, int id)
+{
+    return m_session->Read(QStringLiteral("Pharvel.ChangedMeanwhile"), [&] {
+        return FilingJournal::ChangedMeanwhile(m_session->Connection(), nodeType, id);
+    });
 }
 
 SQLConnection& Pharvel::Connection()

@@ -47,6 +47,10 @@ public:
     // GenericName, DrugName, ItemID, Node_Parent, Node_Key.
     RowSet LoadClassifications(const QString& parentKey, bool loadAll);
 
+    // Why a window's move of the entry (node type and id) is refused when another user filed,
+    // moved or took it out after the window read it: who did, where to and when.
+    QString ChangedMeanwhile(const QString& nodeType, int id);
+
     clsNode& NodePharvel();
     clsClassifications& Classifications();
     clsGenerics& Generics();

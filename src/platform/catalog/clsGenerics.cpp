@@ -140,11 +140,8 @@ bool clsGenerics::NewGeneric(const QString& name)
         m_session.Connection().Execute(QStringLiteral("INSERT INTO inventory.tbforgeneric "
                                                       "(GenericCode, genericname) VALUES (?, ?)"),
                                        {code, name});
-        Journal::Change change;
-        change.action = Journal::Action::GenericAdded;
-        change.entryType = NodeType::Generic;
-        change.entryId = code;
-        change.entryName = name;
+        Journal::Change change =
+            Journal::AboutGeneric(m_session.Connection(), Journal::Action::GenericAdded, code);
         change.newName = name;
         Journal::Record(m_session.Connection(), change);
         return true;

@@ -72,6 +72,20 @@ QString deed(const RowSet& row)
 }
 } // namespace
 
+Change AboutGeneric(SQLConnection& connection, const QString& action, int genericCode)
+{
+    Change change;
+    change.action = action;
+    change.entryType = QStringLiteral("2");
+    change.entryId = genericCode;
+    change.entryName = connection
+                           .Scalar(QStringLiteral("SELECT genericname FROM inventory.tbforgeneric "
+                                                  "WHERE GenericCode = ?"),
+                                   {genericCode})
+                           .toString();
+    return change;
+}
+
 void Record(SQLConnection& connection, const Change& change)
 {
     if (!connection.InTransaction())

@@ -49,6 +49,9 @@ struct Change
     QString newText;
 };
 
+// A change of the generic name genericCode, named as the register names it now.
+Change AboutGeneric(SQLConnection& connection, const QString& action, int genericCode);
+
 // Adds one row for change. Must run inside the change's transaction; raises PharvelError
 // otherwise, or when the row cannot be written.
 void Record(SQLConnection& connection, const Change& change);

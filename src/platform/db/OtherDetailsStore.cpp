@@ -40,16 +40,8 @@ Outcome Save(SQLConnection& connection, int genericId, const QString& text, cons
             connection.Execute(QStringLiteral("INSERT INTO inventory.tbPharvelOtherDetails "
                                               "(GenericID, OtherDetails) VALUES (?, ?)"),
                                {genericId, text});
-        Journal::Change change;
-        change.action = Journal::Action::OtherDetailsSaved;
-        change.entryType = QStringLiteral("2");
-        change.entryId = genericId;
-        change.entryName =
-            connection
-                .Scalar(QStringLiteral(
-                            "SELECT genericname FROM inventory.tbforgeneric WHERE GenericCode = ?"),
-                        {genericId})
-                .toString();
+        Journal::Change change =
+            Journal::AboutGeneric(connection, Journal::Action::OtherDetailsSaved, genericId);
         change.oldText = stored.value_or(QString());
         change.newText = text;
         Journal::Record(connection, change);

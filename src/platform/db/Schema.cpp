@@ -67,7 +67,7 @@ QStringList Statements(const QString& path)
         if (current.isEmpty() && (trimmed.isEmpty() || trimmed.startsWith(QLatin1String("--"))))
             continue;
         current += line + QLatin1Char('\n');
-        if (trimmed.count(QLatin1String("$$")) % 2 == 1)
+        if (trimmed.count(QStringLiteral("$$")) % 2 == 1)
             inDollarBody = !inDollarBody;
         else if (!inDollarBody && trimmed.compare(QLatin1String("BEGIN"), Qt::CaseInsensitive) == 0)
             inTriggerBody = true;

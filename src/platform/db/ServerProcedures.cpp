@@ -323,6 +323,44 @@ void Pharvel_Generate(SQLConnection& connection)
     });
 }
 
+void Pharvel_Changes(SQLConnection& connection, const QDate& first, const QDate& last)
+{
+    AsProcedure(connection, QStringLiteral("Pharvel_Changes"), [&] {
+        ReplaceContentOf(connection, QStringLiteral("inventory.tbCatalogueChanges"));
+        ReplaceContentOf(connection, QStringLiteral("inventory.tbCatalogueChangesPeriod"));
+        const QDateTime since(first, QTime(0, 0), Qt::UTC);
+        const QDateTime until(last.addDays(1), QTime(0, 0), Qt::UTC);
+        RowSet rows = Journal::List(connection, {since, until, {}, {}});
+        constexpr int kColumns = 8;
+        QVariantList values;
+        values.reserve((rows.RecordCount() * 2 + 1) * kColumns);
+        int sortOrder = 0;
+        QString day;
+        for (rows.MoveFirst(); !rows.AtEnd(); rows.MoveNext()) {
+            const QString at = rows.Text(QStringLiteral("At"));
+            if (at.left(10) != day) {
+                day = at.left(10);
+                values << ++sortOrder << 1 << QStringLiteral("1") << day << QString() << QString()
+                       << QString() << QString();
+            }
+            values << ++sortOrder << 2 << QStringLiteral("2") << at.mid(11)
+                   << rows.Text(QStringLiteral("User")) << rows.Text(QStringLiteral("Action"))
+                   << rows.Text(QStringLiteral("Entry")) << Journal::BeforeAfter(rows);
+        }
+        InsertRows(connection,
+                   QStringLiteral("INSERT INTO inventory.tbCatalogueChanges (SortOrder, RowLevel, "
+                                  "RowType, ChangeTime, UserName, Action, Entry, Change) VALUES "),
+                   kColumns, values);
+        const QString format = QStringLiteral("yyyy-MM-dd");
+        connection.Execute(
+            QStringLiteral("INSERT INTO inventory.tbCatalogueChangesPeriod (Period, Changes) "
+                           "VALUES (?, ?)"),
+            {QStringLiteral("From %1 to %2 (UTC)")
+                 .arg(first.toString(format), last.toString(format)),
+             rows.RecordCount()});
+    });
+}
+
 void Delete_Generic(SQLConnection& connection, int genericCode)
 {
     const QString source = QStringLiteral("Delete_Generic");
@@ -352,16 +390,8 @@ void Delete_Generic(SQLConnection& connection, int genericCode)
                                               "before deleting it.")
                                    .arg(genericCode),
                                source);
-        Journal::Change change;
-        change.action = Journal::Action::GenericDeleted;
-        change.entryType = QStringLiteral("2");
-        change.entryId = genericCode;
-        change.entryName =
-            connection
-                .Scalar(QStringLiteral(
-                            "SELECT genericname FROM inventory.tbforgeneric WHERE GenericCode = ?"),
-                        {genericCode})
-                .toString();
+        Journal::Change change =
+            Journal::AboutGeneric(connection, Journal::Action::GenericDeleted, genericCode);
         change.oldName = change.entryName;
         connection.Execute(
             QStringLiteral("DELETE FROM inventory.tbforgeneric WHERE GenericCode = ?"),

@@ -2,6 +2,7 @@
 
 #include "platform/db/RowSet.h"
 
+#include <QDateTime>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -38,6 +39,11 @@ void For_TraceParent(SQLConnection& connection, const QString& nodeKey);
 // always reads one complete preparation even while another user prepares.
 void Pharvel_NodeLevel(SQLConnection& connection);
 void Pharvel_Generate(SQLConnection& connection);
+
+// Prepares the report "Catalogue Changes": the journal's rows of the days first to last (UTC,
+// both included), newest first, grouped by day (inventory.tbCatalogueChanges), and the period
+// (inventory.tbCatalogueChangesPeriod), both replaced whole at once.
+void Pharvel_Changes(SQLConnection& connection, const QDate& first, const QDate& last);
 
 // Deletes the generic name and its other details. Refuses (ErrorNumber::Refused) a generic name
 // that does not exist or that is still filed in the catalogue.

@@ -72,7 +72,9 @@ void grantRights(SQLConnection& connection, const QString& role, bool viewOnly)
             role);
         // Preparing a report rewrites the two tables the reports read, and nothing else.
         connection.Execute(QStringLiteral("GRANT INSERT, DELETE ON inventory.tbPharvelNodeLevel, "
-                                          "inventory.tbPharvelReport TO ") +
+                                          "inventory.tbPharvelReport, "
+                                          "inventory.tbCatalogueChanges, "
+                                          "inventory.tbCatalogueChangesPeriod TO ") +
                            role);
         return;
     }
