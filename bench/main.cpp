@@ -10,6 +10,7 @@
 #include "BenchDatabase.h"
 #include "BenchResults.h"
 #include "CatalogueBench.h"
+#include "ExchangeBench.h"
 #include "FindBench.h"
 #include "RegisterBench.h"
 #include "ReportBench.h"
@@ -92,6 +93,25 @@ void PrintDrugWindow(const AssignBench::DrugWindowFigures& d)
         BenchResults::Record(QString::fromLatin1(figure), value);
 }
 
+// The administrator's catalogue files: export, import into an empty database, check.
+void BenchExchange(const QString& engine, const QString& serverUrl, int nodes)
+{
+    BenchDatabase synthetic(engine, serverUrl, BenchDatabase::Content::Synthetic, nodes);
+    BenchDatabase empty(engine, serverUrl, BenchDatabase::Content::Empty, 0);
+    BenchDatabase emptyToo(engine, serverUrl, BenchDatabase::Content::Empty, 0);
+    const ExchangeBench::Figures f =
+        ExchangeBench::Measure(synthetic.Target(), empty.Target(), emptyToo.Target(), nodes);
+    const double limit = engine == QLatin1String("sqlite") ? 5000 : 10000;
+    Print("Catalogue files (%d nodes, %d drugs):\n", f.nodes, f.drugs);
+    Print("  export:                     %8.1f ms (target < %.0f ms: %s); bare reads %.1f ms\n",
+          f.exportMs, limit, Verdict(f.exportMs < limit), f.readMs);
+    Print("  import into an empty one:   %8.1f ms (target < %.0f ms: %s); bulk loader %.1f ms, "
+          "ratio %.2f\n",
+          f.importMs, limit, Verdict(f.importMs < limit), f.bulkLoadMs, f.importMs / f.bulkLoadMs);
+    Print("  check:                      %8.1f ms (target < 2000 ms: %s)\n", f.checkMs,
+          Verdict(f.checkMs < 2000));
+}
+
 void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)
 {
     Print("\n== %s ==\n", qPrintable(engine));
@@ -130,6 +150,7 @@ void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)
         BenchResults::Record(QStringLiteral("register keystroke bare ms"), f.baselineMs);
     }
     BenchReports(engine, serverUrl, nodes);
+    BenchExchange(engine, serverUrl, nodes);
 }
 
 // The demo database is the embedded one that the run command creates.

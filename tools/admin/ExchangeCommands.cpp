@@ -1,7 +1,6 @@
 #include "ExchangeCommands.h"
 
 #include "AdminCommon.h"
-#include "platform/catalog/Pharvel.h"
 #include "platform/db/PharvelError.h"
 #include "platform/exchange/CatalogueCheck.h"
 #include "platform/exchange/CatalogueExport.h"
@@ -48,11 +47,7 @@ int importCommand(const QCommandLineParser& parser, const QString& server, const
 
 int mergeCommand(const QString& server, int keep, int drop)
 {
-    ClassPharvel::Pharvel catalogue;
-    if (!catalogue.Connect(server))
-        throw PharvelError(ErrorNumber::ConnectionFailed, catalogue.LastError(),
-                           QStringLiteral("pharvel-admin"));
-    const GenericMerge::Result result = GenericMerge::Merge(catalogue, keep, drop);
+    const GenericMerge::Result result = GenericMerge::Merge(*openExisting(server), keep, drop);
     out(QStringLiteral("generic name %1 \"%2\" merged into %3 \"%4\": %5 drugs moved")
             .arg(drop)
             .arg(result.dropName)

@@ -1,6 +1,8 @@
 #include "platform/exchange/GenericMerge.h"
 
-#include "platform/catalog/Pharvel.h"
+#include "platform/catalog/CatalogueNode.h"
+#include "platform/catalog/FilingJournal.h"
+#include "platform/catalog/NodeStore.h"
 #include "platform/db/Journal.h"
 #include "platform/db/OtherDetailsStore.h"
 #include "platform/db/PharvelError.h"
@@ -12,6 +14,8 @@ namespace GenericMerge {
 
 namespace {
 const QString kSource = QStringLiteral("GenericMerge.Merge");
+const QString kHoldsNodes =
+    QStringLiteral("A node to be moved holds other nodes; nothing was merged.");
 
 [[noreturn]] void refuse(const QString& text)
 {
@@ -51,14 +55,6 @@ private:
     int m_highest = 0;
 };
 
-QString parentOf(SQLConnection& connection, const QString& key)
-{
-    return connection
-        .Scalar(QStringLiteral("SELECT Node_Parent FROM inventory.tbPharvel WHERE Node_Key = ?"),
-                {key})
-        .toString();
-}
-
 // DROP's other details go below KEEP's, under a line naming DROP; saved as any other details
 // are, so the journal holds the text before and after.
 void appendDetails(SQLConnection& connection, int keepCode, int dropCode, const QString& dropName)
@@ -96,9 +92,9 @@ QString DetailsHeading(const QString& dropName, int dropCode)
     return QStringLiteral("From %1 (generic name %2):").arg(dropName).arg(dropCode);
 }
 
-Result Merge(ClassPharvel::Pharvel& catalogue, int keepCode, int dropCode)
+Result Merge(SQLConnection& connection, int keepCode, int dropCode)
 {
-    SQLConnection& connection = catalogue.Connection();
+    namespace NodeType = ClassPharvel::NodeType;
     try {
         if (keepCode == dropCode)
             refuse(QStringLiteral("A generic name cannot be merged into itself."));
@@ -108,28 +104,37 @@ Result Merge(ClassPharvel::Pharvel& catalogue, int keepCode, int dropCode)
                 QStringLiteral("LOCK TABLE inventory.tbPharvel IN SHARE ROW EXCLUSIVE MODE"));
         Result result{genericName(connection, keepCode), genericName(connection, dropCode), 0};
 
-        ClassPharvel::clsGenerics& generics = catalogue.Generics();
-        if (generics.SearchGeneric(dropCode)) {
-            const QString dropKey = generics.NodeKey();
+        ClassPharvel::NodeStore nodes(connection);
+        // Each node moves as the assignment windows move it: old node out, new node in, journaled.
+        const auto move = [&](const QString& type, int id, const QString& parentKey,
+                              const QString& newKey) {
+            const std::optional<CatalogueNode> old = nodes.FindFiled(type, id);
+            if (old)
+                nodes.Remove(*old, kHoldsNodes);
+            nodes.Insert(parentKey, newKey, type, id);
+            ClassPharvel::FilingJournal::Filed(nodes, connection, old, newKey);
+        };
+        if (const std::optional<CatalogueNode> drop =
+                nodes.FindFiled(NodeType::Generic, dropCode)) {
             QString keepKey;
-            if (generics.SearchGeneric(keepCode)) {
-                keepKey = generics.NodeKey();
+            if (const auto keep = nodes.FindFiled(NodeType::Generic, keepCode)) {
+                keepKey = keep->key;
             } else {
                 // KEEP takes DROP's place: filed under the same classification.
-                const QString classificationKey = parentOf(connection, dropKey);
-                keepKey = ChildKeys(connection, classificationKey).Next();
-                generics.AddGeneric(classificationKey, keepKey, result.keepName, keepCode);
+                keepKey = ChildKeys(connection, drop->parent).Next();
+                move(NodeType::Generic, keepCode, drop->parent, keepKey);
             }
             const RowSet drugs = connection.OpenRowSet(
                 QStringLiteral("SELECT Node_ID FROM inventory.tbPharvel WHERE Node_Parent = ? "
                                "ORDER BY Node_ID"),
-                {dropKey});
+                {drop->key});
             ChildKeys keys(connection, keepKey);
             for (int r = 0; r < drugs.RecordCount(); ++r) {
-                catalogue.Drugs().AddDrug(keepKey, keys.Next(), {}, drugs.At(r, 0).toInt());
+                move(NodeType::Drug, drugs.At(r, 0).toInt(), keepKey, keys.Next());
                 ++result.drugsMoved;
             }
-            generics.DeleteGeneric(QString::number(dropCode));
+            nodes.Remove(*drop, kHoldsNodes);
+            ClassPharvel::FilingJournal::TakenOut(nodes, connection, *drop);
         }
         appendDetails(connection, keepCode, dropCode, result.dropName);
         journalMerge(connection, result, keepCode, dropCode);

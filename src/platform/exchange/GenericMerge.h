@@ -2,15 +2,13 @@
 
 #include <QString>
 
-namespace ClassPharvel {
-class Pharvel;
-}
+class SQLConnection;
 
 // Merges two generic names that are one: every drug filed under DROP is filed under KEEP (KEEP
 // takes DROP's place in the tree when it is filed nowhere), DROP's other details are appended to
 // KEEP's under a line naming DROP, and DROP leaves the tree and the register. One transaction,
-// written through the catalogue component on its connection. Refuses (ErrorNumber::Refused) an
-// unknown code or two codes that are the same.
+// each node moved and journaled as the assignment windows move it. Refuses (ErrorNumber::Refused)
+// an unknown code or two codes that are the same.
 namespace GenericMerge {
 
 struct Result
@@ -20,7 +18,7 @@ struct Result
     int drugsMoved = 0;
 };
 
-Result Merge(ClassPharvel::Pharvel& catalogue, int keepCode, int dropCode);
+Result Merge(SQLConnection& connection, int keepCode, int dropCode);
 
 // The journal's action for the merge itself (the drugs' moves are journaled as moves).
 inline const QString kMergedAction = QStringLiteral("generic name merged");

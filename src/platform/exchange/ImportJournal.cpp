@@ -1,5 +1,6 @@
 #include "platform/exchange/ImportJournal.h"
 
+#include "platform/catalog/CatalogueNode.h"
 #include "platform/db/Journal.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/exchange/CatalogueState.h"
@@ -13,9 +14,9 @@
 namespace ImportJournal {
 
 namespace {
-const QString kClassification = QStringLiteral("1");
-const QString kGeneric = QStringLiteral("2");
-const QString kDrug = QStringLiteral("3");
+const QString& kClassification = ClassPharvel::NodeType::Classification;
+const QString& kGeneric = ClassPharvel::NodeType::Generic;
+const QString& kDrug = ClassPharvel::NodeType::Drug;
 
 // Actions the client's own windows never take, so the journal's list has none of them.
 const QString kClassificationMoved = QStringLiteral("classification moved");

@@ -1,16 +1,18 @@
 #include "platform/exchange/ImportPlan.h"
 
+#include "platform/catalog/CatalogueNode.h"
 #include "platform/exchange/ExchangeFiles.h"
 
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <tuple>
 
 namespace {
 const QString kRootKey = QStringLiteral("_0");
-const QString kClassification = QStringLiteral("1");
-const QString kGeneric = QStringLiteral("2");
-const QString kDrug = QStringLiteral("3");
+const QString& kClassification = ClassPharvel::NodeType::Classification;
+const QString& kGeneric = ClassPharvel::NodeType::Generic;
+const QString& kDrug = ClassPharvel::NodeType::Drug;
 
 // Texts differ when their letters do, or when one is NULL and the other is not.
 bool differ(const QString& a, const QString& b)
@@ -385,6 +387,12 @@ ImportPlan Planner::Make()
     ApplyFiles();
     DropWhatLostItsParent();
     RefuseCycles();
+    // Bad rows are told file by file, in the order of their lines.
+    std::stable_sort(m_plan.faults.begin(), m_plan.faults.end(),
+                     [](const ImportPlan::Fault& a, const ImportPlan::Fault& b) {
+                         return std::tie(a.file, a.line, a.column) <
+                                std::tie(b.file, b.line, b.column);
+                     });
     if (!m_plan.faults.isEmpty())
         return m_plan;
     PlaceNodes();

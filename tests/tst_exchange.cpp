@@ -1,0 +1,453 @@
+#include "fixtures/TestDatabase.h"
+#include "platform/db/Journal.h"
+#include "platform/db/PharvelError.h"
+#include "platform/db/ScopedTransaction.h"
+#include "platform/exchange/CatalogueCheck.h"
+#include "platform/exchange/CatalogueExport.h"
+#include "platform/exchange/CatalogueImport.h"
+#include "platform/exchange/EmbeddedBackup.h"
+#include "platform/exchange/ExchangeFiles.h"
+#include "platform/exchange/GenericMerge.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// A hospital's catalogue in and out of the administrator's tool: the exchange files, the
+// import's checks, the catalogue check, the merge of two generic names and the embedded backup.
+class tst_exchange : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void roundTripIsExact_data() { TestDatabase::AddEngineRows(); }
+    void roundTripIsExact();
+    void drugMasterAlone_data() { TestDatabase::AddEngineRows(); }
+    void drugMasterAlone();
+    void badInputWritesNothing_data();
+    void badInputWritesNothing();
+    void checkFindsEveryKind_data() { TestDatabase::AddEngineRows(); }
+    void checkFindsEveryKind();
+    void mergeIsJournaled_data() { TestDatabase::AddEngineRows(); }
+    void mergeIsJournaled();
+    void backupWhileAnotherWrites();
+};
+
+namespace {
+QByteArray u8(const char* text)
+{
+    return QByteArray(text);
+}
+
+// A small catalogue in the exchange files, exactly as an export writes it: apostrophes, quotes,
+// commas, line breaks (LF and CR LF inside fields), right-to-left text, emoji, a missing value
+// next to an empty one. It holds one of every finding the check reports and breaks no rule.
+const QList<std::pair<QString, QByteArray>> kSample = {
+    {QStringLiteral("classifications.csv"),
+     u8("\xEF\xBB\xBF"
+        "classification_id,name,parent_id\r\n"
+        "1,Children's medicines,\r\n"
+        "2,\"Line one\nline two\",1\r\n"
+        "3,\xD9\x85\xD8\xB6\xD8\xA7\xD8\xAF\xD8\xA7\xD8\xAA \xF0\x9F\x92\x8A,\r\n"
+        "4,\"Quote \"\"q\"\", comma\",3\r\n"
+        "5,Empty one,\r\n"
+        "6,EMPTY ONE ,\r\n")},
+    {QStringLiteral("generic_names.csv"),
+     u8("\xEF\xBB\xBF"
+        "generic_code,name\r\n"
+        "1,PARACETAMOL\r\n"
+        "2,AMOXICILLIN\r\n"
+        "3,Co-Amoxiclav\r\n"
+        "4,co amoxiclav\r\n"
+        "5,\xD7\x90\xD7\x9E\xD7\x95\xD7\xA7\xD7\xA1\xD7\x99\r\n")},
+    {QStringLiteral("drugs.csv"),
+     u8("\xEF\xBB\xBF"
+        "item_id,name,description,indication,dosage,administration,preparation\r\n"
+        "1,Paracetamol 500 mg,Box of 20,\"Pain, fever\",,By mouth,\"\"\r\n"
+        "2,Amoxicillin 250 mg,\"\",Infection,\"Three\r\ntimes a day\",By mouth,Keep dry\r\n"
+        "3,Unfiled drug \xF0\x9F\x98\x80,Box,,,,\r\n"
+        "4,Co-amoxiclav 625 mg,Box,,,,\r\n")},
+    {QStringLiteral("filing.csv"), u8("\xEF\xBB\xBF"
+                                      "entry,id,filed_under\r\n"
+                                      "generic,1,1\r\n"
+                                      "generic,2,3\r\n"
+                                      "generic,3,4\r\n"
+                                      "generic,4,4\r\n"
+                                      "drug,1,1\r\n"
+                                      "drug,2,2\r\n"
+                                      "drug,4,3\r\n")},
+    {QStringLiteral("other_details.csv"), u8("\xEF\xBB\xBF"
+                                             "generic_code,other_details\r\n"
+                                             "1,\"O'Brien's note\nsecond line\"\r\n"
+                                             "2,\"\"\r\n")},
+};
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeSample(const QString& folder)
+{
+    for (const auto& [name, bytes] : kSample)
+        writeFile(QDir(folder).filePath(name), bytes);
+}
+
+// The catalogue's whole content, as its export's bytes.
+QByteArray exported(SQLConnection& connection)
+{
+    QTemporaryDir folder;
+    CatalogueExport::Write(connection, folder.path());
+    QByteArray all;
+    for (const ExchangeFiles::Kind* kind : ExchangeFiles::All())
+        all += readFile(folder.filePath(kind->fileName));
+    return all;
+}
+
+int journalRows(SQLConnection& connection, const QString& action = {})
+{
+    return connection
+        .Scalar(action.isEmpty()
+                    ? QStringLiteral("SELECT count(*) FROM inventory.tbCatalogueJournal")
+                    : QStringLiteral("SELECT count(*) FROM inventory.tbCatalogueJournal "
+                                     "WHERE Action = ?"),
+                action.isEmpty() ? QVariantList() : QVariantList{action})
+        .toInt();
+}
+
+CatalogueImport::Result importFolder(SQLConnection& connection, const QString& folder,
+                                     bool dryRun = false)
+{
+    return CatalogueImport::Run(connection, folder, dryRun, false);
+}
+
+void importSample(SQLConnection& connection)
+{
+    QTemporaryDir folder;
+    writeSample(folder.path());
+    const CatalogueImport::Result result = importFolder(connection, folder.path());
+    QVERIFY2(result.faults.isEmpty(), qPrintable(result.faults.value(0).Describe()));
+    QVERIFY(result.written);
+}
+
+struct Run
+{
+    int exitCode = -1;
+    QString output;
+};
+
+Run runAdmin(const QStringList& arguments)
+{
+    QProcess admin;
+    admin.start(QDir(QCoreApplication::applicationDirPath())
+                    .absoluteFilePath(QStringLiteral("../tools/pharvel-admin")),
+                arguments);
+    admin.waitForFinished(120000);
+    return {admin.exitStatus() == QProcess::NormalExit ? admin.exitCode() : -1,
+            QString::fromUtf8(admin.readAllStandardOutput() + admin.readAllStandardError())};
+}
+} // namespace
+
+void tst_exchange::roundTripIsExact()
+{
+    QFETCH(QString, engine);
+    QTemporaryDir source;
+    writeSample(source.path());
+    TestDatabase first(engine);
+    QVERIFY(importFolder(first.Connection(), source.path()).written);
+    QTemporaryDir once;
+    CatalogueExport::Write(first.Connection(), once.path());
+    for (const auto& [name, bytes] : kSample)
+        QCOMPARE(readFile(once.filePath(name)), bytes);
+
+    TestDatabase second(engine);
+    QVERIFY(importFolder(second.Connection(), once.path()).written);
+    QTemporaryDir twice;
+    CatalogueExport::Write(second.Connection(), twice.path());
+    for (const auto& [name, bytes] : kSample)
+        QCOMPARE(readFile(twice.filePath(name)), bytes);
+
+    // The same files again change nothing and journal nothing.
+    const int rows = journalRows(second.Connection());
+    const CatalogueImport::Result again = importFolder(second.Connection(), twice.path());
+    QVERIFY(again.summary.join(QLatin1Char('\n'))
+                .contains(QLatin1String("tree: 0 filed, 0 moved, 0 taken out, 13 left alone")));
+    QCOMPARE(journalRows(second.Connection()), rows);
+}
+
+void tst_exchange::drugMasterAlone()
+{
+    QFETCH(QString, engine);
+    TestDatabase db(engine);
+    importSample(db.Connection());
+    SQLConnection& connection = db.Connection();
+    const int nodes =
+        connection.Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbPharvel")).toInt();
+    QTemporaryDir folder;
+    writeFile(folder.filePath(QStringLiteral("drugs.csv")),
+              u8("item_id,name,description,indication,dosage,administration,preparation\n"
+                 "2,Amoxicillin 500 mg,Box of 21,,,,\n"
+                 "7,Ibuprofen 200 mg,Box of 24,Pain,,,\n"));
+    const int journalBefore = journalRows(connection);
+
+    const CatalogueImport::Result dry = importFolder(connection, folder.path(), true);
+    QVERIFY(dry.faults.isEmpty());
+    QVERIFY(!dry.written);
+    QCOMPARE(journalRows(connection), journalBefore);
+    QCOMPARE(
+        connection.Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbinvmaster")).toInt(), 4);
+
+    const CatalogueImport::Result result = importFolder(connection, folder.path());
+    QVERIFY(result.written);
+    QCOMPARE(result.summary, dry.summary);
+    QVERIFY(result.summary.contains(
+        QStringLiteral("drugs: 1 added, 1 changed, 0 removed, 3 left alone")));
+    QCOMPARE(connection
+                 .Scalar(QStringLiteral("SELECT DrugName FROM inventory.tbinvmaster "
+                                        "WHERE itemid = 2"))
+                 .toString(),
+             QStringLiteral("Amoxicillin 500 mg"));
+    // The tree and the drugs the file does not name stay as they were.
+    QCOMPARE(connection.Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbPharvel")).toInt(),
+             nodes);
+    QCOMPARE(
+        connection.Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbinvmaster")).toInt(), 5);
+    QCOMPARE(journalRows(connection, QStringLiteral("drug added")), 4 + 1); // the sample's four
+    QCOMPARE(journalRows(connection, QStringLiteral("drug changed")), 1);
+}
+
+void tst_exchange::badInputWritesNothing_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("where");
+    QByteArray manyRows("generic_code,name\r\n");
+    for (int i = 1; i <= 40000; ++i)
+        manyRows += QByteArray::number(i) + ",G" + QByteArray::number(i) + "\r\n";
+    const QByteArray sampleFiling = kSample.at(3).second;
+    struct Case
+    {
+        const char* name;
+        const char* file;
+        QByteArray content;
+        const char* where;
+    };
+    const QList<Case> cases = {
+        {"missing column", "drugs.csv",
+         "item_id,name,description,indication,dosage,administration,preparation\r\n"
+         "1,Paracetamol 500 mg,Box,,,,\r\n2,Amoxicillin,Box\r\n",
+         "drugs.csv, line 3, column 4"},
+        {"id beyond 16 bits", "generic_names.csv", "generic_code,name\r\n40000,BIG\r\n",
+         "generic_names.csv, line 2, column 1"},
+        {"unknown parent", "classifications.csv",
+         "classification_id,name,parent_id\r\n1,Top,99\r\n",
+         "classifications.csv, line 2, column 3"},
+        {"drug filed twice", "filing.csv", sampleFiling + "drug,1,2\r\n",
+         "filing.csv, line 9, column 2"},
+        {"cycle", "classifications.csv", "classification_id,name,parent_id\r\n1,A,2\r\n2,B,1\r\n",
+         "classifications.csv, line 2, column 3"},
+        {"quoted field left open", "drugs.csv",
+         "item_id,name,description,indication,dosage,administration,preparation\r\n"
+         "1,\"Paracetamol,Box,,,,\r\n",
+         "drugs.csv, line 2, column 2"},
+        {"another encoding", "generic_names.csv", "generic_code,name\r\n1,A\r\n2,CAF\xC9\r\n",
+         "generic_names.csv, line 3"},
+        {"header that does not match", "filing.csv", "entry,id,under\r\n",
+         "filing.csv, line 1, column 3"},
+        {"empty file", "other_details.csv", "", "other_details.csv, line 1"},
+        {"40,000 rows", "generic_names.csv", manyRows, "generic_names.csv, line 32769"},
+        {"text after a closing quote", "generic_names.csv", "generic_code,name\r\n1,\"A\"B\r\n",
+         "generic_names.csv, line 2, column 2"},
+        {"filed under a generic in no classification", "filing.csv", sampleFiling + "drug,3,5\r\n",
+         "filing.csv, line 9, column 3"},
+    };
+    for (const QString& engine : TestDatabase::Engines()) {
+        for (const Case& c : cases)
+            QTest::addRow("%s %s", qPrintable(engine), c.name)
+                << engine << QString::fromLatin1(c.file) << c.content
+                << QString::fromLatin1(c.where);
+    }
+}
+
+void tst_exchange::badInputWritesNothing()
+{
+    QFETCH(QString, engine);
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, where);
+    TestDatabase db(engine);
+    importSample(db.Connection());
+    const QByteArray before = exported(db.Connection());
+    const int journalBefore = journalRows(db.Connection());
+
+    // The sample's files, all good but the one, with a drug to add so that there is work.
+    QTemporaryDir folder;
+    writeSample(folder.path());
+    writeFile(folder.filePath(QStringLiteral("drugs.csv")),
+              kSample.at(2).second + "9,New drug,Box,,,,\r\n");
+    writeFile(folder.filePath(file), content);
+    const CatalogueImport::Result result = importFolder(db.Connection(), folder.path());
+    QVERIFY(!result.written);
+    QVERIFY(!result.faults.isEmpty());
+    QVERIFY2(result.faults.first().Describe().startsWith(where),
+             qPrintable(result.faults.first().Describe()));
+    QCOMPARE(exported(db.Connection()), before);
+    QCOMPARE(journalRows(db.Connection()), journalBefore);
+}
+
+void tst_exchange::checkFindsEveryKind()
+{
+    QFETCH(QString, engine);
+    TestDatabase db(engine);
+    importSample(db.Connection());
+    const CatalogueCheck::Report report = CatalogueCheck::Run(db.Connection());
+    QVERIFY2(report.RulesKept(), qPrintable(report.Text()));
+    const auto found = [&](const char* check) {
+        QStringList ids;
+        for (const CatalogueCheck::Item& item : report.items) {
+            if (item.check == QLatin1String(check))
+                ids << item.id;
+        }
+        return ids.join(QLatin1Char(' '));
+    };
+    QCOMPARE(found("classification with nothing under it"), QStringLiteral("2 5 6"));
+    QCOMPARE(found("generic name with no drug"), QStringLiteral("4 5"));
+    QCOMPARE(found("generic name in no classification"), QStringLiteral("5"));
+    QCOMPARE(found("drug under no generic name"), QStringLiteral("3"));
+    QCOMPARE(found("generic names the same but for letter case, blanks and punctuation"),
+             QStringLiteral("3 4"));
+    QCOMPARE(found("classifications of the same name under one parent"), QStringLiteral("5 6"));
+    const Run clean = runAdmin({QStringLiteral("check"), db.ConnectionString()});
+    QCOMPARE(clean.exitCode, 0);
+    const Run asCsv =
+        runAdmin({QStringLiteral("check"), db.ConnectionString(), QStringLiteral("--csv")});
+    QVERIFY(asCsv.output.contains(QLatin1String("finding,drug under no generic name,drug,3,")));
+
+    // A node whose parent is gone, as an edit past the catalogue's checks leaves it.
+    SQLConnection& connection = db.Connection();
+    connection.Execute(engine == QLatin1String("sqlite")
+                           ? QStringLiteral("PRAGMA foreign_keys = OFF")
+                           : QStringLiteral("SET session_replication_role = replica"));
+    connection.Execute(QStringLiteral("INSERT INTO inventory.tbPharvel (Node_Key, Node_Parent, "
+                                      "Node_Type, Node_ID) VALUES ('_9.1', '_9', '1', 77)"));
+    const Run broken = runAdmin({QStringLiteral("check"), db.ConnectionString()});
+    QCOMPARE(broken.exitCode, 1);
+    QVERIFY2(broken.output.contains(QLatin1String("a node's parent does not exist")),
+             qPrintable(broken.output));
+}
+
+void tst_exchange::mergeIsJournaled()
+{
+    QFETCH(QString, engine);
+    TestDatabase db(engine);
+    importSample(db.Connection());
+    SQLConnection& connection = db.Connection();
+    for (const auto& [keep, drop] : {std::pair{1, 1}, std::pair{1, 99}, std::pair{99, 1}}) {
+        QVERIFY_THROWS_EXCEPTION(PharvelError, GenericMerge::Merge(connection, keep, drop));
+    }
+    const int journalBefore = journalRows(connection);
+
+    // PARACETAMOL (drug 1, other details) takes in AMOXICILLIN (drug 2, empty details).
+    const GenericMerge::Result result = GenericMerge::Merge(connection, 1, 2);
+    QCOMPARE(result.drugsMoved, 1);
+    QCOMPARE(connection
+                 .Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbPharvel d JOIN "
+                                        "inventory.tbPharvel g ON g.Node_Key = d.Node_Parent "
+                                        "WHERE d.Node_Type = '3' AND g.Node_ID = 1"))
+                 .toInt(),
+             2);
+    QCOMPARE(connection
+                 .Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbforgeneric WHERE "
+                                        "GenericCode = 2"))
+                 .toInt(),
+             0);
+    QCOMPARE(journalRows(connection, GenericMerge::kMergedAction), 1);
+    QCOMPARE(journalRows(connection, Journal::Action::DrugMoved), 1);
+    QCOMPARE(journalRows(connection, Journal::Action::GenericDeleted), 1);
+    QVERIFY(journalRows(connection) > journalBefore + 3);
+
+    // Co-Amoxiclav (3) has no details of its own and is in the same classification as co
+    // amoxiclav (4): the drug moves and the details stay KEEP's.
+    GenericMerge::Merge(connection, 4, 3);
+    QCOMPARE(connection
+                 .Scalar(QStringLiteral("SELECT p.Node_ID FROM inventory.tbPharvel d JOIN "
+                                        "inventory.tbPharvel p ON p.Node_Key = d.Node_Parent "
+                                        "WHERE d.Node_Type = '3' AND d.Node_ID = 4"))
+                 .toInt(),
+             4);
+    // The details of a dropped generic go below KEEP's, under a line naming it.
+    connection.Execute(QStringLiteral("INSERT INTO inventory.tbPharvelOtherDetails (GenericID, "
+                                      "OtherDetails) VALUES (5, 'Hebrew label')"));
+    GenericMerge::Merge(connection, 1, 5);
+    const QString details =
+        connection
+            .Scalar(QStringLiteral(
+                "SELECT OtherDetails FROM inventory.tbPharvelOtherDetails WHERE GenericID = 1"))
+            .toString();
+    QCOMPARE(details, QStringLiteral("O'Brien's note\nsecond line\n\n") +
+                          GenericMerge::DetailsHeading(QString::fromUtf8("\u05D0\u05DE\u05D5"
+                                                                         "\u05E7\u05E1\u05D9"),
+                                                       5) +
+                          QStringLiteral("\nHebrew label"));
+    QVERIFY(CatalogueCheck::Run(connection).RulesKept());
+}
+
+void tst_exchange::backupWhileAnotherWrites()
+{
+    TestDatabase db(QStringLiteral("sqlite"));
+    importSample(db.Connection());
+    QTemporaryDir work;
+    const QString archive = work.filePath(QStringLiteral("catalogue.pharvel-backup"));
+    {
+        // Another desktop holds the write lock, half-way through its change, during the backup.
+        auto other = db.OpenAnother();
+        ScopedTransaction writing(*other);
+        other->Execute(
+            QStringLiteral("INSERT INTO inventory.tbForClassification "
+                           "(ClassificationID, ClassificationName) VALUES (40, 'Late')"));
+        other->Execute(QStringLiteral("INSERT INTO inventory.tbPharvel (Node_Key, Node_Parent, "
+                                      "Node_Type, Node_ID) VALUES ('_40', '_0', '1', 40)"));
+        EmbeddedBackup::Backup(db.ConnectionString(), archive);
+        writing.Commit();
+    }
+    const QString restored = work.filePath(QStringLiteral("restored"));
+    EmbeddedBackup::Restore(restored, archive);
+    auto connection = SQLConnection::Open(restored);
+    QVERIFY(CatalogueCheck::Run(*connection).RulesKept());
+    QCOMPARE(connection->Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbPharvel")).toInt(),
+             14);
+    const QByteArray sample = exported(*connection);
+    connection.reset();
+
+    // Not a backup, a damaged one, and a database still open: refused, the database untouched.
+    const QString notBackup = work.filePath(QStringLiteral("notes.txt"));
+    writeFile(notBackup, "just some notes\n");
+    QByteArray damaged = readFile(archive);
+    damaged[damaged.size() - 100] = char(damaged.at(damaged.size() - 100) ^ 0x55);
+    const QString damagedPath = work.filePath(QStringLiteral("damaged.pharvel-backup"));
+    writeFile(damagedPath, damaged);
+    for (const QString& bad : {notBackup, damagedPath, work.filePath(QStringLiteral("none"))})
+        QVERIFY_THROWS_EXCEPTION(PharvelError, EmbeddedBackup::Restore(restored, bad));
+    {
+        auto open = SQLConnection::Open(restored);
+        open->Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbPharvel"));
+        QVERIFY_THROWS_EXCEPTION(PharvelError, EmbeddedBackup::Restore(restored, archive));
+    }
+    connection = SQLConnection::Open(restored);
+    QCOMPARE(exported(*connection), sample);
+}
+
+QTEST_GUILESS_MAIN(tst_exchange)
+#include "tst_exchange.moc"
