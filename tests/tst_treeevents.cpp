@@ -96,19 +96,25 @@ QString Commands(const frmPharvel* w)
 QString ContextMenu(frmPharvel* window, const QString& key)
 {
     QString shown = QStringLiteral("no menu");
-    WhileOpen([window, &shown] {
-        if (QApplication::activePopupWidget() != window->mnuPopup)
-            return;
-        shown = Commands(window);
-        if (window->mnuExit->isVisible() || window->mnuSep3->isVisible())
-            shown += QStringLiteral(" with Exit");
-        // PHARVEL_SCREENSHOT_DIR names a folder to keep the picture in, for a look at it.
-        if (const QString folder = qEnvironmentVariable("PHARVEL_SCREENSHOT_DIR");
-            !folder.isEmpty()) {
-            QTest::qWait(300); // until the menu is drawn on the screen
-            window->screen()->grabWindow(0).save(folder + QStringLiteral("/contextmenu.png"));
-        }
-    });
+    // Armed as the menu shows: a load before it puts its progress window on the screen, which
+    // hands on the events waiting meanwhile.
+    const QMetaObject::Connection armed =
+        QObject::connect(window->mnuPopup, &QMenu::aboutToShow, [window, &shown] {
+            WhileOpen([window, &shown] {
+                if (QApplication::activePopupWidget() != window->mnuPopup)
+                    return;
+                shown = Commands(window);
+                if (window->mnuExit->isVisible() || window->mnuSep3->isVisible())
+                    shown += QStringLiteral(" with Exit");
+                // PHARVEL_SCREENSHOT_DIR names a folder to keep the picture in, for a look at it.
+                if (const QString folder = qEnvironmentVariable("PHARVEL_SCREENSHOT_DIR");
+                    !folder.isEmpty()) {
+                    QTest::qWait(300); // until the menu is drawn on the screen
+                    window->screen()->grabWindow(0).save(folder +
+                                                         QStringLiteral("/contextmenu.png"));
+                }
+            });
+        });
     if (key.isEmpty()) {
         const QWidget* viewport = window->trePharvel->viewport();
         QTest::mouseClick(window->trePharvel->viewport(), Qt::RightButton, {},
@@ -117,6 +123,7 @@ QString ContextMenu(frmPharvel* window, const QString& key)
         RightClickNode(window, key);
     }
     QTest::qWait(0);
+    QObject::disconnect(armed);
     return shown;
 }
 

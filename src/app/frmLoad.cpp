@@ -20,7 +20,8 @@ constexpr int kRedrawMs = 16;
 
 void HandWindowSystemWork()
 {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                    QEventLoop::X11ExcludeTimers);
 }
 } // namespace
 
