@@ -111,8 +111,9 @@ Result Merge(SQLConnection& connection, int keepCode, int dropCode)
             const std::optional<CatalogueNode> old = nodes.FindFiled(type, id);
             if (old)
                 nodes.Remove(*old, kHoldsNodes);
-            nodes.Insert(parentKey, newKey, type, id);
-            ClassPharvel::FilingJournal::Filed(nodes, connection, old, newKey);
+            const CatalogueNode parent = nodes.Insert(parentKey, newKey, type, id);
+            if (const std::optional<CatalogueNode> moved = nodes.Find(newKey))
+                ClassPharvel::FilingJournal::Filed(nodes, connection, *moved, old, parent);
         };
         if (const std::optional<CatalogueNode> drop =
                 nodes.FindFiled(NodeType::Generic, dropCode)) {
