@@ -73,7 +73,7 @@ void appendDetails(SQLConnection& connection, int keepCode, int dropCode, const 
 void journalMerge(SQLConnection& connection, const Result& result, int keepCode, int dropCode)
 {
     Journal::Change change;
-    change.action = kMergedAction;
+    change.action = Journal::Action::GenericMerged;
     change.entryType = QStringLiteral("2");
     change.entryId = dropCode;
     change.entryName = result.dropName;
