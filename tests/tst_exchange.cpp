@@ -373,7 +373,7 @@ void tst_exchange::mergeIsJournaled()
                                         "GenericCode = 2"))
                  .toInt(),
              0);
-    QCOMPARE(journalRows(connection, GenericMerge::kMergedAction), 1);
+    QCOMPARE(journalRows(connection, Journal::Action::GenericMerged), 1);
     QCOMPARE(journalRows(connection, Journal::Action::DrugMoved), 1);
     QCOMPARE(journalRows(connection, Journal::Action::GenericDeleted), 1);
     QVERIFY(journalRows(connection) > journalBefore + 3);

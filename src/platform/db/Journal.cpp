@@ -1,6 +1,7 @@
 #include "platform/db/Journal.h"
 
 #include "platform/db/PharvelError.h"
+#include "platform/db/PreparedInsert.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ScopedTransaction.h"
 #include "platform/db/SearchPrefilter.h"
@@ -11,9 +12,13 @@ namespace Journal {
 
 namespace {
 const QString kSource = QStringLiteral("Journal.Record");
-const QString kColumns = QStringLiteral(
-    "Desktop, Action, EntryType, EntryID, EntryName, OldName, NewName, OldParentKey, "
-    "OldParentName, NewParentKey, NewParentName, OldText, NewText");
+const QStringList kColumns{QStringLiteral("Desktop"),       QStringLiteral("Action"),
+                           QStringLiteral("EntryType"),     QStringLiteral("EntryID"),
+                           QStringLiteral("EntryName"),     QStringLiteral("OldName"),
+                           QStringLiteral("NewName"),       QStringLiteral("OldParentKey"),
+                           QStringLiteral("OldParentName"), QStringLiteral("NewParentKey"),
+                           QStringLiteral("NewParentName"), QStringLiteral("OldText"),
+                           QStringLiteral("NewText")};
 
 bool isPostgreSQL(const SQLConnection& connection)
 {
@@ -88,38 +93,44 @@ Change AboutGeneric(SQLConnection& connection, const QString& action, int generi
 
 void Record(SQLConnection& connection, const Change& change)
 {
+    RecordAll(connection, {change});
+}
+
+void RecordAll(SQLConnection& connection, const QList<Change>& changes)
+{
     if (!connection.InTransaction())
         throw PharvelError(ErrorNumber::DatabaseError,
                            QStringLiteral("A change of the catalogue is journaled inside its own "
                                           "transaction; nothing was changed."),
                            kSource);
-    QVariantList values{QSysInfo::machineHostName(),
-                        change.action,
-                        change.entryType,
-                        change.entryId,
-                        change.entryName,
-                        change.oldName,
-                        change.newName,
-                        change.oldParentKey,
-                        change.oldParentName,
-                        change.newParentKey,
-                        change.newParentName,
-                        change.oldText,
-                        change.newText};
     // The server stamps time and user itself (see the migration); here the client names them.
-    QString sql;
-    if (isPostgreSQL(connection)) {
-        sql = QStringLiteral("INSERT INTO inventory.tbCatalogueJournal (%1) VALUES "
-                             "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
-                  .arg(kColumns);
-    } else {
-        sql = QStringLiteral("INSERT INTO inventory.tbCatalogueJournal (ChangedBy, %1) VALUES "
-                             "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
-                  .arg(kColumns);
-        values.prepend(embeddedUser(connection));
-    }
+    const bool clientNamesUser = !isPostgreSQL(connection);
+    QStringList columns = kColumns;
+    if (clientNamesUser)
+        columns.prepend(QStringLiteral("ChangedBy"));
+    const QString desktop = QSysInfo::machineHostName();
+    const QString user = clientNamesUser ? embeddedUser(connection) : QString();
     try {
-        connection.Execute(sql, values);
+        PreparedInsert rows(connection, QStringLiteral("inventory.tbCatalogueJournal"), columns);
+        for (const Change& change : changes) {
+            QVariantList values{desktop,
+                                change.action,
+                                change.entryType,
+                                change.entryId,
+                                change.entryName,
+                                change.oldName,
+                                change.newName,
+                                change.oldParentKey,
+                                change.oldParentName,
+                                change.newParentKey,
+                                change.newParentName,
+                                change.oldText,
+                                change.newText};
+            if (clientNamesUser)
+                values.prepend(user);
+            rows.Add(values);
+        }
+        rows.Flush();
     } catch (const PharvelError& error) {
         throw error.WithSource(kSource);
     }

@@ -3,14 +3,15 @@
 #include "platform/db/RowSet.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 class SQLConnection;
 
 // The change journal of the catalogue (inventory.tbCatalogueJournal). Every write of the
-// catalogue calls Record inside its own transaction, so the row and the change are kept or
-// undone together: a change that fails leaves no row, and a row that cannot be written fails
-// the change. See docs/journal.md for how each engine stamps and guards the rows.
+// catalogue calls Record (or RecordAll) inside its own transaction, so the row and the change are
+// kept or undone together: a change that fails leaves no row, and a row that cannot be written
+// fails the change. See docs/journal.md for how each engine stamps and guards the rows.
 namespace Journal {
 
 // What a change did, as the journal and its report spell it.
@@ -29,6 +30,12 @@ inline const QString GenericRenamed = QStringLiteral("generic name renamed");
 inline const QString GenericDeleted = QStringLiteral("generic name deleted");
 inline const QString OtherDetailsSaved = QStringLiteral("other details saved");
 inline const QString JournalPruned = QStringLiteral("journal pruned");
+// Taken by an import of a catalogue file and a merge of generic names only.
+inline const QString ClassificationMoved = QStringLiteral("classification moved");
+inline const QString DrugAdded = QStringLiteral("drug added");
+inline const QString DrugChanged = QStringLiteral("drug changed");
+inline const QString DrugDeleted = QStringLiteral("drug deleted");
+inline const QString GenericMerged = QStringLiteral("generic name merged");
 } // namespace Action
 
 // The entry a row speaks of: its node type ("1" classification, "2" generic name, "3" drug;
@@ -55,6 +62,10 @@ Change AboutGeneric(SQLConnection& connection, const QString& action, int generi
 // Adds one row for change. Must run inside the change's transaction; raises PharvelError
 // otherwise, or when the row cannot be written.
 void Record(SQLConnection& connection, const Change& change);
+
+// Adds one row for each of changes, in order and in batches (an import of a whole catalogue
+// makes tens of thousands). Bound as Record is.
+void RecordAll(SQLConnection& connection, const QList<Change>& changes);
 
 // Which rows List returns; empty or null members do not narrow. Times are UTC; until is
 // exclusive. entry matches the entry's name, its old or new name, with letter case ignored.

@@ -2,12 +2,12 @@
 
 #include "platform/db/IdSequences.h"
 #include "platform/db/PharvelError.h"
+#include "platform/db/PreparedInsert.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ScopedTransaction.h"
 #include "platform/exchange/CatalogueState.h"
 #include "platform/exchange/ImportJournal.h"
 #include "platform/exchange/ImportPlan.h"
-#include "platform/exchange/PreparedInsert.h"
 
 namespace CatalogueImport {
 

@@ -20,9 +20,6 @@ struct Result
 
 Result Merge(SQLConnection& connection, int keepCode, int dropCode);
 
-// The journal's action for the merge itself (the drugs' moves are journaled as moves).
-inline const QString kMergedAction = QStringLiteral("generic name merged");
-
 // The line put above DROP's other details where they are appended to KEEP's.
 QString DetailsHeading(const QString& dropName, int dropCode);
 

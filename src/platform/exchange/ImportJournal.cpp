@@ -5,11 +5,9 @@
 #include "platform/db/SQLConnection.h"
 #include "platform/exchange/CatalogueState.h"
 #include "platform/exchange/ImportPlan.h"
-#include "platform/exchange/PreparedInsert.h"
 
 #include <QHash>
 #include <QSet>
-#include <QSysInfo>
 
 namespace ImportJournal {
 
@@ -17,12 +15,6 @@ namespace {
 const QString& kClassification = ClassPharvel::NodeType::Classification;
 const QString& kGeneric = ClassPharvel::NodeType::Generic;
 const QString& kDrug = ClassPharvel::NodeType::Drug;
-
-// Actions the client's own windows never take, so the journal's list has none of them.
-const QString kClassificationMoved = QStringLiteral("classification moved");
-const QString kDrugAdded = QStringLiteral("drug added");
-const QString kDrugChanged = QStringLiteral("drug changed");
-const QString kDrugDeleted = QStringLiteral("drug deleted");
 
 // A drug's fields as one text, one line each, for the journal's before and after.
 QString drugText(const CatalogueState::DrugFields& fields)
@@ -131,13 +123,13 @@ void recordEntries(Changes& changes, const CatalogueState& before, const ImportP
     for (const int id : plan.genericsRemoved)
         removed(A::GenericDeleted, kGeneric, id);
     for (const ImportPlan::Drug& d : plan.drugsAdded) {
-        Journal::Change c = change(kDrugAdded, kDrug, d.id, d.fields[0]);
+        Journal::Change c = change(A::DrugAdded, kDrug, d.id, d.fields[0]);
         c.newName = d.fields[0];
         c.newText = drugText(d.fields);
         Record(c);
     }
     for (const ImportPlan::Drug& d : plan.drugsChanged) {
-        Journal::Change c = change(kDrugChanged, kDrug, d.id, names.Old(kDrug, d.id));
+        Journal::Change c = change(A::DrugChanged, kDrug, d.id, names.Old(kDrug, d.id));
         c.oldName = c.entryName;
         c.newName = d.fields[0];
         c.oldText = drugText(before.drugs.value(d.id));
@@ -145,7 +137,7 @@ void recordEntries(Changes& changes, const CatalogueState& before, const ImportP
         Record(c);
     }
     for (const int id : plan.drugsRemoved)
-        removed(kDrugDeleted, kDrug, id);
+        removed(A::DrugDeleted, kDrug, id);
 
     const auto details = [&](int id, const QString& oldText, const QString& newText) {
         Journal::Change c = change(A::OtherDetailsSaved, kGeneric, id, names.New(kGeneric, id));
@@ -179,7 +171,7 @@ void recordFiling(Changes& changes, const CatalogueState& before, const ImportPl
         if (was == nullptr && node.type == kClassification)
             continue;
         const bool isGeneric = node.type == kGeneric;
-        QString action = node.type == kClassification ? kClassificationMoved
+        QString action = node.type == kClassification ? A::ClassificationMoved
                          : was == nullptr             ? (isGeneric ? A::GenericFiled : A::DrugFiled)
                                           : (isGeneric ? A::GenericMoved : A::DrugMoved);
         Journal::Change c = change(action, node.type, node.id, names.New(node.type, node.id));
@@ -206,37 +198,6 @@ void recordFiling(Changes& changes, const CatalogueState& before, const ImportPl
         changes << c;
     }
 }
-// An import of a whole catalogue makes tens of thousands of rows: they are written in batches,
-// with what Journal::Record writes for each (the server stamps time and user itself; the
-// embedded engine is told the user as Journal::Record tells it).
-void write(SQLConnection& connection, const Changes& changes)
-{
-    const bool server = connection.engine() == SQLConnection::Engine::PostgreSQL;
-    QStringList columns{QStringLiteral("Desktop"),       QStringLiteral("Action"),
-                        QStringLiteral("EntryType"),     QStringLiteral("EntryID"),
-                        QStringLiteral("EntryName"),     QStringLiteral("OldName"),
-                        QStringLiteral("NewName"),       QStringLiteral("OldParentKey"),
-                        QStringLiteral("OldParentName"), QStringLiteral("NewParentKey"),
-                        QStringLiteral("NewParentName"), QStringLiteral("OldText"),
-                        QStringLiteral("NewText")};
-    if (!server)
-        columns.prepend(QStringLiteral("ChangedBy"));
-    const QString desktop = QSysInfo::machineHostName();
-    QString user = connection.Target().user;
-    if (user.isEmpty())
-        user = qEnvironmentVariable("USER", QStringLiteral("administrator"));
-    PreparedInsert rows(connection, QStringLiteral("inventory.tbCatalogueJournal"), columns);
-    for (const Journal::Change& c : changes) {
-        QVariantList row{desktop,         c.action,       c.entryType,     c.entryId,
-                         c.entryName,     c.oldName,      c.newName,       c.oldParentKey,
-                         c.oldParentName, c.newParentKey, c.newParentName, c.oldText,
-                         c.newText};
-        if (!server)
-            row.prepend(user);
-        rows.Add(row);
-    }
-    rows.Flush();
-}
 } // namespace
 
 void Record(SQLConnection& connection, const CatalogueState& before, const ImportPlan& plan)
@@ -245,7 +206,7 @@ void Record(SQLConnection& connection, const CatalogueState& before, const Impor
     Changes changes;
     recordEntries(changes, before, plan, names);
     recordFiling(changes, before, plan, names);
-    write(connection, changes);
+    Journal::RecordAll(connection, changes);
 }
 
 } // namespace ImportJournal

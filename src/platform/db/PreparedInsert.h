@@ -4,13 +4,15 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
+#include <optional>
 
 class SQLConnection;
 
 // Inserts many rows into one table, a few rows to a statement that is prepared once and bound
 // again for every full batch. The driver's cost of a statement grows faster than its number of
 // bound values, so small batches of a re-used statement write a whole catalogue several times
-// faster than statements of hundreds of rows. Call Flush() to write what is left.
+// faster than statements of hundreds of rows. The full batch's statement is prepared when the
+// first batch is full, so a few rows cost one statement. Call Flush() to write what is left.
 class PreparedInsert
 {
 public:
@@ -29,7 +31,7 @@ private:
     SQLConnection& m_connection;
     QString m_head;
     QString m_row;
-    QSqlQuery m_full;
+    std::optional<QSqlQuery> m_full;
     QVariantList m_values;
     qsizetype m_rows = 0;
 };

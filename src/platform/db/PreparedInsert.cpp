@@ -1,4 +1,4 @@
-#include "platform/exchange/PreparedInsert.h"
+#include "platform/db/PreparedInsert.h"
 
 #include "platform/db/DriverError.h"
 #include "platform/db/SQLConnection.h"
@@ -17,8 +17,7 @@ PreparedInsert::PreparedInsert(SQLConnection& connection, const QString& table,
           QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table, columns.join(QLatin1Char(',')))),
       m_row(QLatin1Char('(') +
             QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')) +
-            QLatin1Char(')')),
-      m_full(Prepare(kRowsPerStatement))
+            QLatin1Char(')'))
 {}
 
 QSqlQuery PreparedInsert::Prepare(qsizetype rows) const
@@ -42,8 +41,11 @@ void PreparedInsert::Run(QSqlQuery& query)
 void PreparedInsert::Add(const QVariantList& row)
 {
     m_values += row;
-    if (++m_rows == kRowsPerStatement)
-        Run(m_full);
+    if (++m_rows < kRowsPerStatement)
+        return;
+    if (!m_full)
+        m_full = Prepare(kRowsPerStatement);
+    Run(*m_full);
 }
 
 void PreparedInsert::Flush()
