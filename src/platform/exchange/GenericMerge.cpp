@@ -73,7 +73,7 @@ void appendDetails(SQLConnection& connection, int keepCode, int dropCode, const 
 void journalMerge(SQLConnection& connection, const Result& result, int keepCode, int dropCode)
 {
     Journal::Change change;
-    change.action = kMergedAction;
+    change.action = Journal::Action::GenericMerged;
     change.entryType = QStringLiteral("2");
     change.entryId = dropCode;
     change.entryName = result.dropName;
@@ -112,8 +112,8 @@ Result Merge(SQLConnection& connection, int keepCode, int dropCode)
             if (old)
                 nodes.Remove(*old, kHoldsNodes);
             const CatalogueNode parent = nodes.Insert(parentKey, newKey, type, id);
-            if (const std::optional<CatalogueNode> entry = nodes.Find(newKey))
-                ClassPharvel::FilingJournal::Filed(nodes, connection, *entry, old, parent);
+            if (const std::optional<CatalogueNode> moved = nodes.Find(newKey))
+                ClassPharvel::FilingJournal::Filed(nodes, connection, *moved, old, parent);
         };
         if (const std::optional<CatalogueNode> drop =
                 nodes.FindFiled(NodeType::Generic, dropCode)) {
