@@ -289,7 +289,8 @@ void tst_loadtest::pharmacistsAtOnce()
     Figures all;
     for (const auto& client : clients)
         all.Add(client->figures);
-    print(engine, pharmacists, duration, all, countOf("SELECT count(*) FROM inventory.tbCatalogueJournal"));
+    print(engine, pharmacists, duration, all,
+          countOf("SELECT count(*) FROM inventory.tbCatalogueJournal"));
     clients.clear(); // their connections close before the checks
 
     // Only the refusals that concurrency explains; every rule of the catalogue holds.
