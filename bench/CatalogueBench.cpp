@@ -1,12 +1,12 @@
 #include "CatalogueBench.h"
 
+#include "BenchLogin.h"
 #include "BenchTiming.h"
 #include "app/frmSplash.h"
 #include "app/mdlPharvel.h"
 #include "catalogue/frmPharvel.h"
 #include "platform/catalog/Pharvel.h"
 #include "platform/db/SQLConnection.h"
-#include "platform/user/AccountStore.h"
 #include "platform/user/LoginDialog.h"
 #include "platform/user/clsCurrentUser.h"
 #include "platform/widgets/ImageList.h"
@@ -41,16 +41,6 @@ double PeakResidentMb()
             return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
     }
     return 0;
-}
-
-void LogIn(const QString& target, const QString& userId, const QString& password)
-{
-    mdlPharvel::objPharvel = std::make_unique<ClassPharvel::Pharvel>();
-    mdlPharvel::objCurrentUser = std::make_unique<Corvida_User::clsCurrentUser>();
-    mdlPharvel::objCurrentUser->SetPasswordDeptCode(AccountStore::kPharmacyDeptCode);
-    mdlPharvel::objCurrentUser->Login(target, userId, password);
-    if (!mdlPharvel::objPharvel->Connect(mdlPharvel::objCurrentUser->connectionstr()))
-        throw std::runtime_error(qPrintable(mdlPharvel::objPharvel->LastError()));
 }
 
 // The same rows as a full load, read by one plain query and put into a bare tree widget with
@@ -102,7 +92,7 @@ double Baseline(SQLConnection& connection, const ImageList& pictures, int& rows)
 LoadFigures MeasureTreeLoads(const QString& target, const QString& userId, const QString& password)
 {
     LoadFigures figures;
-    LogIn(target, userId, password);
+    BenchLogIn(target, userId, password);
     {
         frmPharvel window;
         window.Form_Load();

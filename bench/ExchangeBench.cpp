@@ -1,7 +1,7 @@
 #include "ExchangeBench.h"
 
 #include "BenchTiming.h"
-#include "platform/db/DemoCatalogue.h"
+#include "demo/DemoCatalogue.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/exchange/CatalogueCheck.h"
 #include "platform/exchange/CatalogueExport.h"

@@ -1,5 +1,6 @@
 #include "FindBench.h"
 
+#include "BenchLogin.h"
 #include "BenchResults.h"
 #include "BenchTiming.h"
 #include "app/mdlPharvel.h"
@@ -9,7 +10,6 @@
 #include "platform/catalog/Pharvel.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ServerProcedures.h"
-#include "platform/user/AccountStore.h"
 #include "platform/user/clsCurrentUser.h"
 #include "platform/widgets/KeyedTree.h"
 
@@ -45,12 +45,7 @@ struct LoggedIn
 {
     LoggedIn(const QString& target, const QString& userId, const QString& password)
     {
-        mdlPharvel::objPharvel = std::make_unique<ClassPharvel::Pharvel>();
-        mdlPharvel::objCurrentUser = std::make_unique<Corvida_User::clsCurrentUser>();
-        mdlPharvel::objCurrentUser->SetPasswordDeptCode(AccountStore::kPharmacyDeptCode);
-        mdlPharvel::objCurrentUser->Login(target, userId, password);
-        if (!mdlPharvel::objPharvel->Connect(mdlPharvel::objCurrentUser->connectionstr()))
-            throw std::runtime_error(qPrintable(mdlPharvel::objPharvel->LastError()));
+        BenchLogIn(target, userId, password);
     }
     ~LoggedIn() { mdlPharvel::ReleaseComponents(); }
     LoggedIn(const LoggedIn&) = delete;

@@ -1,6 +1,6 @@
+#include "demo/DemoCatalogue.h"
 #include "fixtures/PrivateServer.h"
 #include "fixtures/TestDatabase.h"
-#include "platform/db/DemoCatalogue.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/user/clsCurrentUser.h"

@@ -1,5 +1,5 @@
+#include "demo/CatalogueBuilder.h"
 #include "fixtures/TestDatabase.h"
-#include "platform/db/CatalogueBuilder.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/Schema.h"
 #include "platform/db/ScopedTransaction.h"

@@ -1,6 +1,6 @@
 #include "app/mdlPharvel.h"
-#include "platform/catalog/CatalogueNode.h"
 #include "platform/catalog/Pharvel.h"
+#include "platform/db/CatalogueTypes.h"
 #include "platform/db/PharvelError.h"
 
 #include <QCoreApplication>

@@ -8,9 +8,9 @@
 #include "assign/NewChildKeys.h"
 #include "assign/ResumeNext.h"
 #include "assign/RowsNotMoved.h"
-#include "platform/catalog/CatalogueNode.h"
 #include "platform/catalog/Pharvel.h"
 #include "platform/catalog/ShortId.h"
+#include "platform/db/CatalogueTypes.h"
 #include "platform/widgets/CheckListImages.h"
 #include "platform/widgets/DesignFont.h"
 #include "platform/widgets/ErrorHandler.h"
@@ -276,8 +276,7 @@ void frmDrugList::cmdAdd_Click()
             // The question below would be asked on what the grid read: another desktop may
             // have filed the drug elsewhere since.
             if (formerKey != grid.TextMatrix(row, kNodeKeyColumn).trimmed()) {
-                notMoved.Add(name,
-                             m_pharvel.ChangedMeanwhile(ClassPharvel::NodeType::Drug, drugId));
+                notMoved.Add(name, m_pharvel.ChangedMeanwhile(NodeType::Drug, drugId));
                 continue;
             }
             if (!g.isEmpty() && g != QLatin1String("Unclassified") &&
@@ -297,7 +296,7 @@ void frmDrugList::cmdAdd_Click()
         ResumeNext([&] {
             tree.Add(parentKey, newKey,
                      name + QLatin1Char(' ') + grid.TextMatrix(row, kDescriptionColumn).trimmed(),
-                     mdlPharvel::NodeImageKey(ClassPharvel::NodeType::Drug))
+                     mdlPharvel::NodeImageKey(NodeType::Drug))
                 .SetTag(QString::number(drugId));
         });
         ResumeNext([&] { tree.SelectedItem().SetExpanded(true); });

@@ -7,9 +7,9 @@
 #include "assign/NewChildKeys.h"
 #include "assign/ResumeNext.h"
 #include "assign/RowsNotMoved.h"
-#include "platform/catalog/CatalogueNode.h"
 #include "platform/catalog/Pharvel.h"
 #include "platform/catalog/ShortId.h"
+#include "platform/db/CatalogueTypes.h"
 #include "platform/widgets/CheckListImages.h"
 #include "platform/widgets/DesignFont.h"
 #include "platform/widgets/ErrorHandler.h"
@@ -229,8 +229,7 @@ void frmList::cmdAdd_Click()
             // The question below would be asked on what the grid read: another desktop may
             // have filed the generic name elsewhere since.
             if (oldKey.trimmed() != Trimmed(grid, row, kNodeKeyColumn)) {
-                notMoved.Add(name,
-                             m_pharvel.ChangedMeanwhile(ClassPharvel::NodeType::Generic, code));
+                notMoved.Add(name, m_pharvel.ChangedMeanwhile(NodeType::Generic, code));
                 continue;
             }
             if (HoldsDrugs(oldKey)) {
@@ -253,8 +252,7 @@ void frmList::cmdAdd_Click()
             continue;
         }
         ResumeNext([&] {
-            tree.Add(parentKey, newKey, shownName,
-                     mdlPharvel::NodeImageKey(ClassPharvel::NodeType::Generic));
+            tree.Add(parentKey, newKey, shownName, mdlPharvel::NodeImageKey(NodeType::Generic));
         });
         ResumeNext([&] { tree.SelectedItem().SetExpanded(true); });
         if (!oldKey.isEmpty() && tree.Exists(oldKey.trimmed()))

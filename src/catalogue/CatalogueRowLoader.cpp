@@ -1,15 +1,13 @@
 #include "catalogue/CatalogueRowLoader.h"
 
 #include "app/mdlPharvel.h"
-#include "platform/catalog/CatalogueNode.h"
+#include "platform/db/CatalogueTypes.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/RowSet.h"
 #include "platform/widgets/ImageList.h"
 #include "platform/widgets/KeyedTree.h"
 
 namespace {
-
-const QString kRootKey = QStringLiteral("_0");
 
 // The columns of a catalogue row set, looked up once per load.
 struct CatalogueColumns

@@ -6,6 +6,7 @@
 #include "catalogue/KeyStatePanel.h"
 #include "catalogue/KeyStateTracker.h"
 #include "catalogue/SplitterImage.h"
+#include "platform/db/CatalogueTypes.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/user/AccountStore.h"
@@ -285,7 +286,7 @@ void frmPharvel::Form_Load()
     DockBars();
     ControlsResize();
 
-    LoadTreeView(QStringLiteral("_0"), QString(), false);
+    LoadTreeView(kRootKey, QString(), false);
 
     staInitials->setText(mdlPharvel::objCurrentUser->Initial());
     DisableNodeCommands();

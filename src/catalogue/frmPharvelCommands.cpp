@@ -4,9 +4,9 @@
 #include "catalogue/frmPharvel.h"
 #include "details/frmDrugInformation.h"
 #include "details/frmMedDetails.h"
-#include "platform/catalog/CatalogueNode.h"
 #include "platform/catalog/Pharvel.h"
 #include "platform/catalog/ShortId.h"
+#include "platform/db/CatalogueTypes.h"
 #include "platform/db/PharvelError.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/FlexGrid.h"
@@ -19,8 +19,6 @@
 #include <QLabel>
 
 namespace {
-
-const QString kRootKey = QStringLiteral("_0");
 
 // The selected node, which every command acts on. The tree always has one while it shows the
 // root; a command run with none selected says so instead of acting on nothing.
@@ -114,7 +112,7 @@ void frmPharvel::mnuNewClassification_Click()
     flexMSHPharvel->hide();
     flexMSHPharvel->Clear();
     fraButton->hide();
-    AddNode(ClassPharvel::NodeType::Classification, 0, QString());
+    AddNode(NodeType::Classification, 0, QString());
     ExpandSelectionIfFilled();
 }
 
@@ -128,7 +126,7 @@ void frmPharvel::AddNode(const QString& strNodeType, qint16 intItemCode,
                          const QString& /*strClassName*/)
 {
     QString name;
-    if (strNodeType != ClassPharvel::NodeType::Drug) {
+    if (strNodeType != NodeType::Drug) {
         frmEntry& entry = EntryWindow();
         entry.SetClasstype(strNodeType);
         entry.exec();
@@ -147,9 +145,9 @@ void frmPharvel::AddNode(const QString& strNodeType, qint16 intItemCode,
     // The catalogue first: a refused or failed write leaves the tree without the node, and the
     // top-level handler tells the user why.
     ClassPharvel::Pharvel& pharvel = *mdlPharvel::objPharvel;
-    if (strNodeType == ClassPharvel::NodeType::Classification)
+    if (strNodeType == NodeType::Classification)
         pharvel.Classifications().AddClassification(parentKey, newKey, name, intItemCode);
-    else if (strNodeType == ClassPharvel::NodeType::Generic)
+    else if (strNodeType == NodeType::Generic)
         pharvel.Generics().AddGeneric(parentKey, newKey, name, intItemCode);
     else
         return;
@@ -164,7 +162,7 @@ void frmPharvel::mnuOther_Click()
     const ClassPharvel::clsNode& current = mdlPharvel::objPharvel->NodePharvel();
     // Other details belong to generic names only. The id of any other node (a classification,
     // a drug, or none yet) would open, and save, the details of an unrelated generic name.
-    if (current.node_type() != ClassPharvel::NodeType::Generic) {
+    if (current.node_type() != NodeType::Generic) {
         MsgBox::Show(tr("Other details are kept for generic names. Choose a generic name "
                         "first."),
                      MsgBox::Icon::Information, MsgBox::Buttons::OK, tr("MESSAGE"));

@@ -3,8 +3,8 @@
 #include "app/mdlPharvel.h"
 #include "catalogue/CatalogueRowLoader.h"
 #include "catalogue/frmPharvel.h"
-#include "platform/catalog/CatalogueNode.h"
 #include "platform/catalog/Pharvel.h"
+#include "platform/db/CatalogueTypes.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/ServerProcedures.h"
 #include "platform/user/AccountStore.h"
@@ -24,7 +24,6 @@
 
 namespace {
 
-const QString kRootKey = QStringLiteral("_0");
 const QString kNodeFoundSource = QStringLiteral("frmPharvel.NodeFound");
 
 // The commands a node click sets, each a menu item with its toolbar twin.

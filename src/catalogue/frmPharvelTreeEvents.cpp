@@ -3,8 +3,8 @@
 #include "app/mdlPharvel.h"
 #include "catalogue/frmPharvel.h"
 #include "details/frmMedDetails.h"
-#include "platform/catalog/CatalogueNode.h"
 #include "platform/catalog/Pharvel.h"
+#include "platform/db/CatalogueTypes.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/KeyedTree.h"
@@ -13,9 +13,7 @@
 #include <QFrame>
 #include <QMenu>
 
-namespace {
-const QString kRootKey = QStringLiteral("_0");
-}
+namespace {}
 
 void frmPharvel::ConnectTreeEvents()
 {

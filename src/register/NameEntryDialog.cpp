@@ -1,6 +1,5 @@
 #include "register/NameEntryDialog.h"
 
-#include "platform/db/SQLConnection.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/Twips.h"
 
@@ -34,12 +33,6 @@ void NameEntryDialog::UpdateSaveButton()
 QString NameEntryDialog::TrimmedEntry() const
 {
     return m_box->text().trimmed();
-}
-
-bool NameEntryDialog::NameExists(SQLConnection& connection, const QString& statement,
-                                 const QString& name)
-{
-    return !connection.OpenRowSet(statement, {name}).AtEnd();
 }
 
 void NameEntryDialog::showEvent(QShowEvent* event)

@@ -31,11 +31,6 @@ protected:
     void UpdateSaveButton();
     QString TrimmedEntry() const;
 
-    // True when the statement, given the name as its one bound value, finds a row. The name is
-    // compared exactly as given, apostrophes and letter case included.
-    static bool NameExists(SQLConnection& connection, const QString& statement,
-                           const QString& name);
-
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
 

@@ -1,5 +1,6 @@
 #include "register/frmEntry.h"
 
+#include "platform/db/ClassificationStore.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/MsgBox.h"
 #include "platform/widgets/Twips.h"
@@ -56,8 +57,5 @@ void frmEntry::cmdOK_Click()
 
 bool frmEntry::ClassNameExists(const QString& name) const
 {
-    return NameExists(m_connection,
-                      QStringLiteral("SELECT 1 FROM inventory.tbForClassification "
-                                     "WHERE ClassificationName = ?"),
-                      name);
+    return ClassificationStore::NameTaken(m_connection, name);
 }

@@ -2,6 +2,7 @@
 
 #include "platform/catalog/Pharvel.h"
 #include "platform/catalog/ShortId.h"
+#include "platform/db/GenericStore.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/MsgBox.h"
@@ -73,14 +74,8 @@ void frmGenericEntry::cmdSave_Click()
 bool frmGenericEntry::GenericNameExists(const QString& name) const
 {
     if (m_mode == NewName)
-        return NameExists(
-            m_connection,
-            QStringLiteral("SELECT 1 FROM inventory.tbforgeneric WHERE genericname = ?"), name);
+        return GenericStore::NameTaken(m_connection, name);
     // The entry being renamed may keep its own name.
-    const int code = ClassPharvel::ShortId::FromText(m_genericCode, tr("The generic code"));
-    return !m_connection
-                .OpenRowSet(QStringLiteral("SELECT 1 FROM inventory.tbforgeneric "
-                                           "WHERE genericname = ? AND GenericCode <> ?"),
-                            {name, code})
-                .AtEnd();
+    return GenericStore::NameTaken(
+        m_connection, name, ClassPharvel::ShortId::FromText(m_genericCode, tr("The generic code")));
 }

@@ -1,6 +1,7 @@
 #include "ExchangeCommands.h"
 
 #include "AdminCommon.h"
+#include "platform/db/CatalogueTypes.h"
 #include "platform/db/PharvelError.h"
 #include "platform/exchange/CatalogueCheck.h"
 #include "platform/exchange/CatalogueExport.h"
@@ -21,9 +22,10 @@ int code(const QString& text)
 {
     bool ok = false;
     const int value = text.toInt(&ok);
-    if (!ok || value < 1 || value > 32767)
-        throw UsageError{
-            QStringLiteral("\"%1\" is not a generic code (a number from 1 to 32767)").arg(text)};
+    if (!ok || value < 1 || value > kHighestId)
+        throw UsageError{QStringLiteral("\"%1\" is not a generic code (a number from 1 to %2)")
+                             .arg(text)
+                             .arg(kHighestId)};
     return value;
 }
 

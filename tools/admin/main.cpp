@@ -5,7 +5,7 @@
 #include "ExchangeCommands.h"
 #include "JournalCommand.h"
 #include "PasswordPrompt.h"
-#include "platform/db/DemoCatalogue.h"
+#include "demo/DemoCatalogue.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/Schema.h"

@@ -1,11 +1,11 @@
 #include "platform/catalog/CatalogueSession.h"
 
-#include "platform/db/ConnectionString.h"
+#include "platform/db/CatalogueTypes.h"
+#include "platform/db/SqlDialect.h"
 
 namespace ClassPharvel {
 
 namespace {
-constexpr int kHighestId = 32767;
 const QString kViewOnlyRights = QStringLiteral("BB");
 } // namespace
 
@@ -57,9 +57,7 @@ void CatalogueSession::RequireWritable() const
 void CatalogueSession::LockForWriting(const QString& table)
 {
     // Shares the table with readers but with no other writer until the transaction ends.
-    if (Connection().engine() == SQLConnection::Engine::PostgreSQL)
-        Connection().Execute(
-            QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(table));
+    SqlDialect::LockAgainstWriters(Connection(), {table});
 }
 
 int CatalogueSession::NextFreeId(const QString& table, const QString& column)

@@ -2,6 +2,7 @@
 
 #include "platform/catalog/CatalogueSession.h"
 #include "platform/catalog/NodeStore.h"
+#include "platform/db/CatalogueTypes.h"
 #include "platform/db/Journal.h"
 
 namespace ClassPharvel::FilingJournal {
@@ -10,7 +11,7 @@ namespace {
 QString parentName(NodeStore& nodes, const QString& parentKey)
 {
     // The root has no entry; the tree shows it by this name.
-    if (parentKey == QLatin1String("_0"))
+    if (parentKey == kRootKey)
         return QStringLiteral("All Classification");
     const std::optional<CatalogueNode> parent = nodes.Find(parentKey);
     return parent ? parent->name : QString();
@@ -60,6 +61,37 @@ QString ChangedMeanwhile(SQLConnection& connection, const QString& type, int id)
                      .arg(who);
 }
 
+void FileAsRead(SQLConnection& connection, const CatalogueNode& entry, const FiledAsRead& read,
+                const std::function<QString(const CatalogueNode&)>& refusal)
+{
+    NodeStore nodes(connection);
+    const std::optional<CatalogueNode> old = nodes.FindFiled(entry.type, entry.id);
+    RequireAsRead(connection, entry.type, entry.id, old, read);
+    if (old)
+        nodes.Remove(*old, refusal(*old));
+    const CatalogueNode parent = nodes.Insert(entry.parent, entry.key, entry.type, entry.id);
+    Filed(nodes, connection, entry, old, parent);
+}
+
+bool TakeOutAsRead(SQLConnection& connection, const QString& type, int id, const FiledAsRead& read,
+                   const std::function<QString(const CatalogueNode&)>& refusal)
+{
+    NodeStore nodes(connection);
+    const std::optional<CatalogueNode> node = nodes.FindFiled(type, id);
+    RequireAsRead(connection, type, id, node, read);
+    if (!node)
+        return false;
+    nodes.Remove(*node, refusal(*node));
+    TakenOut(nodes, connection, *node);
+    return true;
+}
+
+FiledAsRead Where(SQLConnection& connection, const QString& type, int id)
+{
+    const std::optional<CatalogueNode> node = NodeStore(connection).FindFiled(type, id);
+    return {id, node ? node->key : QString()};
+}
+
 void Filed(NodeStore& nodes, SQLConnection& connection, const CatalogueNode& entry,
            const std::optional<CatalogueNode>& old, const CatalogueNode& parent)
 {
@@ -75,8 +107,7 @@ void Filed(NodeStore& nodes, SQLConnection& connection, const CatalogueNode& ent
         change.oldParentName = parentName(nodes, old->parent);
     }
     change.newParentKey = parent.key;
-    change.newParentName =
-        parent.key == QLatin1String("_0") ? parentName(nodes, parent.key) : parent.name;
+    change.newParentName = parent.key == kRootKey ? parentName(nodes, parent.key) : parent.name;
     Journal::Record(connection, change);
 }
 

@@ -1,14 +1,14 @@
 #include "platform/catalog/NodeStore.h"
 
 #include "platform/catalog/CatalogueSession.h"
+#include "platform/db/CatalogueTypes.h"
+#include "platform/db/NodeEntries.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
 
 namespace ClassPharvel {
 
 namespace {
-const QString kRootKey = QStringLiteral("_0");
-constexpr int kHighestChild = 32767;
 
 bool allDigits(QStringView text)
 {
@@ -55,17 +55,10 @@ std::optional<CatalogueNode> NodeStore::FindWhere(const QString& condition,
                                                   const QVariantList& values)
 {
     RowSet rows = m_connection.OpenRowSet(
-        QStringLiteral(
-            "SELECT p.Node_Key, p.Node_Parent, p.Node_Type, p.Node_ID, "
-            "COALESCE(c.ClassificationName, g.genericname, d.DrugName, '') "
-            "FROM inventory.tbPharvel p "
-            "LEFT JOIN inventory.tbForClassification c "
-            "ON p.Node_Type = '1' AND c.ClassificationID = p.Node_ID "
-            "LEFT JOIN inventory.tbforgeneric g "
-            "ON p.Node_Type = '2' AND g.GenericCode = p.Node_ID "
-            "LEFT JOIN inventory.tbinvmaster d ON p.Node_Type = '3' AND d.itemid = p.Node_ID "
-            "WHERE ") +
-            condition,
+        QStringLiteral("SELECT p.Node_Key, p.Node_Parent, p.Node_Type, p.Node_ID, "
+                       "COALESCE(c.ClassificationName, g.genericname, d.DrugName, '') "
+                       "FROM inventory.tbPharvel p") +
+            NodeEntryJoins(QStringLiteral("p")) + QStringLiteral("WHERE ") + condition,
         values);
     if (rows.RecordCount() == 0)
         return std::nullopt;
@@ -99,12 +92,12 @@ CatalogueNode NodeStore::Insert(const QString& parentKey, const QString& key, co
     // Children are counted in 16 bits, so no key numbers a node beyond that.
     const qsizetype lastNumber = key.lastIndexOf(QLatin1Char(parentKey == kRootKey ? '_' : '.'));
     if (QStringView(key).mid(lastNumber + 1).size() > 5 ||
-        QStringView(key).mid(lastNumber + 1).toInt() > kHighestChild)
+        QStringView(key).mid(lastNumber + 1).toInt() > kHighestId)
         throw PharvelError(ErrorNumber::Overflow,
                            QStringLiteral("There is no room for another entry in %1 (it "
                                           "holds %2); nothing was filed.")
                                .arg(named(*parent))
-                               .arg(kHighestChild),
+                               .arg(kHighestId),
                            {});
     if (Find(key))
         RefuseTakenKey();

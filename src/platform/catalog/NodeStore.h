@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/catalog/CatalogueNode.h"
+#include "platform/db/CatalogueTypes.h"
 
 #include <QString>
 #include <QVariantList>

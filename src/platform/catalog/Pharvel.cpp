@@ -3,22 +3,21 @@
 #include "platform/catalog/CatalogueSession.h"
 #include "platform/catalog/FilingJournal.h"
 #include "platform/catalog/TreeOrder.h"
+#include "platform/db/CatalogueTypes.h"
+#include "platform/db/NodeEntries.h"
 
 namespace ClassPharvel {
 
 namespace {
-const QString kRootKey = QStringLiteral("_0");
 
 // Aliases are quoted so that both engines hand back the names as spelled here.
-const QString kTreeRows = QStringLiteral(
-    "SELECT p.Node_Type AS \"node_type\", c.ClassificationName AS \"ClassificationName\", "
-    "g.genericname AS \"GenericName\", d.DrugName AS \"DrugName\", d.itemid AS \"ItemID\", "
-    "p.Node_Parent AS \"Node_Parent\", p.Node_Key AS \"Node_Key\" "
-    "FROM inventory.tbPharvel p "
-    "LEFT JOIN inventory.tbForClassification c "
-    "ON p.Node_Type = '1' AND c.ClassificationID = p.Node_ID "
-    "LEFT JOIN inventory.tbforgeneric g ON p.Node_Type = '2' AND g.GenericCode = p.Node_ID "
-    "LEFT JOIN inventory.tbinvmaster d ON p.Node_Type = '3' AND d.itemid = p.Node_ID ");
+const QString kTreeRows =
+    QStringLiteral(
+        "SELECT p.Node_Type AS \"node_type\", c.ClassificationName AS \"ClassificationName\", "
+        "g.genericname AS \"GenericName\", d.DrugName AS \"DrugName\", d.itemid AS \"ItemID\", "
+        "p.Node_Parent AS \"Node_Parent\", p.Node_Key AS \"Node_Key\" "
+        "FROM inventory.tbPharvel p") +
+    NodeEntryJoins(QStringLiteral("p"));
 } // namespace
 
 Pharvel::Pharvel(QObject* parent)

@@ -1,6 +1,7 @@
 #include "platform/catalog/TreeOrder.h"
 
 #include "platform/catalog/RowSelection.h"
+#include "platform/db/CatalogueTypes.h"
 
 #include <QHash>
 #include <algorithm>
@@ -26,9 +27,9 @@ struct SiblingKey
 SiblingKey siblingKey(const RowSet& rows, int r)
 {
     const QString type = rows.At(r, Type).toString().trimmed();
-    const int nameColumn = type == QLatin1String("1")   ? ClassificationName
-                           : type == QLatin1String("2") ? GenericName
-                                                        : DrugName;
+    const int nameColumn = type == NodeType::Classification ? ClassificationName
+                           : type == NodeType::Generic      ? GenericName
+                                                            : DrugName;
     return {type, rows.At(r, nameColumn).toString().toCaseFolded(), rows.At(r, Key).toString()};
 }
 } // namespace

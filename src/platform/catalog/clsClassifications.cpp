@@ -6,21 +6,26 @@
 #include "platform/catalog/RowSelection.h"
 #include "platform/catalog/ShortId.h"
 #include "platform/catalog/clsNode.h"
+#include "platform/db/ClassificationStore.h"
+#include "platform/db/GenericStore.h"
 #include "platform/db/Journal.h"
 
 namespace ClassPharvel {
 
 namespace {
 // The register with where each generic name stands: its node, and the classification above it.
-const QString kGenericRows = QStringLiteral(
-    "SELECT g.genericname AS \"Generic Name\", p.Node_Key AS \"Node Key\", "
-    "g.GenericCode AS \"Code\", c.ClassificationID AS \"Classification ID\", "
-    "COALESCE(c.ClassificationName, 'no classification') AS \"Classification\" "
-    "FROM inventory.tbforgeneric g "
-    "LEFT JOIN inventory.tbPharvel p ON p.Node_Type = '2' AND p.Node_ID = g.GenericCode "
-    "LEFT JOIN inventory.tbPharvel cp ON cp.Node_Key = p.Node_Parent "
-    "LEFT JOIN inventory.tbForClassification c "
-    "ON cp.Node_Type = '1' AND c.ClassificationID = cp.Node_ID ");
+const QString kGenericRows =
+    QStringLiteral("SELECT g.genericname AS \"Generic Name\", p.Node_Key AS \"Node Key\", "
+                   "g.GenericCode AS \"Code\", c.ClassificationID AS \"Classification ID\", "
+                   "COALESCE(c.ClassificationName, 'no classification') AS \"Classification\" "
+                   "FROM ") +
+    GenericStore::kTable +
+    QStringLiteral(
+        " g "
+        "LEFT JOIN inventory.tbPharvel p ON p.Node_Type = '2' AND p.Node_ID = g.GenericCode "
+        "LEFT JOIN inventory.tbPharvel cp ON cp.Node_Key = p.Node_Parent "
+        "LEFT JOIN inventory.tbForClassification c "
+        "ON cp.Node_Type = '1' AND c.ClassificationID = cp.Node_ID ");
 constexpr int kNameColumn = 0;
 
 std::optional<CatalogueNode> findClassification(NodeStore& nodes, const QString& nodeKey)
@@ -38,11 +43,9 @@ bool clsClassifications::AddClassification(const QString& parentKey, const QStri
     return m_session.Write(QStringLiteral("Pharvel.AddClassification"), [&] {
         CatalogueSession::RequireName(name);
         SQLConnection& connection = m_session.Connection();
-        const int id = m_session.NextFreeId(QStringLiteral("inventory.tbForClassification"),
-                                            QStringLiteral("ClassificationID"));
-        connection.Execute(QStringLiteral("INSERT INTO inventory.tbForClassification "
-                                          "(ClassificationID, ClassificationName) VALUES (?, ?)"),
-                           {id, name});
+        const CatalogueId::Classification id =
+            m_session.NextFreeId(ClassificationStore::kTable, ClassificationStore::kIdColumn);
+        ClassificationStore::InsertAll(connection, {{id, name}});
         NodeStore nodes(connection);
         const CatalogueNode parent = nodes.Insert(parentKey, newKey, NodeType::Classification, id);
         FilingJournal::Filed(nodes, connection,
@@ -63,9 +66,7 @@ bool clsClassifications::DeleteClassification(const QString& nodeKey)
                                            "generic names; it cannot be deleted until they are "
                                            "taken out of it.")
                                 .arg(node->name));
-        m_session.Connection().Execute(
-            QStringLiteral("DELETE FROM inventory.tbForClassification WHERE ClassificationID = ?"),
-            {node->id});
+        ClassificationStore::RemoveAll(m_session.Connection(), {node->id});
         FilingJournal::TakenOut(nodes, m_session.Connection(), *node);
         return true;
     });
@@ -81,9 +82,7 @@ bool clsClassifications::RenameClassification(const QString& nodeKey, const QStr
         RequireAsRead(connection, nodeKey, node);
         if (!node)
             return false;
-        connection.Execute(QStringLiteral("UPDATE inventory.tbForClassification SET "
-                                          "ClassificationName = ? WHERE ClassificationID = ?"),
-                           {newName, node->id});
+        ClassificationStore::Update(connection, {node->id, newName});
         FilingJournal::Renamed(connection, NodeType::Classification, node->id, node->name, newName);
         return true;
     });

@@ -2,8 +2,8 @@
 
 #include "platform/catalog/CatalogueSession.h"
 #include "platform/catalog/FilingJournal.h"
-#include "platform/catalog/NodeStore.h"
 #include "platform/catalog/ShortId.h"
+#include "platform/db/DrugStore.h"
 
 namespace ClassPharvel {
 
@@ -16,11 +16,9 @@ const QString kDrugHoldsNodes = QStringLiteral("A drug's node holds other nodes;
 bool clsDrugs::SearchDrug(double drugId)
 {
     return m_session.Read(QStringLiteral("Pharvel.SearchDrug"), [&] {
-        const int id = ShortId::FromNumber(drugId, kDrugId);
-        const std::optional<CatalogueNode> node =
-            NodeStore(m_session.Connection()).FindFiled(NodeType::Drug, id);
-        m_read = {id, node ? node->key : QString()};
-        return node.has_value();
+        m_read = FilingJournal::Where(m_session.Connection(), NodeType::Drug,
+                                      ShortId::FromNumber(drugId, kDrugId));
+        return !m_read.key.isEmpty();
     });
 }
 
@@ -31,20 +29,13 @@ bool clsDrugs::AddDrug(const QString& parentKey, const QString& newKey, const QS
     const bool added = m_session.Write(QStringLiteral("Pharvel.AddDrug"), [&] {
         id = ShortId::FromNumber(drugId, kDrugId);
         SQLConnection& connection = m_session.Connection();
-        const RowSet stocked = connection.OpenRowSet(
-            QStringLiteral("SELECT DrugName FROM inventory.tbinvmaster WHERE itemid = ?"), {id});
-        if (stocked.RecordCount() == 0)
+        const std::optional<QString> stocked = DrugStore::NameOf(connection, id);
+        if (!stocked)
             CatalogueSession::Refuse(QStringLiteral("No drug with the id %1 is in the inventory; "
                                                     "it cannot be filed.")
                                          .arg(id));
-        NodeStore nodes(connection);
-        const std::optional<CatalogueNode> old = nodes.FindFiled(NodeType::Drug, id);
-        FilingJournal::RequireAsRead(connection, NodeType::Drug, id, old, m_read);
-        if (old)
-            nodes.Remove(*old, kDrugHoldsNodes);
-        const CatalogueNode parent = nodes.Insert(parentKey, newKey, NodeType::Drug, id);
-        FilingJournal::Filed(nodes, connection,
-                             {newKey, parentKey, NodeType::Drug, id, stocked.Text(0)}, old, parent);
+        FilingJournal::FileAsRead(connection, {newKey, parentKey, NodeType::Drug, id, *stocked},
+                                  m_read, [](const CatalogueNode&) { return kDrugHoldsNodes; });
         return true;
     });
     m_read = {id, newKey};
@@ -56,15 +47,8 @@ bool clsDrugs::DeleteDrug(double drugId)
     int id = 0;
     const bool deleted = m_session.Write(QStringLiteral("Pharvel.DeleteDrug"), [&] {
         id = ShortId::FromNumber(drugId, kDrugId);
-        SQLConnection& connection = m_session.Connection();
-        NodeStore nodes(connection);
-        const std::optional<CatalogueNode> node = nodes.FindFiled(NodeType::Drug, id);
-        FilingJournal::RequireAsRead(connection, NodeType::Drug, id, node, m_read);
-        if (!node)
-            return false;
-        nodes.Remove(*node, kDrugHoldsNodes);
-        FilingJournal::TakenOut(nodes, connection, *node);
-        return true;
+        return FilingJournal::TakeOutAsRead(m_session.Connection(), NodeType::Drug, id, m_read,
+                                            [](const CatalogueNode&) { return kDrugHoldsNodes; });
     });
     m_read = {id, QString()};
     return deleted;

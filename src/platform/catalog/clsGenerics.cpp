@@ -2,11 +2,12 @@
 
 #include "platform/catalog/CatalogueSession.h"
 #include "platform/catalog/FilingJournal.h"
-#include "platform/catalog/NodeStore.h"
 #include "platform/catalog/RowSelection.h"
 #include "platform/catalog/ShortId.h"
+#include "platform/db/GenericStore.h"
 #include "platform/db/Journal.h"
 #include "platform/db/SearchPrefilter.h"
+#include "platform/db/SqlDialect.h"
 
 namespace ClassPharvel {
 
@@ -19,10 +20,12 @@ const QString kDrugColumns = QStringLiteral(
     "SELECT d.DrugName AS \"Drug Name\", d.Description AS \"Description\", "
     "COALESCE(g.genericname, 'Unclassified') AS \"Generic Name\", d.itemid AS \"Drug ID\", "
     "p.Node_Key AS \"Node Key\" ");
-const QString kDrugJoins = QStringLiteral(
-    "LEFT JOIN inventory.tbPharvel p ON p.Node_Type = '3' AND p.Node_ID = d.itemid "
-    "LEFT JOIN inventory.tbPharvel gp ON gp.Node_Key = p.Node_Parent AND gp.Node_Type = '2' "
-    "LEFT JOIN inventory.tbforgeneric g ON g.GenericCode = gp.Node_ID ");
+const QString kDrugJoins =
+    QStringLiteral(
+        "LEFT JOIN inventory.tbPharvel p ON p.Node_Type = '3' AND p.Node_ID = d.itemid "
+        "LEFT JOIN inventory.tbPharvel gp ON gp.Node_Key = p.Node_Parent AND gp.Node_Type = '2' "
+        "LEFT JOIN ") +
+    GenericStore::kTable + QStringLiteral(" g ON g.GenericCode = gp.Node_ID ");
 const QString kDrugs = QStringLiteral("FROM inventory.tbinvmaster d ");
 // The drugs filed under a generic name (the ids of their nodes); conditions over the drugs ask
 // this rather than join, so that choosing the rows does not visit every drug's node.
@@ -55,7 +58,7 @@ RowSet drugsMatchedHere(SQLConnection& connection, const QString& condition, QVa
                         const QString& search)
 {
     const SearchPrefilter::Condition candidates =
-        SearchPrefilter::Candidates(connection.engine(), searchedColumns(), search);
+        SearchPrefilter::Candidates(connection, searchedColumns(), search);
     QString sql = kDrugColumns + kDrugs + kDrugJoins + condition;
     if (!candidates.sql.isEmpty()) {
         sql += QStringLiteral(" AND ") + candidates.sql;
@@ -80,12 +83,12 @@ RowSet drugsByPages(CatalogueSession& session, const QString& source, const QStr
     }
     const int count =
         connection.Scalar(QStringLiteral("SELECT count(*) ") + kDrugs + where, values).toInt();
-    const QString pageSql =
-        kDrugColumns + QStringLiteral("FROM (SELECT d.itemid, d.DrugName, d.Description, ") +
-        SearchPrefilter::AsciiLowered(connection.engine(), QStringLiteral("d.DrugName")) +
-        QStringLiteral(" AS sortkey ") + kDrugs + where +
-        QStringLiteral(" ORDER BY sortkey, d.itemid LIMIT ? OFFSET ?) d ") + kDrugJoins +
-        QStringLiteral("ORDER BY d.sortkey, d.itemid");
+    const QString pageSql = kDrugColumns +
+                            QStringLiteral("FROM (SELECT d.itemid, d.DrugName, d.Description, ") +
+                            SqlDialect::AsciiLowered(connection, QStringLiteral("d.DrugName")) +
+                            QStringLiteral(" AS sortkey ") + kDrugs + where +
+                            QStringLiteral(" ORDER BY sortkey, d.itemid LIMIT ? OFFSET ?) d ") +
+                            kDrugJoins + QStringLiteral("ORDER BY d.sortkey, d.itemid");
     const auto page = [&session, pageSql, values](int firstRow, int rows) {
         return session.Connection().OpenRowSet(pageSql, values + QVariantList{rows, firstRow});
     };
@@ -102,7 +105,7 @@ RowSet matchingDrugs(CatalogueSession& session, const QString& source, const QSt
 {
     SQLConnection& connection = session.Connection();
     const std::optional<SearchPrefilter::Condition> exact =
-        SearchPrefilter::Exact(connection.engine(), searchedColumns(), search);
+        SearchPrefilter::Exact(connection, searchedColumns(), search);
     if (!exact)
         return drugsMatchedHere(connection, condition, values, search);
     return drugsByPages(session, source, condition, values, *exact);
@@ -127,22 +130,14 @@ bool clsGenerics::AddGeneric(const QString& parentKey, const QString& newKey,
     const bool added = m_session.Write(QStringLiteral("Pharvel.AddGeneric"), [&] {
         code = ShortId::FromNumber(genericCode, kCode);
         SQLConnection& connection = m_session.Connection();
-        const RowSet registered = connection.OpenRowSet(
-            QStringLiteral("SELECT genericname FROM inventory.tbforgeneric WHERE GenericCode = ?"),
-            {code});
-        if (registered.RecordCount() == 0)
+        const std::optional<GenericRecord> registered = GenericStore::Find(connection, code);
+        if (!registered)
             CatalogueSession::Refuse(QStringLiteral("No generic name with the code %1 is in the "
                                                     "register; it cannot be filed.")
                                          .arg(code));
-        NodeStore nodes(connection);
-        const std::optional<CatalogueNode> old = nodes.FindFiled(NodeType::Generic, code);
-        FilingJournal::RequireAsRead(connection, NodeType::Generic, code, old, m_read);
-        if (old)
-            nodes.Remove(*old, drugsHeldRefusal(*old));
-        const CatalogueNode parent = nodes.Insert(parentKey, newKey, NodeType::Generic, code);
-        FilingJournal::Filed(nodes, connection,
-                             {newKey, parentKey, NodeType::Generic, code, registered.Text(0)}, old,
-                             parent);
+        FilingJournal::FileAsRead(connection,
+                                  {newKey, parentKey, NodeType::Generic, code, registered->name},
+                                  m_read, drugsHeldRefusal);
         return true;
     });
     m_read = {code, newKey};
@@ -152,11 +147,9 @@ bool clsGenerics::AddGeneric(const QString& parentKey, const QString& newKey,
 bool clsGenerics::SearchGeneric(double genericCode)
 {
     return m_session.Read(QStringLiteral("Pharvel.SearchGeneric"), [&] {
-        const int code = ShortId::FromNumber(genericCode, kCode);
-        const std::optional<CatalogueNode> node =
-            NodeStore(m_session.Connection()).FindFiled(NodeType::Generic, code);
-        m_read = {code, node ? node->key : QString()};
-        return node.has_value();
+        m_read = FilingJournal::Where(m_session.Connection(), NodeType::Generic,
+                                      ShortId::FromNumber(genericCode, kCode));
+        return !m_read.key.isEmpty();
     });
 }
 
@@ -165,15 +158,8 @@ bool clsGenerics::DeleteGeneric(const QString& genericCode)
     int code = 0;
     const bool deleted = m_session.Write(QStringLiteral("Pharvel.DeleteGeneric"), [&] {
         code = ShortId::FromText(genericCode, kCode);
-        SQLConnection& connection = m_session.Connection();
-        NodeStore nodes(connection);
-        const std::optional<CatalogueNode> node = nodes.FindFiled(NodeType::Generic, code);
-        FilingJournal::RequireAsRead(connection, NodeType::Generic, code, node, m_read);
-        if (!node)
-            return false;
-        nodes.Remove(*node, drugsHeldRefusal(*node));
-        FilingJournal::TakenOut(nodes, connection, *node);
-        return true;
+        return FilingJournal::TakeOutAsRead(m_session.Connection(), NodeType::Generic, code, m_read,
+                                            drugsHeldRefusal);
     });
     m_read = {code, QString()};
     return deleted;
@@ -184,14 +170,11 @@ RowSet clsGenerics::ListGeneric(const QString& search)
     return m_session.Read(QStringLiteral("Pharvel.ListGeneric"), [&] {
         constexpr int nameColumn = 1;
         SQLConnection& connection = m_session.Connection();
-        const SearchPrefilter::Condition candidates = SearchPrefilter::Candidates(
-            connection.engine(), {QStringLiteral("genericname")}, search);
-        QString sql = QStringLiteral("SELECT GenericCode AS \"Code\", genericname AS "
-                                     "\"Generic Name\" FROM inventory.tbforgeneric");
-        if (!candidates.sql.isEmpty())
-            sql += QStringLiteral(" WHERE ") + candidates.sql;
-        return RowSelection::Matching(connection.OpenRowSet(sql, candidates.values), {nameColumn},
-                                      search, nameColumn);
+        const SearchPrefilter::Condition candidates =
+            SearchPrefilter::Candidates(connection, {QStringLiteral("genericname")}, search);
+        return RowSelection::Matching(
+            GenericStore::Listing(connection, candidates.sql, candidates.values), {nameColumn},
+            search, nameColumn);
     });
 }
 
@@ -199,11 +182,9 @@ bool clsGenerics::NewGeneric(const QString& name)
 {
     return m_session.Write(QStringLiteral("Pharvel.NewGeneric"), [&] {
         CatalogueSession::RequireName(name);
-        const int code = m_session.NextFreeId(QStringLiteral("inventory.tbforgeneric"),
-                                              QStringLiteral("GenericCode"));
-        m_session.Connection().Execute(QStringLiteral("INSERT INTO inventory.tbforgeneric "
-                                                      "(GenericCode, genericname) VALUES (?, ?)"),
-                                       {code, name});
+        const CatalogueId::Generic code =
+            m_session.NextFreeId(GenericStore::kTable, GenericStore::kIdColumn);
+        GenericStore::InsertAll(m_session.Connection(), {{code, name}});
         Journal::Change change =
             Journal::AboutGeneric(m_session.Connection(), Journal::Action::GenericAdded, code);
         change.newName = name;
@@ -218,16 +199,13 @@ bool clsGenerics::RenameGeneric(const QString& genericCode, const QString& newNa
         CatalogueSession::RequireName(newName);
         const int code = ShortId::FromText(genericCode, kCode);
         SQLConnection& connection = m_session.Connection();
-        const RowSet old = connection.OpenRowSet(
-            QStringLiteral("SELECT genericname FROM inventory.tbforgeneric WHERE GenericCode = ?"),
-            {code});
-        if (old.RecordCount() == 0)
+        std::optional<GenericRecord> record = GenericStore::Find(connection, code);
+        if (!record)
             return false;
-        connection.Execute(
-            QStringLiteral(
-                "UPDATE inventory.tbforgeneric SET genericname = ? WHERE GenericCode = ?"),
-            {newName, code});
-        FilingJournal::Renamed(connection, NodeType::Generic, code, old.Text(0), newName);
+        const QString oldName = record->name;
+        record->name = newName;
+        GenericStore::Update(connection, *record);
+        FilingJournal::Renamed(connection, NodeType::Generic, code, oldName, newName);
         return true;
     });
 }

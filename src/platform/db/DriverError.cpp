@@ -1,54 +1,13 @@
 #include "platform/db/DriverError.h"
 
-#include <QSqlError>
+#include "platform/db/SqlDialect.h"
 
-namespace {
-// PostgreSQL reports a SQLSTATE, SQLite its numeric result code.
-int classify(const QSqlError& error, ConnectionString::Engine engine)
-{
-    const QString code = error.nativeErrorCode();
-    if (engine == ConnectionString::Engine::PostgreSQL) {
-        if (code.startsWith(QLatin1String("23")))
-            return ErrorNumber::ConstraintViolated;
-        if (code == QLatin1String("42501"))
-            return ErrorNumber::NotPermitted;
-        if (code == QLatin1String("57014") || code == QLatin1String("55P03"))
-            return ErrorNumber::Timeout;
-        if (code == QLatin1String("40001") || code == QLatin1String("40P01"))
-            return ErrorNumber::ConstraintViolated;
-        if (code.startsWith(QLatin1String("08")) || code.startsWith(QLatin1String("57P")) ||
-            error.type() == QSqlError::ConnectionError)
-            return ErrorNumber::ConnectionFailed;
-        if (code.isEmpty() && error.databaseText().contains(QLatin1String("connection")))
-            return ErrorNumber::ConnectionFailed;
-        return ErrorNumber::DatabaseError;
-    }
-    const int sqliteCode = code.toInt() & 0xff;
-    switch (sqliteCode) {
-    case 19: // SQLITE_CONSTRAINT
-        return ErrorNumber::ConstraintViolated;
-    case 5: // SQLITE_BUSY
-    case 6: // SQLITE_LOCKED
-        return ErrorNumber::Timeout;
-    case 8:  // SQLITE_READONLY
-    case 23: // SQLITE_AUTH
-        return ErrorNumber::NotPermitted;
-    case 14: // SQLITE_CANTOPEN
-    case 26: // SQLITE_NOTADB
-    case 11: // SQLITE_CORRUPT
-        return ErrorNumber::ConnectionFailed;
-    default:
-        break;
-    }
-    return error.type() == QSqlError::ConnectionError ? ErrorNumber::ConnectionFailed
-                                                      : ErrorNumber::DatabaseError;
-}
-} // namespace
+#include <QSqlError>
 
 PharvelError DriverError(const QSqlError& error, const ConnectionString& target,
                          const QString& source)
 {
-    const int number = classify(error, target.engine);
+    const int number = SqlDialect::ErrorNumberOf(error, target);
     QString text = error.databaseText().trimmed();
     const QString driverText = error.driverText().trimmed();
     if (text.isEmpty())

@@ -1,10 +1,13 @@
 #include "platform/db/Journal.h"
 
+#include "platform/db/CatalogueTypes.h"
+#include "platform/db/GenericStore.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/PreparedInsert.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ScopedTransaction.h"
 #include "platform/db/SearchPrefilter.h"
+#include "platform/db/SqlDialect.h"
 
 #include <QSysInfo>
 
@@ -20,11 +23,6 @@ const QStringList kColumns{QStringLiteral("Desktop"),       QStringLiteral("Acti
                            QStringLiteral("NewParentName"), QStringLiteral("OldText"),
                            QStringLiteral("NewText")};
 
-bool isPostgreSQL(const SQLConnection& connection)
-{
-    return connection.engine() == SQLConnection::Engine::PostgreSQL;
-}
-
 // On the embedded engine the row names the logged-in user; the administrator's tool, which logs
 // in as nobody, names the account it runs under.
 QString embeddedUser(const SQLConnection& connection)
@@ -39,23 +37,7 @@ QString embeddedUser(const SQLConnection& connection)
 // The time of a row as UTC text "yyyy-MM-dd hh:mm:ss" on both engines.
 QString timeColumn(const SQLConnection& connection)
 {
-    return isPostgreSQL(connection)
-               ? QStringLiteral("to_char(ChangedAt AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS')")
-               : QStringLiteral("substr(ChangedAt, 1, 19)");
-}
-
-// A bound time compared with ChangedAt: ISO text that the embedded engine compares as text
-// and the server reads as a UTC time.
-QString timeParameter(const SQLConnection& connection)
-{
-    return isPostgreSQL(connection) ? QStringLiteral("CAST(? AS timestamptz)")
-                                    : QStringLiteral("?");
-}
-
-QVariant boundTime(const SQLConnection& connection, const QDateTime& time)
-{
-    const QString text = time.toUTC().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
-    return isPostgreSQL(connection) ? text + QStringLiteral("+00") : text;
+    return SqlDialect::UtcTimeText(connection, QStringLiteral("ChangedAt"));
 }
 
 // What the newest row did to the entry, said of "it".
@@ -81,13 +63,10 @@ Change AboutGeneric(SQLConnection& connection, const QString& action, int generi
 {
     Change change;
     change.action = action;
-    change.entryType = QStringLiteral("2");
+    change.entryType = NodeType::Generic;
     change.entryId = genericCode;
-    change.entryName = connection
-                           .Scalar(QStringLiteral("SELECT genericname FROM inventory.tbforgeneric "
-                                                  "WHERE GenericCode = ?"),
-                                   {genericCode})
-                           .toString();
+    if (const std::optional<GenericRecord> generic = GenericStore::Find(connection, genericCode))
+        change.entryName = generic->name;
     return change;
 }
 
@@ -104,7 +83,7 @@ void RecordAll(SQLConnection& connection, const QList<Change>& changes)
                                           "transaction; nothing was changed."),
                            kSource);
     // The server stamps time and user itself (see the migration); here the client names them.
-    const bool clientNamesUser = !isPostgreSQL(connection);
+    const bool clientNamesUser = !SqlDialect::HasLoginRoles(connection);
     QStringList columns = kColumns;
     if (clientNamesUser)
         columns.prepend(QStringLiteral("ChangedBy"));
@@ -148,12 +127,12 @@ RowSet List(SQLConnection& connection, const Filter& filter)
                       .arg(timeColumn(connection));
     QVariantList values;
     if (filter.since.isValid()) {
-        sql += QStringLiteral(" AND ChangedAt >= ") + timeParameter(connection);
-        values << boundTime(connection, filter.since);
+        sql += QStringLiteral(" AND ChangedAt >= ") + SqlDialect::TimeParameter(connection);
+        values << SqlDialect::BoundTime(connection, filter.since);
     }
     if (filter.until.isValid()) {
-        sql += QStringLiteral(" AND ChangedAt < ") + timeParameter(connection);
-        values << boundTime(connection, filter.until);
+        sql += QStringLiteral(" AND ChangedAt < ") + SqlDialect::TimeParameter(connection);
+        values << SqlDialect::BoundTime(connection, filter.until);
     }
     if (!filter.user.isEmpty()) {
         sql += QStringLiteral(" AND ChangedBy = ?");
@@ -161,7 +140,7 @@ RowSet List(SQLConnection& connection, const Filter& filter)
     }
     if (!filter.entry.isEmpty()) {
         const SearchPrefilter::Condition entry = SearchPrefilter::Candidates(
-            connection.engine(),
+            connection,
             {QStringLiteral("EntryName"), QStringLiteral("OldName"), QStringLiteral("NewName")},
             filter.entry);
         if (!entry.sql.isEmpty()) {
@@ -213,8 +192,8 @@ int Prune(SQLConnection& connection, const QDateTime& before)
     ScopedTransaction transaction(connection);
     const int deleted = connection.Execute(
         QStringLiteral("DELETE FROM inventory.tbCatalogueJournal WHERE ChangedAt < ") +
-            timeParameter(connection),
-        {boundTime(connection, before)});
+            SqlDialect::TimeParameter(connection),
+        {SqlDialect::BoundTime(connection, before)});
     Change pruned;
     pruned.action = Action::JournalPruned;
     pruned.entryType = QStringLiteral("J");

@@ -1,9 +1,11 @@
 #include "platform/db/OtherDetailsStore.h"
 
+#include "platform/db/CatalogueTypes.h"
 #include "platform/db/Journal.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ScopedTransaction.h"
+#include "platform/db/SqlDialect.h"
 
 namespace OtherDetailsStore {
 
@@ -25,13 +27,11 @@ Outcome Save(SQLConnection& connection, int genericId, const QString& text, cons
         ScopedTransaction transaction(connection);
         // No other desktop inserts or updates the row between the check and the write (the
         // embedded engine holds its write lock from BEGIN).
-        if (connection.engine() == SQLConnection::Engine::PostgreSQL)
-            connection.Execute(QStringLiteral("LOCK TABLE inventory.tbPharvelOtherDetails "
-                                              "IN SHARE ROW EXCLUSIVE MODE"));
+        SqlDialect::LockAgainstWriters(connection,
+                                       {QStringLiteral("inventory.tbPharvelOtherDetails")});
         const Text stored = Read(connection, genericId);
         if (stored != asRead)
-            return {false, stored,
-                    Journal::LastChangeOf(connection, QStringLiteral("2"), genericId)};
+            return {false, stored, Journal::LastChangeOf(connection, NodeType::Generic, genericId)};
         if (stored)
             connection.Execute(QStringLiteral("UPDATE inventory.tbPharvelOtherDetails "
                                               "SET OtherDetails = ? WHERE GenericID = ?"),

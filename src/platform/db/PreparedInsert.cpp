@@ -1,6 +1,7 @@
 #include "platform/db/PreparedInsert.h"
 
 #include "platform/db/DriverError.h"
+#include "platform/db/Placeholders.h"
 #include "platform/db/SQLConnection.h"
 
 #include <QSqlError>
@@ -15,9 +16,7 @@ PreparedInsert::PreparedInsert(SQLConnection& connection, const QString& table,
     : m_connection(connection),
       m_head(
           QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table, columns.join(QLatin1Char(',')))),
-      m_row(QLatin1Char('(') +
-            QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')) +
-            QLatin1Char(')'))
+      m_row(QLatin1Char('(') + Placeholders(columns.size()) + QLatin1Char(')'))
 {}
 
 QSqlQuery PreparedInsert::Prepare(qsizetype rows) const

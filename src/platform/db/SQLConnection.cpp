@@ -2,6 +2,7 @@
 
 #include "platform/db/DriverError.h"
 #include "platform/db/PharvelError.h"
+#include "platform/db/SqlDialect.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -175,7 +176,7 @@ void SQLConnection::Reconnect(const QString& source)
 bool SQLConnection::IsConnectionLoss(const QSqlError& error) const
 {
     // Only a server can go away and come back; an embedded file that fails stays failed.
-    return engine() == Engine::PostgreSQL &&
+    return SqlDialect::CanReconnect(m_target) &&
            DriverError(error, m_target, {}).Number() == ErrorNumber::ConnectionFailed;
 }
 
@@ -185,13 +186,7 @@ void SQLConnection::SetCommandTimeout(int seconds)
         seconds = 0;
     m_commandTimeout = seconds;
     const qint64 milliseconds = qint64(seconds) * 1000;
-    if (engine() == Engine::PostgreSQL) {
-        Scalar(QStringLiteral("SELECT set_config('statement_timeout', ?, false)"),
-               {QString::number(milliseconds)});
-    } else {
-        // A pragma takes no bound value; the number is our own, never a user's text.
-        Scalar(QStringLiteral("PRAGMA busy_timeout = %1").arg(milliseconds));
-    }
+    SqlDialect::SetCommandTimeout(*this, milliseconds);
 }
 
 bool SQLConnection::Attempt(QSqlQuery& query, const QString& sql, const QVariantList& values)
@@ -281,11 +276,9 @@ void SQLConnection::BeginTransaction()
         ++m_transactionDepth;
         return;
     }
-    // SQLite: take the write lock at once, so two writers queue on the busy timeout instead of
-    // one of them failing when it upgrades a read to a write. Nothing has run yet, so a lost
-    // server is reconnected to and asked again.
-    Run(engine() == Engine::SQLite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"),
-        {}, QStringLiteral("SQLConnection.BeginTransaction"), Retry::WhenSafe);
+    // Nothing has run yet, so a lost server is reconnected to and asked again.
+    Run(SqlDialect::BeginStatement(m_target), {}, QStringLiteral("SQLConnection.BeginTransaction"),
+        Retry::WhenSafe);
     m_transactionDepth = 1;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ScopedTransaction.h"
+#include "platform/db/SqlDialect.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,26 +12,10 @@
 namespace Schema {
 
 namespace {
-QString folderFor(const SQLConnection& connection)
-{
-    return connection.engine() == SQLConnection::Engine::SQLite
-               ? QStringLiteral(":/platform/db/migrations/sqlite")
-               : QStringLiteral(":/platform/db/migrations/postgresql");
-}
-
 bool versionTableExists(SQLConnection& connection)
 {
-    if (connection.engine() == SQLConnection::Engine::SQLite)
-        return connection
-                   .Scalar(QStringLiteral("SELECT count(*) FROM inventory.sqlite_master "
-                                          "WHERE type = 'table' AND lower(name) = ?"),
-                           {QStringLiteral("tbschemaversion")})
-                   .toInt() > 0;
-    return connection
-               .Scalar(QStringLiteral("SELECT count(*) FROM information_schema.tables "
-                                      "WHERE table_schema = ? AND table_name = ?"),
-                       {QStringLiteral("inventory"), QStringLiteral("tbschemaversion")})
-               .toInt() > 0;
+    return SqlDialect::TableExists(connection, QStringLiteral("inventory"),
+                                   QStringLiteral("tbSchemaVersion"));
 }
 } // namespace
 
@@ -38,7 +23,7 @@ QList<Migration> Migrations(const SQLConnection& connection)
 {
     static const QRegularExpression numbered(QStringLiteral("^(\\d{4})_.*\\.sql$"));
     QList<Migration> result;
-    const QDir folder(folderFor(connection));
+    const QDir folder(SqlDialect::MigrationsFolder(connection));
     const QStringList files = folder.entryList({QStringLiteral("*.sql")}, QDir::Files, QDir::Name);
     for (const QString& file : files) {
         const auto match = numbered.match(file);

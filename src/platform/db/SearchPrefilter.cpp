@@ -1,5 +1,7 @@
 #include "platform/db/SearchPrefilter.h"
 
+#include "platform/db/SqlDialect.h"
+
 #include <algorithm>
 
 namespace SearchPrefilter {
@@ -35,18 +37,9 @@ QString containsPattern(const QString& text)
     return QLatin1Char('%') + escaped + QLatin1Char('%');
 }
 
-// The column with its ASCII capitals made small and nothing else changed: the embedded engine's
-// lower() does exactly that, the server's does it under the "C" collation whatever its locale.
-QString asciiLowered(ConnectionString::Engine engine, const QString& column)
-{
-    if (engine == ConnectionString::Engine::SQLite)
-        return QStringLiteral("lower(%1)").arg(column);
-    return QStringLiteral("lower(%1 COLLATE \"C\")").arg(column);
-}
-
 } // namespace
 
-Condition Candidates(ConnectionString::Engine engine, const QStringList& columns,
+Condition Candidates(const SQLConnection& connection, const QStringList& columns,
                      const QString& search)
 {
     const QString wanted = search.toCaseFolded();
@@ -55,7 +48,8 @@ Condition Candidates(ConnectionString::Engine engine, const QStringList& columns
     QStringList alternatives;
     QVariantList values;
     for (const QString& column : columns) {
-        alternatives << asciiLowered(engine, column) + QStringLiteral(" LIKE ? ESCAPE '\\'");
+        alternatives << SqlDialect::AsciiLowered(connection, column) +
+                            QStringLiteral(" LIKE ? ESCAPE '\\'");
         values << containsPattern(wanted);
         for (const QChar odd : foldingToAscii()) {
             if (!wanted.contains(odd.toCaseFolded()))
@@ -68,12 +62,7 @@ Condition Candidates(ConnectionString::Engine engine, const QStringList& columns
             values};
 }
 
-QString AsciiLowered(ConnectionString::Engine engine, const QString& column)
-{
-    return asciiLowered(engine, column);
-}
-
-std::optional<Condition> Exact(ConnectionString::Engine engine, const QStringList& columns,
+std::optional<Condition> Exact(const SQLConnection& connection, const QStringList& columns,
                                const QString& search)
 {
     const QString wanted = search.toCaseFolded();
@@ -90,9 +79,9 @@ std::optional<Condition> Exact(ConnectionString::Engine engine, const QStringLis
     QVariantList values;
     for (const QString& column : columns) {
         // The embedded engine's LIKE ignores the case of ASCII letters by itself.
-        QString folded = engine == ConnectionString::Engine::SQLite && odd.isEmpty()
+        QString folded = SqlDialect::LikeIgnoresAsciiCase(connection) && odd.isEmpty()
                              ? column
-                             : asciiLowered(engine, column);
+                             : SqlDialect::AsciiLowered(connection, column);
         for (const QChar c : odd) {
             folded = QStringLiteral("replace(%1, ?, ?)").arg(folded);
             values << QString(c) << QString(c.toCaseFolded());

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/db/ConnectionString.h"
-
 #include <QStringList>
 #include <QVariantList>
 #include <optional>
+
+class SQLConnection;
 
 // Narrows a grid's search on the server, so that a keystroke in a register of 20,000 names
 // fetches only the rows that can match; the caller's exact match still decides which of them do.
@@ -22,17 +22,13 @@ struct Condition
 
 // A condition true for every row whose text in one of columns (SQL expressions) contains search
 // with letter case ignored, and for as few others as the server can tell.
-Condition Candidates(ConnectionString::Engine engine, const QStringList& columns,
+Condition Candidates(const SQLConnection& connection, const QStringList& columns,
                      const QString& search);
-
-// The column with its ASCII capitals made small and nothing else changed. Ordered by this, names
-// order alike on both engines (by code point).
-QString AsciiLowered(ConnectionString::Engine engine, const QString& column);
 
 // A condition true exactly for the rows whose text in one of columns contains search with
 // letter case ignored (empty when search is empty: every row); none when the server cannot tell
 // exactly, that is for a search outside ASCII.
-std::optional<Condition> Exact(ConnectionString::Engine engine, const QStringList& columns,
+std::optional<Condition> Exact(const SQLConnection& connection, const QStringList& columns,
                                const QString& search);
 
 } // namespace SearchPrefilter

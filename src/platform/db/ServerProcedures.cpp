@@ -1,16 +1,17 @@
 #include "platform/db/ServerProcedures.h"
 
-#include "platform/db/CatalogueNode.h"
-#include "platform/db/DriverError.h"
+#include "platform/db/CatalogueTypes.h"
+#include "platform/db/GenericStore.h"
 #include "platform/db/Journal.h"
+#include "platform/db/NodeEntries.h"
 #include "platform/db/PharvelError.h"
+#include "platform/db/PreparedInsert.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ScopedTransaction.h"
 #include "platform/db/SearchPrefilter.h"
+#include "platform/db/SqlDialect.h"
 
 #include <QHash>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <algorithm>
 #include <type_traits>
 #include <utility>
@@ -18,13 +19,6 @@
 namespace ServerProcedures {
 
 namespace {
-const QString kRootKey = QStringLiteral("_0");
-
-bool isPostgreSQL(const SQLConnection& connection)
-{
-    return connection.engine() == SQLConnection::Engine::PostgreSQL;
-}
-
 // Runs the body as one transaction; any failure in it is raised again as the procedure's own.
 template <typename Body>
 auto AsProcedure(SQLConnection& connection, const QString& source, Body body)
@@ -46,19 +40,17 @@ auto AsProcedure(SQLConnection& connection, const QString& source, Body body)
 
 std::vector<CatalogueNode> CatalogueNodes(SQLConnection& connection)
 {
-    RowSet rows = connection.OpenRowSet(QStringLiteral(
-        "SELECT n.Node_Key, n.Node_Parent, n.Node_Type, n.Node_ID,"
-        " CASE n.Node_Type WHEN '1' THEN c.ClassificationName WHEN '2' THEN g.genericname"
-        " WHEN '3' THEN d.DrugName END AS NodeName,"
-        " o.OtherDetails"
-        " FROM inventory.tbPharvel n"
-        " LEFT JOIN inventory.tbForClassification c"
-        "  ON n.Node_Type = '1' AND c.ClassificationID = n.Node_ID"
-        " LEFT JOIN inventory.tbforgeneric g ON n.Node_Type = '2' AND g.GenericCode = n.Node_ID"
-        " LEFT JOIN inventory.tbinvmaster d ON n.Node_Type = '3' AND d.itemid = n.Node_ID"
-        " LEFT JOIN inventory.tbPharvelOtherDetails o"
-        "  ON n.Node_Type = '2' AND o.GenericID = n.Node_ID"
-        " WHERE n.Node_Parent IS NOT NULL"));
+    RowSet rows = connection.OpenRowSet(
+        QStringLiteral(
+            "SELECT n.Node_Key, n.Node_Parent, n.Node_Type, n.Node_ID,"
+            " CASE n.Node_Type WHEN '1' THEN c.ClassificationName WHEN '2' THEN g.genericname"
+            " WHEN '3' THEN d.DrugName END AS NodeName,"
+            " o.OtherDetails"
+            " FROM inventory.tbPharvel n") +
+        NodeEntryJoins(QStringLiteral("n")) +
+        QStringLiteral(" LEFT JOIN inventory.tbPharvelOtherDetails o"
+                       "  ON n.Node_Type = '2' AND o.GenericID = n.Node_ID"
+                       " WHERE n.Node_Parent IS NOT NULL"));
     std::vector<CatalogueNode> nodes;
     nodes.reserve(static_cast<size_t>(rows.RecordCount()));
     for (int r = 0; r < rows.RecordCount(); ++r) {
@@ -77,40 +69,6 @@ bool NameOrder(const CatalogueNode& a, const CatalogueNode& b)
     return byName != 0 ? byName < 0 : a.key < b.key;
 }
 
-QString QuestionMarks(qsizetype count)
-{
-    QStringList marks;
-    marks.reserve(count);
-    for (qsizetype i = 0; i < count; ++i)
-        marks << QStringLiteral("?");
-    return marks.join(QStringLiteral(", "));
-}
-
-// The texts as one PostgreSQL array value ({"a","b"}), each element quoted, so that no key's
-// letters (a comma, a brace, a quote) are taken for the array's own.
-QString TextArrayLiteral(const QStringList& texts)
-{
-    QStringList elements;
-    elements.reserve(texts.size());
-    for (QString text : texts) {
-        text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-        text.replace(QLatin1Char('"'), QLatin1String("\\\""));
-        elements << QLatin1Char('"') + text + QLatin1Char('"');
-    }
-    return QLatin1Char('{') + elements.join(QLatin1Char(',')) + QLatin1Char('}');
-}
-
-// "(?, ?), (?, ?), ..." for a VALUES clause of many rows.
-QString RowsOfQuestionMarks(qsizetype rows, int columns)
-{
-    const QString row = QLatin1Char('(') + QuestionMarks(columns) + QLatin1Char(')');
-    QStringList all;
-    all.reserve(rows);
-    for (qsizetype r = 0; r < rows; ++r)
-        all << row;
-    return all.join(QStringLiteral(", "));
-}
-
 // A procedure that changes nothing of the catalogue (it reads it, each statement whole by itself,
 // and writes at most this session's own trace) takes no transaction: on the embedded engine one
 // would take the write lock and queue the reader behind every writer.
@@ -123,41 +81,12 @@ template <typename Body> auto AsReadingProcedure(const QString& source, Body bod
     }
 }
 
-// Inserts many rows in statements of many rows each, the statement prepared once and re-used for
-// every full chunk: a round trip per chunk instead of one per row.
-void InsertRows(SQLConnection& connection, const QString& insertHead, int columns,
-                const QVariantList& values)
-{
-    constexpr qsizetype kRowsPerStatement = 200;
-    const QString source = QStringLiteral("SQLConnection.Execute");
-    const qsizetype rowCount = values.size() / columns;
-    QSqlQuery fullChunk(connection.Database());
-    bool fullChunkPrepared = false;
-    for (qsizetype first = 0; first < rowCount; first += kRowsPerStatement) {
-        const qsizetype count = std::min(kRowsPerStatement, rowCount - first);
-        const bool isFull = count == kRowsPerStatement;
-        QSqlQuery lastChunk(connection.Database());
-        QSqlQuery& query = isFull ? fullChunk : lastChunk;
-        if (!isFull || !fullChunkPrepared) {
-            if (!query.prepare(insertHead + RowsOfQuestionMarks(count, columns)))
-                throw DriverError(query.lastError(), connection.Target(), source);
-            fullChunkPrepared = fullChunkPrepared || isFull;
-        }
-        const qsizetype offset = first * columns;
-        for (qsizetype i = 0; i < count * columns; ++i)
-            query.bindValue(static_cast<int>(i), values.at(offset + i));
-        if (!query.exec())
-            throw DriverError(query.lastError(), connection.Target(), source);
-    }
-}
-
 // A table that every user's preparation replaces: on PostgreSQL a second preparer waits for the
 // first to commit (readers go on reading the last complete content) instead of mixing its rows
 // with the first one's; SQLite's write lock already queues them.
 void ReplaceContentOf(SQLConnection& connection, const QString& table)
 {
-    if (isPostgreSQL(connection))
-        connection.Execute(QStringLiteral("LOCK TABLE %1 IN EXCLUSIVE MODE").arg(table));
+    SqlDialect::LockAgainstReplacers(connection, table);
     connection.Execute(QStringLiteral("DELETE FROM %1").arg(table));
 }
 } // namespace
@@ -182,25 +111,21 @@ RowSet For_SearchNodeList(SQLConnection& connection, const QString& searchText)
         "(CASE n.Node_Type WHEN '1' THEN c.ClassificationName WHEN '2' THEN g.genericname"
         " WHEN '3' THEN d.DrugName END)");
     const SearchPrefilter::Condition candidates =
-        SearchPrefilter::Candidates(connection.engine(), {name}, searchText);
-    QString sql =
-        QStringLiteral("SELECT n.Node_Key, n.Node_Parent, ") + name +
-        QStringLiteral(
-            " AS NodeName,"
-            " CASE p.Node_Type WHEN '1' THEN pc.ClassificationName"
-            " WHEN '2' THEN pg.genericname END AS ParentName"
-            " FROM inventory.tbPharvel n"
-            " LEFT JOIN inventory.tbForClassification c"
-            "  ON n.Node_Type = '1' AND c.ClassificationID = n.Node_ID"
-            " LEFT JOIN inventory.tbforgeneric g"
-            "  ON n.Node_Type = '2' AND g.GenericCode = n.Node_ID"
-            " LEFT JOIN inventory.tbinvmaster d ON n.Node_Type = '3' AND d.itemid = n.Node_ID"
-            " LEFT JOIN inventory.tbPharvel p ON p.Node_Key = n.Node_Parent"
-            " LEFT JOIN inventory.tbForClassification pc"
-            "  ON p.Node_Type = '1' AND pc.ClassificationID = p.Node_ID"
-            " LEFT JOIN inventory.tbforgeneric pg"
-            "  ON p.Node_Type = '2' AND pg.GenericCode = p.Node_ID"
-            " WHERE n.Node_Parent IS NOT NULL");
+        SearchPrefilter::Candidates(connection, {name}, searchText);
+    QString sql = QStringLiteral("SELECT n.Node_Key, n.Node_Parent, ") + name +
+                  QStringLiteral(" AS NodeName,"
+                                 " CASE p.Node_Type WHEN '1' THEN pc.ClassificationName"
+                                 " WHEN '2' THEN pg.genericname END AS ParentName"
+                                 " FROM inventory.tbPharvel n") +
+                  NodeEntryJoins(QStringLiteral("n")) +
+                  QStringLiteral(" LEFT JOIN inventory.tbPharvel p ON p.Node_Key = n.Node_Parent"
+                                 " LEFT JOIN inventory.tbForClassification pc"
+                                 "  ON p.Node_Type = '1' AND pc.ClassificationID = p.Node_ID"
+                                 " LEFT JOIN ") +
+                  GenericStore::kTable +
+                  QStringLiteral(" pg"
+                                 "  ON p.Node_Type = '2' AND pg.GenericCode = p.Node_ID"
+                                 " WHERE n.Node_Parent IS NOT NULL");
     if (!candidates.sql.isEmpty())
         sql += QStringLiteral(" AND ") + candidates.sql;
     const RowSet found = AsReadingProcedure(QStringLiteral("For_SearchNodeList"), [&] {
@@ -294,9 +219,11 @@ void Pharvel_Generate(SQLConnection& connection)
 
         // Pre-order: each node before its children. The stack holds the children of each open
         // level in reverse, so the first child is taken first.
-        constexpr int kColumns = 7;
-        QVariantList values;
-        values.reserve(static_cast<qsizetype>(nodes.size()) * kColumns);
+        PreparedInsert rows(connection, QStringLiteral("inventory.tbPharvelReport"),
+                            {QStringLiteral("SortOrder"), QStringLiteral("Node_Key"),
+                             QStringLiteral("Node_Level"), QStringLiteral("Node_Type"),
+                             QStringLiteral("ItemName"), QStringLiteral("ItemCode"),
+                             QStringLiteral("OtherDetails")});
         std::vector<std::pair<const CatalogueNode*, int>> stack;
         const auto pushChildren = [&](const QString& key, int level) {
             const auto found = childrenOf.constFind(key);
@@ -310,16 +237,12 @@ void Pharvel_Generate(SQLConnection& connection)
         while (!stack.empty()) {
             const auto [node, level] = stack.back();
             stack.pop_back();
-            values << ++sortOrder << node->key << level << node->type << node->name
-                   << (node->type == QLatin1String("3") ? QString::number(node->id) : QString())
-                   << (node->type == QLatin1String("2") ? node->otherDetails : QString());
+            rows.Add({++sortOrder, node->key, level, node->type, node->name,
+                      node->type == NodeType::Drug ? QString::number(node->id) : QString(),
+                      node->type == NodeType::Generic ? node->otherDetails : QString()});
             pushChildren(node->key, level + 1);
         }
-        InsertRows(connection,
-                   QStringLiteral("INSERT INTO inventory.tbPharvelReport (SortOrder, Node_Key, "
-                                  "Node_Level, Node_Type, ItemName, ItemCode, OtherDetails) "
-                                  "VALUES "),
-                   kColumns, values);
+        rows.Flush();
     });
 }
 
@@ -331,26 +254,25 @@ void Pharvel_Changes(SQLConnection& connection, const QDate& first, const QDate&
         const QDateTime since(first, QTime(0, 0), Qt::UTC);
         const QDateTime until(last.addDays(1), QTime(0, 0), Qt::UTC);
         RowSet rows = Journal::List(connection, {since, until, {}, {}});
-        constexpr int kColumns = 8;
-        QVariantList values;
-        values.reserve((rows.RecordCount() * 2 + 1) * kColumns);
+        PreparedInsert changes(connection, QStringLiteral("inventory.tbCatalogueChanges"),
+                               {QStringLiteral("SortOrder"), QStringLiteral("RowLevel"),
+                                QStringLiteral("RowType"), QStringLiteral("ChangeTime"),
+                                QStringLiteral("UserName"), QStringLiteral("Action"),
+                                QStringLiteral("Entry"), QStringLiteral("Change")});
         int sortOrder = 0;
         QString day;
         for (rows.MoveFirst(); !rows.AtEnd(); rows.MoveNext()) {
             const QString at = rows.Text(QStringLiteral("At"));
             if (at.left(10) != day) {
                 day = at.left(10);
-                values << ++sortOrder << 1 << QStringLiteral("1") << day << QString() << QString()
-                       << QString() << QString();
+                changes.Add({++sortOrder, 1, QStringLiteral("1"), day, QString(), QString(),
+                             QString(), QString()});
             }
-            values << ++sortOrder << 2 << QStringLiteral("2") << at.mid(11)
-                   << rows.Text(QStringLiteral("User")) << rows.Text(QStringLiteral("Action"))
-                   << rows.Text(QStringLiteral("Entry")) << Journal::BeforeAfter(rows);
+            changes.Add({++sortOrder, 2, QStringLiteral("2"), at.mid(11),
+                         rows.Text(QStringLiteral("User")), rows.Text(QStringLiteral("Action")),
+                         rows.Text(QStringLiteral("Entry")), Journal::BeforeAfter(rows)});
         }
-        InsertRows(connection,
-                   QStringLiteral("INSERT INTO inventory.tbCatalogueChanges (SortOrder, RowLevel, "
-                                  "RowType, ChangeTime, UserName, Action, Entry, Change) VALUES "),
-                   kColumns, values);
+        changes.Flush();
         const QString format = QStringLiteral("yyyy-MM-dd");
         connection.Execute(
             QStringLiteral("INSERT INTO inventory.tbCatalogueChangesPeriod (Period, Changes) "
@@ -367,13 +289,9 @@ void Delete_Generic(SQLConnection& connection, int genericCode)
     AsProcedure(connection, source, [&] {
         // Nobody may file the generic name between the check and the delete: SQLite's write lock
         // already keeps other writers out; on PostgreSQL new nodes wait for this transaction.
-        if (isPostgreSQL(connection))
-            connection.Execute(QStringLiteral("LOCK TABLE inventory.tbPharvel IN SHARE MODE"));
-        const QVariant name = connection.Scalar(
-            QStringLiteral("SELECT COALESCE(genericname, '') FROM inventory.tbforgeneric "
-                           "WHERE GenericCode = ?"),
-            {genericCode});
-        if (!name.isValid())
+        SqlDialect::LockAgainstChanges(connection, QStringLiteral("inventory.tbPharvel"));
+        const std::optional<GenericRecord> generic = GenericStore::Find(connection, genericCode);
+        if (!generic)
             throw PharvelError(ErrorNumber::Refused,
                                QStringLiteral("The generic name is no longer in the register "
                                               "(another user may have just deleted it); "
@@ -388,14 +306,12 @@ void Delete_Generic(SQLConnection& connection, int genericCode)
                                QStringLiteral("The generic name \"%1\" is still filed in the "
                                               "catalogue; take it out of its classification "
                                               "before deleting it.")
-                                   .arg(name.toString().trimmed()),
+                                   .arg(generic->name.trimmed()),
                                source);
         Journal::Change change =
             Journal::AboutGeneric(connection, Journal::Action::GenericDeleted, genericCode);
         change.oldName = change.entryName;
-        connection.Execute(
-            QStringLiteral("DELETE FROM inventory.tbforgeneric WHERE GenericCode = ?"),
-            {genericCode});
+        GenericStore::RemoveAll(connection, {genericCode});
         Journal::Record(connection, change);
     });
 }
@@ -409,23 +325,11 @@ QSet<QString> ExistingNodeKeys(SQLConnection& connection, const QStringList& key
             for (int r = 0; r < rows.RecordCount(); ++r)
                 existing.insert(rows.At(r, 0).toString());
         };
-        // The server takes every key in one statement, bound as one array value.
-        if (isPostgreSQL(connection)) {
-            if (!asked.isEmpty())
-                collect(
-                    connection.OpenRowSet(QStringLiteral("SELECT Node_Key FROM inventory.tbPharvel "
-                                                         "WHERE Node_Key = ANY(CAST(? AS text[]))"),
-                                          {TextArrayLiteral(asked)}));
-            return existing;
-        }
-        constexpr qsizetype kKeysPerStatement = 500;
-        for (qsizetype first = 0; first < asked.size(); first += kKeysPerStatement) {
-            const QStringList chunk = asked.mid(first, kKeysPerStatement);
+        for (const SqlDialect::Membership& part :
+             SqlDialect::OneOf(connection, QStringLiteral("Node_Key"), asked))
             collect(connection.OpenRowSet(
-                QStringLiteral("SELECT Node_Key FROM inventory.tbPharvel WHERE Node_Key IN (%1)")
-                    .arg(QuestionMarks(chunk.size())),
-                QVariantList(chunk.cbegin(), chunk.cend())));
-        }
+                QStringLiteral("SELECT Node_Key FROM inventory.tbPharvel WHERE ") + part.sql,
+                part.values));
         return existing;
     });
 }

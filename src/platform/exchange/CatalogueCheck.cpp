@@ -1,6 +1,7 @@
 #include "platform/exchange/CatalogueCheck.h"
 
 #include "platform/catalog/NodeStore.h"
+#include "platform/db/CatalogueTypes.h"
 #include "platform/exchange/CatalogueState.h"
 #include "platform/exchange/Csv.h"
 
@@ -17,11 +18,11 @@ const QString kNode = QStringLiteral("node");
 
 QString entryOfType(const QString& type)
 {
-    if (type == QLatin1String("1"))
+    if (type == NodeType::Classification)
         return kClassification;
-    if (type == QLatin1String("2"))
+    if (type == NodeType::Generic)
         return kGeneric;
-    if (type == QLatin1String("3"))
+    if (type == NodeType::Drug)
         return kDrug;
     return kNode;
 }
@@ -68,12 +69,12 @@ private:
 
 QString Checker::NameOf(const QString& type, int id) const
 {
-    if (type == QLatin1String("1"))
-        return m_state.classifications.value(id);
-    if (type == QLatin1String("2"))
-        return m_state.generics.value(id);
-    if (type == QLatin1String("3"))
-        return m_state.drugs.value(id)[0];
+    if (type == NodeType::Classification)
+        return m_state.classifications.value(id).name;
+    if (type == NodeType::Generic)
+        return m_state.generics.value(id).name;
+    if (type == NodeType::Drug)
+        return m_state.drugs.value(id).fields[0];
     return {};
 }
 
@@ -85,18 +86,18 @@ void Checker::CheckNodes()
         ++m_childCount[node.parent];
         const QString entry = CatalogueFiling::EntryKey(node.type, node.id);
         m_keyOf.insert(entry, node.key);
-        if (node.type != QLatin1String("0"))
+        if (node.type != NodeType::Root)
             filedAt[entry] << node.key;
     }
     for (const CatalogueState::Node& node : m_state.nodes) {
-        if (node.type == QLatin1String("0"))
+        if (node.type == NodeType::Root)
             continue;
         const QString name = NameOf(node.type, node.id);
-        const bool exists = node.type == QLatin1String("1")
+        const bool exists = node.type == NodeType::Classification
                                 ? m_state.classifications.contains(node.id)
-                            : node.type == QLatin1String("2") ? m_state.generics.contains(node.id)
-                            : node.type == QLatin1String("3") ? m_state.drugs.contains(node.id)
-                                                              : false;
+                            : node.type == NodeType::Generic ? m_state.generics.contains(node.id)
+                            : node.type == NodeType::Drug    ? m_state.drugs.contains(node.id)
+                                                             : false;
         if (!exists)
             Rule(QStringLiteral("a node files an entry that does not exist"), kNode, node.key, {},
                  QStringLiteral("%1 %2").arg(entryOfType(node.type)).arg(node.id));
@@ -126,9 +127,9 @@ void Checker::CheckNodes()
                  QStringLiteral("other details"), QString::number(it.key()), {});
     }
     for (auto it = m_state.classifications.cbegin(); it != m_state.classifications.cend(); ++it) {
-        if (!m_keyOf.contains(CatalogueFiling::EntryKey(QStringLiteral("1"), it.key())))
+        if (!m_keyOf.contains(CatalogueFiling::EntryKey(NodeType::Classification, it.key())))
             Rule(QStringLiteral("a classification has no node"), kClassification,
-                 QString::number(it.key()), it.value());
+                 QString::number(it.key()), it.value().name);
     }
 }
 
@@ -139,28 +140,30 @@ void Checker::CheckFindings()
         return key.isEmpty() ? 0 : m_childCount.value(key);
     };
     for (auto it = m_state.classifications.cbegin(); it != m_state.classifications.cend(); ++it) {
-        if (children(QStringLiteral("1"), it.key()) == 0)
+        if (children(NodeType::Classification, it.key()) == 0)
             Finding(QStringLiteral("classification with nothing under it"), kClassification,
-                    it.key(), it.value());
+                    it.key(), it.value().name);
     }
     for (auto it = m_state.generics.cbegin(); it != m_state.generics.cend(); ++it) {
-        if (children(QStringLiteral("2"), it.key()) == 0)
-            Finding(QStringLiteral("generic name with no drug"), kGeneric, it.key(), it.value());
+        if (children(NodeType::Generic, it.key()) == 0)
+            Finding(QStringLiteral("generic name with no drug"), kGeneric, it.key(),
+                    it.value().name);
     }
     for (auto it = m_state.generics.cbegin(); it != m_state.generics.cend(); ++it) {
-        if (!m_keyOf.contains(CatalogueFiling::EntryKey(QStringLiteral("2"), it.key())))
+        if (!m_keyOf.contains(CatalogueFiling::EntryKey(NodeType::Generic, it.key())))
             Finding(QStringLiteral("generic name in no classification"), kGeneric, it.key(),
-                    it.value());
+                    it.value().name);
     }
     for (auto it = m_state.drugs.cbegin(); it != m_state.drugs.cend(); ++it) {
-        if (!m_keyOf.contains(CatalogueFiling::EntryKey(QStringLiteral("3"), it.key())))
-            Finding(QStringLiteral("drug under no generic name"), kDrug, it.key(), it.value()[0]);
+        if (!m_keyOf.contains(CatalogueFiling::EntryKey(NodeType::Drug, it.key())))
+            Finding(QStringLiteral("drug under no generic name"), kDrug, it.key(),
+                    it.value().fields[0]);
     }
 
     // Names that one reader would take for the same, listed together.
     const auto sameNames = [&](const QString& check, const QString& entry,
                                const QList<std::pair<QString, int>>& groupAndId,
-                               const QMap<int, QString>& names) {
+                               const QString& type) {
         QHash<QString, QList<int>> groups;
         QStringList order;
         for (const auto& [group, id] : groupAndId) {
@@ -177,28 +180,28 @@ void Checker::CheckFindings()
             for (const int id : ids)
                 all << QString::number(id);
             for (const int id : ids)
-                Finding(check, entry, id, names.value(id),
+                Finding(check, entry, id, NameOf(type, id),
                         QStringLiteral("same as %1").arg(all.join(QLatin1Char(' '))));
         }
     };
     QList<std::pair<QString, int>> genericGroups;
     for (auto it = m_state.generics.cbegin(); it != m_state.generics.cend(); ++it)
-        genericGroups.append({comparable(it.value()), it.key()});
+        genericGroups.append({comparable(it.value().name), it.key()});
     sameNames(QStringLiteral("generic names the same but for letter case, blanks and "
                              "punctuation"),
-              kGeneric, genericGroups, m_state.generics);
+              kGeneric, genericGroups, NodeType::Generic);
     QList<std::pair<QString, int>> classificationGroups;
     for (const CatalogueState::Node& node : m_state.nodes) {
-        if (node.type == QLatin1String("1") && m_state.classifications.contains(node.id))
+        if (node.type == NodeType::Classification && m_state.classifications.contains(node.id))
             classificationGroups.append(
                 {node.parent + QLatin1Char('\n') +
-                     m_state.classifications.value(node.id).trimmed().toCaseFolded(),
+                     m_state.classifications.value(node.id).name.trimmed().toCaseFolded(),
                  node.id});
     }
     std::sort(classificationGroups.begin(), classificationGroups.end(),
               [](const auto& a, const auto& b) { return a.second < b.second; });
     sameNames(QStringLiteral("classifications of the same name under one parent"), kClassification,
-              classificationGroups, m_state.classifications);
+              classificationGroups, NodeType::Classification);
 }
 
 Report Checker::Run()

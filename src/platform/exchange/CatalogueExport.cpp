@@ -42,22 +42,22 @@ void Write(SQLConnection& connection, const QString& folderPath)
     const CatalogueFiling filing = CatalogueFiling::Of(state);
 
     QList<QStringList> records;
-    for (auto it = state.classifications.cbegin(); it != state.classifications.cend(); ++it) {
-        const int parent = filing.classificationParent.value(it.key(), 0);
-        records << QStringList{number(it.key()), it.value(),
+    for (const ClassificationRecord& classification : state.classifications) {
+        const int parent = filing.classificationParent.value(classification.id, 0);
+        records << QStringList{number(classification.id), classification.name,
                                parent == 0 ? QString() : number(parent)};
     }
     save(folder, ExchangeFiles::Classifications(), records);
 
     records.clear();
-    for (auto it = state.generics.cbegin(); it != state.generics.cend(); ++it)
-        records << QStringList{number(it.key()), it.value()};
+    for (const GenericRecord& generic : state.generics)
+        records << QStringList{number(generic.id), generic.name};
     save(folder, ExchangeFiles::GenericNames(), records);
 
     records.clear();
-    for (auto it = state.drugs.cbegin(); it != state.drugs.cend(); ++it) {
-        QStringList record{number(it.key())};
-        for (const QString& field : it.value())
+    for (const DrugRecord& drug : state.drugs) {
+        QStringList record{number(drug.id)};
+        for (const QString& field : drug.fields)
             record << field;
         records << record;
     }

@@ -1,10 +1,15 @@
 #include "platform/exchange/CatalogueImport.h"
 
+#include "platform/db/ClassificationStore.h"
+#include "platform/db/DeleteWhereIn.h"
+#include "platform/db/DrugStore.h"
+#include "platform/db/GenericStore.h"
 #include "platform/db/IdSequences.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/PreparedInsert.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ScopedTransaction.h"
+#include "platform/db/SqlDialect.h"
 #include "platform/exchange/CatalogueState.h"
 #include "platform/exchange/ImportJournal.h"
 #include "platform/exchange/ImportPlan.h"
@@ -13,22 +18,6 @@ namespace CatalogueImport {
 
 namespace {
 const QString kSource = QStringLiteral("CatalogueImport.Run");
-
-// Deletes the rows whose column holds one of the values, a few hundred to a statement. The table
-// and column are our own names.
-void deleteWhereIn(SQLConnection& connection, const QString& table, const QString& column,
-                   const QVariantList& values)
-{
-    constexpr qsizetype kPerStatement = 500;
-    for (qsizetype first = 0; first < values.size(); first += kPerStatement) {
-        const QVariantList chunk = values.mid(first, kPerStatement);
-        connection.Execute(
-            QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)")
-                .arg(table, column,
-                     QStringList(chunk.size(), QStringLiteral("?")).join(QLatin1Char(','))),
-            chunk);
-    }
-}
 
 QVariantList ids(const QList<int>& list)
 {
@@ -44,73 +33,42 @@ void deleteNodes(SQLConnection& connection, const QStringList& keys)
     for (const QString& key : keys) {
         const qsizetype keyDepth = key.count(QLatin1Char('.'));
         if (keyDepth != depth && !sameDepth.isEmpty()) {
-            deleteWhereIn(connection, QStringLiteral("inventory.tbPharvel"),
+            DeleteWhereIn(connection, QStringLiteral("inventory.tbPharvel"),
                           QStringLiteral("Node_Key"), sameDepth);
             sameDepth.clear();
         }
         depth = keyDepth;
         sameDepth << key;
     }
-    deleteWhereIn(connection, QStringLiteral("inventory.tbPharvel"), QStringLiteral("Node_Key"),
+    DeleteWhereIn(connection, QStringLiteral("inventory.tbPharvel"), QStringLiteral("Node_Key"),
                   sameDepth);
 }
 
 void write(SQLConnection& connection, const ImportPlan& plan)
 {
     deleteNodes(connection, plan.nodesDeleted);
-    deleteWhereIn(connection, QStringLiteral("inventory.tbPharvelOtherDetails"),
+    DeleteWhereIn(connection, QStringLiteral("inventory.tbPharvelOtherDetails"),
                   QStringLiteral("GenericID"), ids(plan.detailsRemoved));
-    deleteWhereIn(connection, QStringLiteral("inventory.tbinvmaster"), QStringLiteral("itemid"),
-                  ids(plan.drugsRemoved));
-    deleteWhereIn(connection, QStringLiteral("inventory.tbforgeneric"),
-                  QStringLiteral("GenericCode"), ids(plan.genericsRemoved));
-    deleteWhereIn(connection, QStringLiteral("inventory.tbForClassification"),
-                  QStringLiteral("ClassificationID"), ids(plan.classificationsRemoved));
+    DrugStore::RemoveAll(connection, plan.drugsRemoved);
+    GenericStore::RemoveAll(connection, plan.genericsRemoved);
+    ClassificationStore::RemoveAll(connection, plan.classificationsRemoved);
 
-    for (const ImportPlan::Entry& entry : plan.classificationsRenamed)
-        connection.Execute(QStringLiteral("UPDATE inventory.tbForClassification SET "
-                                          "ClassificationName = ? WHERE ClassificationID = ?"),
-                           {entry.name, entry.id});
-    for (const ImportPlan::Entry& entry : plan.genericsRenamed)
-        connection.Execute(
-            QStringLiteral(
-                "UPDATE inventory.tbforgeneric SET genericname = ? WHERE GenericCode = ?"),
-            {entry.name, entry.id});
-    for (const ImportPlan::Drug& drug : plan.drugsChanged) {
-        const auto& f = drug.fields;
-        connection.Execute(QStringLiteral("UPDATE inventory.tbinvmaster SET DrugName = ?, "
-                                          "Description = ?, Indication = ?, Dosage = ?, "
-                                          "Administration = ?, Preparation = ? WHERE itemid = ?"),
-                           {f[0], f[1], f[2], f[3], f[4], f[5], drug.id});
-    }
-    for (const ImportPlan::Entry& entry : plan.detailsChanged)
+    for (const ClassificationRecord& classification : plan.classificationsRenamed)
+        ClassificationStore::Update(connection, classification);
+    for (const GenericRecord& generic : plan.genericsRenamed)
+        GenericStore::Update(connection, generic);
+    for (const DrugRecord& drug : plan.drugsChanged)
+        DrugStore::Update(connection, drug);
+    for (const ImportPlan::Details& details : plan.detailsChanged)
         connection.Execute(QStringLiteral("UPDATE inventory.tbPharvelOtherDetails SET "
                                           "OtherDetails = ? WHERE GenericID = ?"),
-                           {entry.name, entry.id});
+                           {details.text, details.generic});
 
     // Entries before the nodes that file them, parents before their children.
     {
-        PreparedInsert classifications(
-            connection, QStringLiteral("inventory.tbForClassification"),
-            {QStringLiteral("ClassificationID"), QStringLiteral("ClassificationName")});
-        for (const ImportPlan::Entry& entry : plan.classificationsAdded)
-            classifications.Add({entry.id, entry.name});
-        classifications.Flush();
-        PreparedInsert generics(connection, QStringLiteral("inventory.tbforgeneric"),
-                                {QStringLiteral("GenericCode"), QStringLiteral("genericname")});
-        for (const ImportPlan::Entry& entry : plan.genericsAdded)
-            generics.Add({entry.id, entry.name});
-        generics.Flush();
-        PreparedInsert drugs(connection, QStringLiteral("inventory.tbinvmaster"),
-                             {QStringLiteral("itemid"), QStringLiteral("DrugName"),
-                              QStringLiteral("Description"), QStringLiteral("Indication"),
-                              QStringLiteral("Dosage"), QStringLiteral("Administration"),
-                              QStringLiteral("Preparation")});
-        for (const ImportPlan::Drug& drug : plan.drugsAdded) {
-            const auto& f = drug.fields;
-            drugs.Add({drug.id, f[0], f[1], f[2], f[3], f[4], f[5]});
-        }
-        drugs.Flush();
+        ClassificationStore::InsertAll(connection, plan.classificationsAdded);
+        GenericStore::InsertAll(connection, plan.genericsAdded);
+        DrugStore::InsertAll(connection, plan.drugsAdded);
         PreparedInsert nodes(connection, QStringLiteral("inventory.tbPharvel"),
                              {QStringLiteral("Node_Key"), QStringLiteral("Node_Parent"),
                               QStringLiteral("Node_Type"), QStringLiteral("Node_ID")});
@@ -119,8 +77,8 @@ void write(SQLConnection& connection, const ImportPlan& plan)
         nodes.Flush();
         PreparedInsert details(connection, QStringLiteral("inventory.tbPharvelOtherDetails"),
                                {QStringLiteral("GenericID"), QStringLiteral("OtherDetails")});
-        for (const ImportPlan::Entry& entry : plan.detailsAdded)
-            details.Add({entry.id, entry.name});
+        for (const ImportPlan::Details& added : plan.detailsAdded)
+            details.Add({added.generic, added.text});
         details.Flush();
     }
     // The ids came from the files, so the server's id generators move on past them.
@@ -134,13 +92,11 @@ void write(SQLConnection& connection, const ImportPlan& plan)
 // minutes instead of seconds. For this transaction the checks use the keys' indexes.
 void lockCatalogue(SQLConnection& connection)
 {
-    if (connection.engine() != SQLConnection::Engine::PostgreSQL)
-        return;
-    connection.Execute(QStringLiteral(
-        "LOCK TABLE inventory.tbPharvel, inventory.tbForClassification, "
-        "inventory.tbforgeneric, inventory.tbinvmaster, inventory.tbPharvelOtherDetails "
-        "IN SHARE ROW EXCLUSIVE MODE"));
-    connection.Execute(QStringLiteral("SET LOCAL enable_seqscan = off"));
+    SqlDialect::LockAgainstWriters(connection, {QStringLiteral("inventory.tbPharvel"),
+                                                ClassificationStore::kTable, GenericStore::kTable,
+                                                DrugStore::kTable,
+                                                QStringLiteral("inventory.tbPharvelOtherDetails")});
+    SqlDialect::PreferIndexes(connection);
 }
 } // namespace
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "platform/db/ClassificationStore.h"
+#include "platform/db/DrugStore.h"
+#include "platform/db/GenericStore.h"
+
 #include <QMap>
 #include <QString>
 #include <array>
@@ -12,8 +16,7 @@ class SQLConnection;
 // empty text (a null QString).
 struct CatalogueState
 {
-    // A drug's name, description, indication, dosage, administration and preparation.
-    using DrugFields = std::array<QString, 6>;
+    using DrugFields = ::DrugFields;
 
     struct Node
     {
@@ -23,10 +26,10 @@ struct CatalogueState
         int id = 0;
     };
 
-    QMap<int, QString> classifications; // id -> name
-    QMap<int, QString> generics;        // code -> name
-    QMap<int, DrugFields> drugs;        // item id -> fields
-    QMap<int, QString> otherDetails;    // generic code -> text
+    QMap<CatalogueId::Classification, ClassificationRecord> classifications;
+    QMap<CatalogueId::Generic, GenericRecord> generics;
+    QMap<CatalogueId::Item, DrugRecord> drugs;
+    QMap<int, QString> otherDetails; // generic code -> text
     std::vector<Node> nodes;
 
     static CatalogueState Read(SQLConnection& connection);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/db/CatalogueTypes.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -27,6 +29,6 @@ inline const QString kGenericEntry = QStringLiteral("generic");
 inline const QString kDrugEntry = QStringLiteral("drug");
 
 // Ids, codes and counts are 16-bit.
-inline constexpr int kHighestId = 32767;
+inline constexpr int kHighestId = ::kHighestId;
 
 } // namespace ExchangeFiles

@@ -1,14 +1,16 @@
 #include "platform/exchange/GenericMerge.h"
 
-#include "platform/catalog/CatalogueNode.h"
 #include "platform/catalog/FilingJournal.h"
 #include "platform/catalog/NodeStore.h"
+#include "platform/db/CatalogueTypes.h"
+#include "platform/db/GenericStore.h"
 #include "platform/db/Journal.h"
 #include "platform/db/OtherDetailsStore.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ScopedTransaction.h"
 #include "platform/db/ServerProcedures.h"
+#include "platform/db/SqlDialect.h"
 
 namespace GenericMerge {
 
@@ -24,12 +26,10 @@ const QString kHoldsNodes =
 
 QString genericName(SQLConnection& connection, int code)
 {
-    const RowSet rows = connection.OpenRowSet(
-        QStringLiteral("SELECT genericname FROM inventory.tbforgeneric WHERE GenericCode = ?"),
-        {code});
-    if (rows.RecordCount() == 0)
+    const std::optional<GenericRecord> generic = GenericStore::Find(connection, code);
+    if (!generic)
         refuse(QStringLiteral("There is no generic name with the code %1.").arg(code));
-    return rows.At(0, 0).toString();
+    return generic->name;
 }
 
 // Hands out keys under a classification's or a generic name's node, after every number its
@@ -74,7 +74,7 @@ void journalMerge(SQLConnection& connection, const Result& result, int keepCode,
 {
     Journal::Change change;
     change.action = Journal::Action::GenericMerged;
-    change.entryType = QStringLiteral("2");
+    change.entryType = NodeType::Generic;
     change.entryId = dropCode;
     change.entryName = result.dropName;
     change.oldName = result.dropName;
@@ -94,14 +94,11 @@ QString DetailsHeading(const QString& dropName, int dropCode)
 
 Result Merge(SQLConnection& connection, int keepCode, int dropCode)
 {
-    namespace NodeType = ClassPharvel::NodeType;
     try {
         if (keepCode == dropCode)
             refuse(QStringLiteral("A generic name cannot be merged into itself."));
         ScopedTransaction transaction(connection);
-        if (connection.engine() == SQLConnection::Engine::PostgreSQL)
-            connection.Execute(
-                QStringLiteral("LOCK TABLE inventory.tbPharvel IN SHARE ROW EXCLUSIVE MODE"));
+        SqlDialect::LockAgainstWriters(connection, {QStringLiteral("inventory.tbPharvel")});
         Result result{genericName(connection, keepCode), genericName(connection, dropCode), 0};
 
         ClassPharvel::NodeStore nodes(connection);

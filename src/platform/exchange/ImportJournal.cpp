@@ -1,6 +1,6 @@
 #include "platform/exchange/ImportJournal.h"
 
-#include "platform/catalog/CatalogueNode.h"
+#include "platform/db/CatalogueTypes.h"
 #include "platform/db/Journal.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/exchange/CatalogueState.h"
@@ -12,9 +12,9 @@
 namespace ImportJournal {
 
 namespace {
-const QString& kClassification = ClassPharvel::NodeType::Classification;
-const QString& kGeneric = ClassPharvel::NodeType::Generic;
-const QString& kDrug = ClassPharvel::NodeType::Drug;
+const QString& kClassification = NodeType::Classification;
+const QString& kGeneric = NodeType::Generic;
+const QString& kDrug = NodeType::Drug;
 
 // A drug's fields as one text, one line each, for the journal's before and after.
 QString drugText(const CatalogueState::DrugFields& fields)
@@ -37,16 +37,19 @@ public:
             m_entryAt.insert(node.key, {node.type, node.id});
         for (const CatalogueState::Node& node : plan.nodesInserted)
             m_entryAt.insert(node.key, {node.type, node.id});
-        m_old[kClassification] = before.classifications;
-        m_old[kGeneric] = before.generics;
-        for (auto it = before.drugs.cbegin(); it != before.drugs.cend(); ++it)
-            m_old[kDrug].insert(it.key(), it.value()[0]);
+        for (const ClassificationRecord& classification : before.classifications)
+            m_old[kClassification].insert(classification.id, classification.name);
+        for (const GenericRecord& generic : before.generics)
+            m_old[kGeneric].insert(generic.id, generic.name);
+        for (const DrugRecord& drug : before.drugs)
+            m_old[kDrug].insert(drug.id, drug.fields[0]);
         m_new = m_old;
-        for (const ImportPlan::Entry& e : plan.classificationsAdded + plan.classificationsRenamed)
-            m_new[kClassification].insert(e.id, e.name);
-        for (const ImportPlan::Entry& e : plan.genericsAdded + plan.genericsRenamed)
-            m_new[kGeneric].insert(e.id, e.name);
-        for (const ImportPlan::Drug& d : plan.drugsAdded + plan.drugsChanged)
+        for (const ClassificationRecord& classification :
+             plan.classificationsAdded + plan.classificationsRenamed)
+            m_new[kClassification].insert(classification.id, classification.name);
+        for (const GenericRecord& generic : plan.genericsAdded + plan.genericsRenamed)
+            m_new[kGeneric].insert(generic.id, generic.name);
+        for (const DrugRecord& d : plan.drugsAdded + plan.drugsChanged)
             m_new[kDrug].insert(d.id, d.fields[0]);
     }
     QString Old(const QString& type, int id) const { return m_old.value(type).value(id); }
@@ -55,7 +58,7 @@ public:
     QString EntryAt(const QString& key) const
     {
         const auto found = m_entryAt.constFind(key);
-        return found == m_entryAt.cend() || found->first == QLatin1String("0")
+        return found == m_entryAt.cend() || found->first == NodeType::Root
                    ? QString()
                    : CatalogueFiling::EntryKey(found->first, found->second);
     }
@@ -110,29 +113,33 @@ void recordEntries(Changes& changes, const CatalogueState& before, const ImportP
         c.oldName = c.entryName;
         Record(c);
     };
-    for (const ImportPlan::Entry& e : plan.classificationsAdded)
-        added(A::ClassificationAdded, kClassification, e.name, e.id);
-    for (const ImportPlan::Entry& e : plan.classificationsRenamed)
-        renamed(A::ClassificationRenamed, kClassification, e.id, e.name);
-    for (const int id : plan.classificationsRemoved)
-        removed(A::ClassificationDeleted, kClassification, id);
-    for (const ImportPlan::Entry& e : plan.genericsAdded)
-        added(A::GenericAdded, kGeneric, e.name, e.id);
-    for (const ImportPlan::Entry& e : plan.genericsRenamed)
-        renamed(A::GenericRenamed, kGeneric, e.id, e.name);
-    for (const int id : plan.genericsRemoved)
-        removed(A::GenericDeleted, kGeneric, id);
-    for (const ImportPlan::Drug& d : plan.drugsAdded) {
+    // Classifications and generic names alike: each added, renamed and removed record.
+    const auto named = [&](const QString& type, const auto& addedRecords,
+                           const auto& renamedRecords, const QList<int>& removedIds,
+                           const QStringList& actions) {
+        for (const auto& record : addedRecords)
+            added(actions.at(0), type, record.name, record.id);
+        for (const auto& record : renamedRecords)
+            renamed(actions.at(1), type, record.id, record.name);
+        for (const int id : removedIds)
+            removed(actions.at(2), type, id);
+    };
+    named(kClassification, plan.classificationsAdded, plan.classificationsRenamed,
+          plan.classificationsRemoved,
+          {A::ClassificationAdded, A::ClassificationRenamed, A::ClassificationDeleted});
+    named(kGeneric, plan.genericsAdded, plan.genericsRenamed, plan.genericsRemoved,
+          {A::GenericAdded, A::GenericRenamed, A::GenericDeleted});
+    for (const DrugRecord& d : plan.drugsAdded) {
         Journal::Change c = change(A::DrugAdded, kDrug, d.id, d.fields[0]);
         c.newName = d.fields[0];
         c.newText = drugText(d.fields);
         Record(c);
     }
-    for (const ImportPlan::Drug& d : plan.drugsChanged) {
+    for (const DrugRecord& d : plan.drugsChanged) {
         Journal::Change c = change(A::DrugChanged, kDrug, d.id, names.Old(kDrug, d.id));
         c.oldName = c.entryName;
         c.newName = d.fields[0];
-        c.oldText = drugText(before.drugs.value(d.id));
+        c.oldText = drugText(before.drugs.value(d.id).fields);
         c.newText = drugText(d.fields);
         Record(c);
     }
@@ -145,10 +152,10 @@ void recordEntries(Changes& changes, const CatalogueState& before, const ImportP
         c.newText = newText;
         Record(c);
     };
-    for (const ImportPlan::Entry& e : plan.detailsAdded)
-        details(e.id, QString(), e.name);
-    for (const ImportPlan::Entry& e : plan.detailsChanged)
-        details(e.id, before.otherDetails.value(e.id), e.name);
+    for (const ImportPlan::Details& d : plan.detailsAdded)
+        details(d.generic, QString(), d.text);
+    for (const ImportPlan::Details& d : plan.detailsChanged)
+        details(d.generic, before.otherDetails.value(d.generic), d.text);
     for (const int id : plan.detailsRemoved)
         details(id, before.otherDetails.value(id), QString());
 }

@@ -1,6 +1,6 @@
 #include "platform/exchange/ImportPlan.h"
 
-#include "platform/catalog/CatalogueNode.h"
+#include "platform/db/CatalogueTypes.h"
 #include "platform/exchange/ExchangeFiles.h"
 
 #include <QHash>
@@ -9,10 +9,9 @@
 #include <tuple>
 
 namespace {
-const QString kRootKey = QStringLiteral("_0");
-const QString& kClassification = ClassPharvel::NodeType::Classification;
-const QString& kGeneric = ClassPharvel::NodeType::Generic;
-const QString& kDrug = ClassPharvel::NodeType::Drug;
+const QString& kClassification = NodeType::Classification;
+const QString& kGeneric = NodeType::Generic;
+const QString& kDrug = NodeType::Drug;
 
 // Texts differ when their letters do, or when one is NULL and the other is not.
 bool differ(const QString& a, const QString& b)
@@ -20,13 +19,30 @@ bool differ(const QString& a, const QString& b)
     return a.isNull() != b.isNull() || a != b;
 }
 
-bool differ(const CatalogueState::DrugFields& a, const CatalogueState::DrugFields& b)
+// Records differ when one of their values does.
+bool differ(const QVariantList& a, const QVariantList& b)
 {
-    for (size_t f = 0; f < a.size(); ++f) {
-        if (differ(a[f], b[f]))
+    for (qsizetype v = 0; v < a.size(); ++v) {
+        const bool text = a.at(v).metaType() == QMetaType::fromType<QString>();
+        if (text ? differ(a.at(v).toString(), b.at(v).toString()) : a.at(v) != b.at(v))
             return true;
     }
     return false;
+}
+
+bool differ(const ClassificationRecord& a, const ClassificationRecord& b)
+{
+    return differ(ClassificationStore::Values(a), ClassificationStore::Values(b));
+}
+
+bool differ(const GenericRecord& a, const GenericRecord& b)
+{
+    return differ(GenericStore::Values(a), GenericStore::Values(b));
+}
+
+bool differ(const DrugRecord& a, const DrugRecord& b)
+{
+    return differ(DrugStore::Values(a), DrugStore::Values(b));
 }
 
 int depth(const QString& key)
@@ -37,11 +53,11 @@ int depth(const QString& key)
 // The catalogue the files ask for, and the file lines that asked for each part of it.
 struct Target
 {
-    QMap<int, QString> classifications;
+    QMap<CatalogueId::Classification, ClassificationRecord> classifications;
     QMap<int, int> classificationParent;
-    QMap<int, QString> generics;
+    QMap<CatalogueId::Generic, GenericRecord> generics;
     QMap<int, int> genericUnder;
-    QMap<int, CatalogueState::DrugFields> drugs;
+    QMap<CatalogueId::Item, DrugRecord> drugs;
     QMap<int, int> drugUnder;
     QMap<int, QString> details;
 
@@ -99,35 +115,43 @@ void Planner::ApplyFiles()
     t.drugUnder = m_now.drugUnder;
     t.details = m_current.otherDetails;
 
-    if (m_files.classifications) {
+    // The records a file gives replace those of the same id; with pruning the others go.
+    const auto take = [this](const auto& rows, auto& records, const auto& recordOf,
+                             const auto& alsoNote) {
+        if (!rows)
+            return;
         QSet<int> given;
-        for (const ImportFiles::ClassificationRow& row : *m_files.classifications) {
-            given << row.id;
-            t.classifications.insert(row.id, row.name);
+        for (const auto& row : *rows) {
+            const auto record = recordOf(row);
+            given << record.id;
+            records.insert(record.id, record);
+            alsoNote(row);
+        }
+        if (m_prune)
+            keepOnly(records, given);
+    };
+    const auto nothing = [](const auto&) {};
+    take(
+        m_files.classifications, t.classifications,
+        [](const ImportFiles::ClassificationRow& row) {
+            return ClassificationRecord{row.id, row.name};
+        },
+        [&t](const ImportFiles::ClassificationRow& row) {
             t.classificationParent.insert(row.id, row.parent);
             t.classificationLine.insert(row.id, row.line);
-        }
-        if (m_prune)
-            keepOnly(t.classifications, given);
-    }
-    if (m_files.generics) {
-        QSet<int> given;
-        for (const ImportFiles::GenericRow& row : *m_files.generics) {
-            given << row.code;
-            t.generics.insert(row.code, row.name);
-        }
-        if (m_prune)
-            keepOnly(t.generics, given);
-    }
-    if (m_files.drugs) {
-        QSet<int> given;
-        for (const ImportFiles::DrugRow& row : *m_files.drugs) {
-            given << row.id;
-            t.drugs.insert(row.id, row.fields);
-        }
-        if (m_prune)
-            keepOnly(t.drugs, given);
-    }
+        });
+    take(
+        m_files.generics, t.generics,
+        [](const ImportFiles::GenericRow& row) {
+            return GenericRecord{row.code, row.name};
+        },
+        nothing);
+    take(
+        m_files.drugs, t.drugs,
+        [](const ImportFiles::DrugRow& row) {
+            return DrugRecord{row.id, row.fields};
+        },
+        nothing);
     if (m_files.filing) {
         if (m_prune) {
             t.genericUnder.clear();
@@ -286,7 +310,7 @@ void Planner::PlaceNodes()
 
     std::vector<const CatalogueState::Node*> gone;
     for (const CatalogueState::Node& node : m_current.nodes) {
-        if (node.type != QLatin1String("0") &&
+        if (node.type != NodeType::Root &&
             m_placed.value(CatalogueFiling::EntryKey(node.type, node.id)) != node.key)
             gone.push_back(&node);
     }
@@ -312,17 +336,17 @@ void Planner::DiffEntries()
                 removed << it.key();
         }
     };
-    const auto entry = [](int id, const QString& name) { return ImportPlan::Entry{id, name}; };
+    const auto whole = [](int, const auto& record) { return record; };
     diff(m_current.classifications, m_target.classifications, m_plan.classificationsAdded,
-         m_plan.classificationsRenamed, m_plan.classificationsRemoved, entry);
+         m_plan.classificationsRenamed, m_plan.classificationsRemoved, whole);
     diff(m_current.generics, m_target.generics, m_plan.genericsAdded, m_plan.genericsRenamed,
-         m_plan.genericsRemoved, entry);
+         m_plan.genericsRemoved, whole);
     diff(m_current.drugs, m_target.drugs, m_plan.drugsAdded, m_plan.drugsChanged,
-         m_plan.drugsRemoved, [](int id, const CatalogueState::DrugFields& fields) {
-             return ImportPlan::Drug{id, fields};
-         });
+         m_plan.drugsRemoved, whole);
     diff(m_current.otherDetails, m_target.details, m_plan.detailsAdded, m_plan.detailsChanged,
-         m_plan.detailsRemoved, entry);
+         m_plan.detailsRemoved, [](CatalogueId::Generic generic, const QString& text) {
+             return ImportPlan::Details{generic, text};
+         });
 }
 
 // Counts entries by what happens to them; an entry whose node only takes a new key because an
@@ -349,7 +373,7 @@ void Planner::Summarise()
             ++moved;
     }
     for (const CatalogueState::Node& node : m_current.nodes) {
-        if (node.type != QLatin1String("0") &&
+        if (node.type != NodeType::Root &&
             !m_placed.contains(CatalogueFiling::EntryKey(node.type, node.id)))
             ++takenOut;
     }

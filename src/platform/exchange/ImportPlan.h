@@ -15,26 +15,22 @@ struct ImportPlan
 {
     using Fault = ImportFiles::Fault;
 
-    struct Entry
+    // A generic name's other-details text.
+    struct Details
     {
-        int id;
-        QString name;
-    };
-    struct Drug
-    {
-        int id;
-        CatalogueState::DrugFields fields;
+        CatalogueId::Generic generic;
+        QString text;
     };
 
     // Entries, by id.
-    QList<Entry> classificationsAdded, classificationsRenamed;
-    QList<int> classificationsRemoved;
-    QList<Entry> genericsAdded, genericsRenamed;
-    QList<int> genericsRemoved;
-    QList<Drug> drugsAdded, drugsChanged;
-    QList<int> drugsRemoved;
-    QList<Entry> detailsAdded, detailsChanged; // name holds the text
-    QList<int> detailsRemoved;
+    QList<ClassificationRecord> classificationsAdded, classificationsRenamed;
+    QList<CatalogueId::Classification> classificationsRemoved;
+    QList<GenericRecord> genericsAdded, genericsRenamed;
+    QList<CatalogueId::Generic> genericsRemoved;
+    QList<DrugRecord> drugsAdded, drugsChanged;
+    QList<CatalogueId::Item> drugsRemoved;
+    QList<Details> detailsAdded, detailsChanged;
+    QList<CatalogueId::Generic> detailsRemoved;
 
     // Nodes: deleted deepest first, inserted parents first. A node whose entry stays under the
     // same parent keeps its key.

@@ -3,6 +3,7 @@
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ScopedTransaction.h"
+#include "platform/db/SqlDialect.h"
 #include "platform/user/PasswordHash.h"
 
 #include <QMetaType>
@@ -18,7 +19,7 @@ const QString kRemoveSource = QStringLiteral("AccountStore.RemoveAccount");
 
 bool isServer(const SQLConnection& connection)
 {
-    return connection.engine() == SQLConnection::Engine::PostgreSQL;
+    return SqlDialect::HasLoginRoles(connection);
 }
 
 // CREATE ROLE and ALTER ROLE take no bound values, so the role name and the password go into

@@ -1,6 +1,7 @@
-#include "platform/db/DemoCatalogue.h"
+#include "demo/DemoCatalogue.h"
 
-#include "platform/db/CatalogueBuilder.h"
+#include "demo/CatalogueBuilder.h"
+#include "platform/db/CatalogueTypes.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ScopedTransaction.h"
@@ -120,7 +121,7 @@ void Load(SQLConnection& connection)
     int genericsMade = 0;
     for (const Therapy& therapy : kTherapies) {
         const QStringList path = QString::fromUtf8(therapy.path).split(QStringLiteral(" > "));
-        QString parentKey = QStringLiteral("_0");
+        QString parentKey = kRootKey;
         QString pathSoFar;
         for (const QString& name : path) {
             pathSoFar += QStringLiteral(">") + name;
@@ -194,8 +195,7 @@ void LoadSynthetic(SQLConnection& connection, int nodes, int drugs)
     QStringList middles;
     QStringList leaves;
     for (int t = 0; t < topCount; ++t)
-        tops << builder.AddClassification(QStringLiteral("_0"),
-                                          QStringLiteral("CLASS %1").arg(t + 1));
+        tops << builder.AddClassification(kRootKey, QStringLiteral("CLASS %1").arg(t + 1));
     // Half of the rest in the middle level under the tops, the others below those.
     const int middleCount = std::max(1, (classifications - topCount) / 2);
     for (int i = 0; i < classifications - topCount; ++i) {

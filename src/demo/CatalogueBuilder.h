@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/db/BulkInsert.h"
+#include "platform/db/PreparedInsert.h"
 
 #include <QHash>
 #include <QString>
@@ -32,11 +32,11 @@ private:
     QString NewKey(const QString& parentKey);
 
     SQLConnection& m_connection;
-    BulkInsert m_classifications;
-    BulkInsert m_generics;
-    BulkInsert m_drugs;
-    BulkInsert m_nodes;
-    BulkInsert m_details;
+    PreparedInsert m_classifications;
+    PreparedInsert m_generics;
+    PreparedInsert m_drugs;
+    PreparedInsert m_nodes;
+    PreparedInsert m_details;
     QHash<QString, int> m_childCount;
     int m_nextClassification = 1;
     int m_nextGeneric = 1;

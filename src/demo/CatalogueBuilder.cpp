@@ -1,18 +1,17 @@
-#include "platform/db/CatalogueBuilder.h"
+#include "demo/CatalogueBuilder.h"
 
+#include "platform/db/CatalogueTypes.h"
+#include "platform/db/ClassificationStore.h"
+#include "platform/db/DrugStore.h"
+#include "platform/db/GenericStore.h"
 #include "platform/db/IdSequences.h"
 #include "platform/db/SQLConnection.h"
 
 CatalogueBuilder::CatalogueBuilder(SQLConnection& connection)
     : m_connection(connection),
-      m_classifications(connection, QStringLiteral("inventory.tbForClassification"),
-                        {QStringLiteral("ClassificationID"), QStringLiteral("ClassificationName")}),
-      m_generics(connection, QStringLiteral("inventory.tbforgeneric"),
-                 {QStringLiteral("GenericCode"), QStringLiteral("genericname")}),
-      m_drugs(connection, QStringLiteral("inventory.tbinvmaster"),
-              {QStringLiteral("itemid"), QStringLiteral("DrugName"), QStringLiteral("Description"),
-               QStringLiteral("Indication"), QStringLiteral("Dosage"),
-               QStringLiteral("Administration"), QStringLiteral("Preparation")}),
+      m_classifications(connection, ClassificationStore::kTable, ClassificationStore::Columns()),
+      m_generics(connection, GenericStore::kTable, GenericStore::Columns()),
+      m_drugs(connection, DrugStore::kTable, DrugStore::Columns()),
       m_nodes(connection, QStringLiteral("inventory.tbPharvel"),
               {QStringLiteral("Node_Key"), QStringLiteral("Node_Parent"),
                QStringLiteral("Node_Type"), QStringLiteral("Node_ID")}),
@@ -20,19 +19,9 @@ CatalogueBuilder::CatalogueBuilder(SQLConnection& connection)
                 {QStringLiteral("GenericID"), QStringLiteral("OtherDetails")})
 {
     // Continue after what the database holds already.
-    m_nextClassification =
-        connection
-            .Scalar(
-                QStringLiteral("SELECT max(ClassificationID) FROM inventory.tbForClassification"))
-            .toInt() +
-        1;
-    m_nextGeneric =
-        connection.Scalar(QStringLiteral("SELECT max(GenericCode) FROM inventory.tbforgeneric"))
-            .toInt() +
-        1;
-    m_nextDrug =
-        connection.Scalar(QStringLiteral("SELECT max(itemid) FROM inventory.tbinvmaster")).toInt() +
-        1;
+    m_nextClassification = ClassificationStore::HighestId(connection) + 1;
+    m_nextGeneric = GenericStore::HighestId(connection) + 1;
+    m_nextDrug = DrugStore::HighestId(connection) + 1;
     const RowSet counts = connection.OpenRowSet(QStringLiteral(
         "SELECT Node_Parent, count(*) FROM inventory.tbPharvel WHERE Node_Parent IS NOT "
         "NULL GROUP BY Node_Parent"));
@@ -43,7 +32,7 @@ CatalogueBuilder::CatalogueBuilder(SQLConnection& connection)
 QString CatalogueBuilder::NewKey(const QString& parentKey)
 {
     const int number = ++m_childCount[parentKey];
-    if (parentKey == QLatin1String("_0"))
+    if (parentKey == kRootKey)
         return QStringLiteral("_%1").arg(number);
     return QStringLiteral("%1.%2").arg(parentKey).arg(number);
 }
@@ -51,23 +40,23 @@ QString CatalogueBuilder::NewKey(const QString& parentKey)
 QString CatalogueBuilder::AddClassification(const QString& parentKey, const QString& name)
 {
     const int id = m_nextClassification++;
-    m_classifications.Add({id, name});
+    m_classifications.Add(ClassificationStore::Values({id, name}));
     const QString key = NewKey(parentKey);
-    m_nodes.Add({key, parentKey, QStringLiteral("1"), id});
+    m_nodes.Add({key, parentKey, NodeType::Classification, id});
     return key;
 }
 
 int CatalogueBuilder::AddGeneric(const QString& name)
 {
     const int code = m_nextGeneric++;
-    m_generics.Add({code, name});
+    m_generics.Add(GenericStore::Values({code, name}));
     return code;
 }
 
 QString CatalogueBuilder::FileGeneric(const QString& parentKey, int genericCode)
 {
     const QString key = NewKey(parentKey);
-    m_nodes.Add({key, parentKey, QStringLiteral("2"), genericCode});
+    m_nodes.Add({key, parentKey, NodeType::Generic, genericCode});
     return key;
 }
 
@@ -77,15 +66,16 @@ int CatalogueBuilder::AddDrug(const QString& name, const QString& description,
 {
     const int id = m_nextDrug++;
     // The description may be empty but not missing (a null text would be bound as NULL).
-    m_drugs.Add({id, name, description.isNull() ? QStringLiteral("") : description, indication,
-                 dosage, administration, preparation});
+    m_drugs.Add(DrugStore::Values({id,
+                                   {name, description.isNull() ? QStringLiteral("") : description,
+                                    indication, dosage, administration, preparation}}));
     return id;
 }
 
 QString CatalogueBuilder::FileDrug(const QString& genericKey, int itemId)
 {
     const QString key = NewKey(genericKey);
-    m_nodes.Add({key, genericKey, QStringLiteral("3"), itemId});
+    m_nodes.Add({key, genericKey, NodeType::Drug, itemId});
     return key;
 }
 
