@@ -1,6 +1,7 @@
 #include "CatalogueBench.h"
 
 #include "BenchTiming.h"
+#include "app/StartUp.h"
 #include "app/frmSplash.h"
 #include "app/mdlPharvel.h"
 #include "catalogue/frmPharvel.h"
