@@ -1,15 +1,15 @@
 #include "register/frmGeneric.h"
 
-#include "assign/CheckListProcedures.h"
 #include "platform/catalog/Pharvel.h"
 #include "platform/catalog/ShortId.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/ServerProcedures.h"
+#include "platform/widgets/CheckListProcedures.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/MsgBox.h"
 #include "platform/widgets/Twips.h"
-#include "register/UpperCaseTyping.h"
+#include "platform/widgets/UpperCaseTyping.h"
 #include "register/frmGenericEntry.h"
 
 #include <QGroupBox>
@@ -160,8 +160,8 @@ void frmGeneric::cmdDelete_Click()
             ServerProcedures::Delete_Generic(m_connection, code);
             m_update = true;
         } catch (const PharvelError& error) {
-            // A name still filed in the catalogue stays: the user is told why, and the list is
-            // reloaded all the same.
+            // A name still filed in the catalogue stays: the user is told why, and
+            // the list is reloaded all the same.
             if (error.Number() != ErrorNumber::Refused)
                 throw;
             MsgBox::Show(error.Description(), MsgBox::Icon::Exclamation);
