@@ -1,4 +1,5 @@
 #include "fixtures/CatalogueInvariants.h"
+#include "fixtures/ConnectedCatalogue.h"
 #include "fixtures/SampleCatalogue.h"
 #include "fixtures/TestDatabase.h"
 #include "platform/catalog/Pharvel.h"
@@ -59,23 +60,7 @@ bool raises(int number, const std::function<void()>& call)
     return false;
 }
 
-struct Catalogue
-{
-    explicit Catalogue(const QString& engine) : db(engine), sample(db.Connection())
-    {
-        sample.Build();
-        SampleCatalogue::AllowWrites(db.Connection(), db.ConnectionString());
-        if (!pharvel.Connect(db.ConnectionString()))
-            qFatal("cannot connect: %s", qPrintable(pharvel.LastError()));
-    }
-    int Count(const char* table)
-    {
-        return db.Connection().Scalar(s("SELECT count(*) FROM ") + s(table)).toInt();
-    }
-    TestDatabase db;
-    SampleCatalogue sample;
-    Pharvel pharvel;
-};
+using Catalogue = ConnectedCatalogue;
 } // namespace
 
 // Whatever a user types reaches the catalogue stored exactly or refused with a reason; none of

@@ -1,6 +1,6 @@
-#include "app/mdlPharvel.h"
 #include "catalogue/frmPharvel.h"
 #include "fixtures/LoggedInRun.h"
+#include "fixtures/MainWindowDriver.h"
 #include "fixtures/PrivateServer.h"
 #include "fixtures/SampleCatalogue.h"
 #include "fixtures/SampleTree.h"
@@ -216,10 +216,7 @@ void tst_faults::mainWindowThroughAServerRestart()
     TestDatabase db(s("postgresql"));
     SampleTree::Fill(db.Connection());
     LoggedInRun run(db);
-    auto* window = new frmPharvel;
-    window->Form_Load();
-    mdlPharvel::MainWindow = window;
-    window->show();
+    frmPharvel* window = MainWindowDriver::Open();
     QVERIFY(QTest::qWaitForWindowExposed(window));
     QList<MsgBox::Message> messages;
     ScopedMsgBoxHandler handler([&](const MsgBox::Message& message) {

@@ -7,6 +7,7 @@
 #include "fixtures/ProgressWindowSpy.h"
 #include "fixtures/SampleCatalogue.h"
 #include "fixtures/TestDatabase.h"
+#include "fixtures/WhileOpen.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ServerProcedures.h"
 #include "platform/user/AccountStore.h"
@@ -138,15 +139,13 @@ QStringList Trace(SQLConnection& connection)
     return keys;
 }
 
-// Runs work in the next modal dialog; a check failing in it still closes the dialog.
+// Runs work in the find dialog once it is open; a check failing in it still closes the dialog.
 void WhileModal(std::function<void(frmFind&)> work)
 {
-    QTimer::singleShot(0, qApp, [work = std::move(work)] {
+    WhileOpen([work = std::move(work)] {
         auto* dialog = qobject_cast<frmFind*>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         work(*dialog);
-        if (dialog->isVisible())
-            dialog->close();
     });
 }
 

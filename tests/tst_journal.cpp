@@ -1,3 +1,4 @@
+#include "fixtures/ConnectedCatalogue.h"
 #include "fixtures/SampleCatalogue.h"
 #include "fixtures/TestDatabase.h"
 #include "platform/catalog/Pharvel.h"
@@ -33,20 +34,7 @@ struct Case
     const char* beforeAfter;
 };
 
-// The sample catalogue and a pharmacist's catalogue component connected to it.
-struct Catalogue
-{
-    explicit Catalogue(const QString& engine) : db(engine), sample(db.Connection())
-    {
-        sample.Build();
-        SampleCatalogue::AllowWrites(db.Connection(), db.ConnectionString());
-        if (!desk.Connect(db.ConnectionString()))
-            qWarning().noquote() << desk.LastError();
-    }
-    TestDatabase db;
-    SampleCatalogue sample;
-    Pharvel desk;
-};
+using Catalogue = ConnectedCatalogue;
 } // namespace
 
 // The change journal: every write leaves exactly one row with what was before and after, and a
@@ -70,7 +58,7 @@ void tst_journal::eachWriteJournalsOneRow()
     Catalogue fixture(engine);
     TestDatabase& db = fixture.db;
     SampleCatalogue& sample = fixture.sample;
-    Pharvel& desk = fixture.desk;
+    Pharvel& desk = fixture.pharvel;
     const QString nbsp = s("Take\u00a0with food");
     const Case cases[] = {
         {"classification added",
@@ -164,7 +152,7 @@ void tst_journal::undoneWriteLeavesNoRow()
     Catalogue fixture(engine);
     TestDatabase& db = fixture.db;
     SampleCatalogue& sample = fixture.sample;
-    Pharvel& desk = fixture.desk;
+    Pharvel& desk = fixture.pharvel;
     SQLConnection& connection = db.Connection();
     // Refused half-way (a generic name that holds drugs cannot move; a taken key), and a
     // journal row outside a transaction.
@@ -192,7 +180,7 @@ void tst_journal::listNarrowsAndPruneJournalsItself()
     QFETCH(QString, engine);
     Catalogue fixture(engine);
     TestDatabase& db = fixture.db;
-    Pharvel& desk = fixture.desk;
+    Pharvel& desk = fixture.pharvel;
     QVERIFY(desk.Generics().NewGeneric(s("Codeine")));
     QVERIFY(desk.Generics().NewGeneric(s("Tramadol")));
     SQLConnection& connection = db.Connection();

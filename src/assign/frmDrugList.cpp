@@ -1,7 +1,6 @@
 #include "assign/frmDrugList.h"
 
 #include "app/mdlPharvel.h"
-#include "assign/CheckListProcedures.h"
 #include "assign/FrameAccessKey.h"
 #include "assign/FrameCaption.h"
 #include "assign/GridPair.h"
@@ -12,12 +11,13 @@
 #include "platform/catalog/ShortId.h"
 #include "platform/db/CatalogueTypes.h"
 #include "platform/widgets/CheckListImages.h"
+#include "platform/widgets/CheckListProcedures.h"
 #include "platform/widgets/DesignFont.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/MsgBox.h"
 #include "platform/widgets/Twips.h"
-#include "register/UpperCaseTyping.h"
+#include "platform/widgets/UpperCaseTyping.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
