@@ -82,6 +82,7 @@ private slots:
     void viewOnlyRoleReadsButCannotChange();
     void pharmacistRoleChangesTheCatalogueOnly();
     void plainSqlIsJournaledByTheServer();
+    void upgradeTakesTheJournalFromOlderRoles();
     void passwordsAreTheServers();
     void rightsReachTablesAddedLater();
     void connectionsCanRequireTls();
@@ -274,6 +275,46 @@ void tst_rights::plainSqlIsJournaledByTheServer()
                           "inventory.tbCatalogueJournal WHERE JournalID >= (SELECT max(JournalID) "
                           "- 1 FROM inventory.tbCatalogueJournal)"))
                 .toBool());
+}
+
+void tst_rights::upgradeTakesTheJournalFromOlderRoles()
+{
+    // A catalogue of the version before the server kept the journal, with a pharmacist's role
+    // as it then was: free to add journal rows (at ids of its choosing) and to edit the header.
+    TestDatabase server(s("postgresql"));
+    QUrl older(server.ConnectionString());
+    older.setPath(s("/%1_older").arg(older.path().mid(1)));
+    server.Connection().Execute(s("CREATE DATABASE ") + older.path().mid(1));
+    {
+        auto admin = SQLConnection::Open(older.toString());
+        for (const Schema::Migration& migration : Schema::Migrations(*admin)) {
+            if (migration.version >= 5)
+                break;
+            for (const QString& statement : Schema::Statements(migration.path))
+                admin->Execute(statement);
+            admin->Execute(s("INSERT INTO inventory.tbSchemaVersion (Version) VALUES (?)"),
+                           {migration.version});
+        }
+        Account pharmacist(*admin, "pharmacist", {});
+        admin->Execute(s("GRANT INSERT ON inventory.tbCatalogueJournal, "
+                         "patient_data.tbHospitalInfo TO %1")
+                           .arg(pharmacist.id));
+        auto working = SQLConnection::Open(pharmacist.Url(older.toString()));
+        working->Execute(s(kForgedRows[1]));
+        QCOMPARE(Schema::Migrate(*admin).size(), Schema::LatestVersion(*admin) - 4);
+        for (const char* forged : kForgedRows)
+            QVERIFY2(refusedByServer(*working, s(forged)), forged);
+        QVERIFY(refusedByServer(*working, s("INSERT INTO patient_data.tbHospitalInfo DEFAULT "
+                                            "VALUES")));
+        // The journal hands out ids past the forged one, and journals the pharmacist's change.
+        working->Execute(s("INSERT INTO inventory.tbforgeneric VALUES (1, 'Codeine')"));
+        QCOMPARE(admin
+                     ->Scalar(s("SELECT max(JournalID) FROM inventory.tbCatalogueJournal "
+                                "WHERE Action = 'generic name added'"))
+                     .toInt(),
+                 10);
+    }
+    server.Connection().Execute(s("DROP DATABASE %1 WITH (FORCE)").arg(older.path().mid(1)));
 }
 
 void tst_rights::passwordsAreTheServers()
