@@ -9,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSysInfo>
 #include <QUuid>
 
 namespace {
@@ -151,6 +152,10 @@ void SQLConnection::OpenPostgreSQL()
 void SQLConnection::SetUpSession()
 {
     Execute(QStringLiteral("SET client_min_messages = warning"));
+    // The desktop the server's journal names for this session's changes; the client says it, so
+    // it tells the reader where a change was made and guards nothing.
+    Scalar(QStringLiteral("SELECT set_config('pharvel.desktop', ?, false)"),
+           {QSysInfo::machineHostName()});
     SetCommandTimeout(m_commandTimeout);
     for (const QString& statement : std::as_const(m_sessionSetup))
         Execute(statement);
