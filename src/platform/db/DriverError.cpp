@@ -43,6 +43,30 @@ int classify(const QSqlError& error, ConnectionString::Engine engine)
     return error.type() == QSqlError::ConnectionError ? ErrorNumber::ConnectionFailed
                                                       : ErrorNumber::DatabaseError;
 }
+bool isDiskFull(const QSqlError& error)
+{
+    return (error.nativeErrorCode().toInt() & 0xff) == 13; // SQLITE_FULL
+}
+
+// The embedded database is a folder of files on this desktop: its failures speak of the files.
+QString embeddedText(const QSqlError& error, int number, const QString& folder, const QString& text)
+{
+    if (isDiskFull(error))
+        return QStringLiteral("The disk that holds the database %1 is full; nothing was written. "
+                              "Make room on it and try again.")
+            .arg(folder);
+    switch (number) {
+    case ErrorNumber::ConnectionFailed:
+        return QStringLiteral("The database %1 cannot be opened or read. %2").arg(folder, text);
+    case ErrorNumber::Timeout:
+        return QStringLiteral("The database %1 is held locked by another program (another "
+                              "desktop's change, a backup or a tool), and it was not let go in "
+                              "time. Try again in a moment. %2")
+            .arg(folder, text);
+    default:
+        return text;
+    }
+}
 } // namespace
 
 PharvelError DriverError(const QSqlError& error, const ConnectionString& target,
@@ -55,6 +79,9 @@ PharvelError DriverError(const QSqlError& error, const ConnectionString& target,
         text = driverText;
     else if (!driverText.isEmpty() && !text.contains(driverText))
         text = driverText + QStringLiteral(": ") + text;
+    if (target.engine == ConnectionString::Engine::SQLite)
+        return PharvelError(isDiskFull(error) ? ErrorNumber::DiskFull : number,
+                            embeddedText(error, number, target.folder, text), source);
     if (number == ErrorNumber::ConnectionFailed)
         text = QStringLiteral("The database server %1 cannot be reached. %2")
                    .arg(target.ServerName(), text);
