@@ -1,4 +1,5 @@
 #include "fixtures/TestDatabase.h"
+#include "platform/catalog/TextLimits.h"
 #include "platform/db/Journal.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/ScopedTransaction.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,12 +36,19 @@ private slots:
     void mergeIsJournaled_data() { TestDatabase::AddEngineRows(); }
     void mergeIsJournaled();
     void backupWhileAnotherWrites();
+    void backupOntoFullDiskFails();
 };
 
 namespace {
 QByteArray u8(const char* text)
 {
     return QByteArray(text);
+}
+
+// Bytes that may hold NUL.
+template <size_t N> QByteArray raw(const char (&text)[N])
+{
+    return QByteArray(text, N - 1);
 }
 
 // A small catalogue in the exchange files, exactly as an export writes it: apostrophes, quotes,
@@ -272,6 +281,25 @@ void tst_exchange::badInputWritesNothing_data()
          "generic_names.csv, line 2, column 2"},
         {"filed under a generic in no classification", "filing.csv", sampleFiling + "drug,3,5\r\n",
          "filing.csv, line 9, column 3"},
+        {"NUL in a name", "generic_names.csv", raw("generic_code,name\r\n1,ASP\0IRIN\r\n"),
+         "generic_names.csv, line 2, column 2"},
+        {"NUL on the second line of a quoted field", "drugs.csv",
+         raw("item_id,name,description,indication,dosage,administration,preparation\r\n"
+             "1,Paracetamol,Box,\"Pain\r\nfe\0ver\",,,\r\n"),
+         "drugs.csv, line 3, column 4"},
+        {"name over the longest", "classifications.csv",
+         "classification_id,name,parent_id\r\n1," + QByteArray(TextLimits::kName + 1, 'c') +
+             ",\r\n",
+         "classifications.csv, line 2, column 2"},
+        {"drug field over the longest", "drugs.csv",
+         "item_id,name,description,indication,dosage,administration,preparation\r\n"
+         "1,Paracetamol,Box,,," +
+             QByteArray(TextLimits::kDrugField + 1, 'a') + ",\r\n",
+         "drugs.csv, line 2, column 6"},
+        {"other details over the longest", "other_details.csv",
+         "generic_code,other_details\r\n1,\"" + QByteArray(TextLimits::kOtherDetails + 1, 'o') +
+             "\"\r\n",
+         "other_details.csv, line 2, column 2"},
     };
     for (const QString& engine : TestDatabase::Engines()) {
         for (const Case& c : cases)
@@ -298,11 +326,14 @@ void tst_exchange::badInputWritesNothing()
     writeFile(folder.filePath(QStringLiteral("drugs.csv")),
               kSample.at(2).second + "9,New drug,Box,,,,\r\n");
     writeFile(folder.filePath(file), content);
-    const CatalogueImport::Result result = importFolder(db.Connection(), folder.path());
-    QVERIFY(!result.written);
-    QVERIFY(!result.faults.isEmpty());
-    QVERIFY2(result.faults.first().Describe().startsWith(where),
-             qPrintable(result.faults.first().Describe()));
+    // A dry run finds what the import finds.
+    for (const bool dryRun : {true, false}) {
+        const CatalogueImport::Result result = importFolder(db.Connection(), folder.path(), dryRun);
+        QVERIFY(!result.written);
+        QVERIFY(!result.faults.isEmpty());
+        QVERIFY2(result.faults.first().Describe().startsWith(where),
+                 qPrintable(result.faults.first().Describe()));
+    }
     QCOMPARE(exported(db.Connection()), before);
     QCOMPARE(journalRows(db.Connection()), journalBefore);
 }
@@ -447,6 +478,35 @@ void tst_exchange::backupWhileAnotherWrites()
     }
     connection = SQLConnection::Open(restored);
     QCOMPARE(exported(*connection), sample);
+}
+
+void tst_exchange::backupOntoFullDiskFails()
+{
+    TestDatabase db(QStringLiteral("sqlite"));
+    importSample(db.Connection());
+    QTemporaryDir work;
+    const QString disk = work.filePath(QStringLiteral("disk"));
+    QVERIFY(QDir().mkpath(disk));
+    if (QProcess::execute(QStringLiteral("mount"),
+                          {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                           QStringLiteral("size=200k"), QStringLiteral("tmpfs"), disk}) != 0)
+        QSKIP("a small file system cannot be mounted here (mount needs root)");
+    const auto unmount = qScopeGuard([&] {
+        QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), disk});
+    });
+    // The disk is all but full: a few pages are left, fewer than the backup needs.
+    QFile filler(QDir(disk).filePath(QStringLiteral("filler")));
+    QVERIFY(filler.open(QIODevice::WriteOnly));
+    filler.write(QByteArray(200 * 1024 - 16 * 1024, 'x'));
+    filler.close();
+
+    const QString archive = QDir(disk).filePath(QStringLiteral("catalogue.pharvel-backup"));
+    const Run run = runAdmin({QStringLiteral("backup"), db.ConnectionString(), archive});
+    QVERIFY2(run.exitCode == 1, qPrintable(run.output));
+    QVERIFY2(run.output.contains(QLatin1String("no backup was made")) &&
+                 !run.output.contains(QLatin1String("backup written")),
+             qPrintable(run.output));
+    QVERIFY(!QFile::exists(archive));
 }
 
 QTEST_GUILESS_MAIN(tst_exchange)

@@ -5,6 +5,7 @@
 #include "app/mdlPharvel.h"
 #include "catalogue/KeyStatePanel.h"
 #include "catalogue/KeyStateTracker.h"
+#include "catalogue/LockWaitNotice.h"
 #include "catalogue/SplitterImage.h"
 #include "platform/db/CatalogueTypes.h"
 #include "platform/db/PharvelError.h"
@@ -269,6 +270,7 @@ void frmPharvel::CreateStatusBar()
 void frmPharvel::Form_Load()
 {
     ReadHospitalHeader();
+    LockWaitNotice::Install(staMessage);
 
     if (const QScreen* where = screen())
         move(where->availableGeometry().topLeft());
@@ -340,6 +342,7 @@ void frmPharvel::closeEvent(QCloseEvent* event)
 
 void frmPharvel::Form_Unload()
 {
+    LockWaitNotice::Remove();
     mdlPharvel::ReleaseComponents();
 }
 

@@ -79,7 +79,7 @@ int Run(const QCommandLineParser& parser, const QStringList& arguments)
     const QString& command = arguments.first();
     if (command == QLatin1String("check")) {
         requireArguments(arguments, 2);
-        const CatalogueCheck::Report report = CatalogueCheck::Run(*openExisting(arguments.at(1)));
+        const CatalogueCheck::Report report = CatalogueCheck::Run(*openForReading(arguments.at(1)));
         if (parser.isSet(kCsv))
             std::cout << report.Csv().toStdString();
         else
@@ -96,7 +96,7 @@ int Run(const QCommandLineParser& parser, const QStringList& arguments)
     if (command == QLatin1String("import"))
         return importCommand(parser, server, path);
     if (command == QLatin1String("export")) {
-        CatalogueExport::Write(*openExisting(server), path);
+        CatalogueExport::Write(*openForReading(server), path);
         out(QStringLiteral("catalogue exported to %1").arg(path));
     } else if (command == QLatin1String("backup")) {
         EmbeddedBackup::Backup(server, path);

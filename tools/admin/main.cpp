@@ -41,6 +41,9 @@ Passwords are read from the terminal, or from standard input when it is not one.
 std::unique_ptr<SQLConnection> openCreated(const QString& server)
 {
     auto connection = SQLConnection::Open(server, true);
+    // A newer database is not made older.
+    if (Schema::CurrentVersion(*connection) > Schema::LatestVersion(*connection))
+        Schema::RequireLatest(*connection, QStringLiteral("pharvel-admin"));
     const QList<int> applied = Schema::Migrate(*connection);
     if (!applied.isEmpty()) {
         out(QStringLiteral("schema at version %1").arg(applied.last()));
@@ -187,7 +190,7 @@ int run(const QCommandLineParser& parser)
                                "catalogue's): they serve this one too and keep the passwords "
                                "they have"));
     } else if (command == QLatin1String("journal")) {
-        JournalCommand::List(*openExisting(server), parser);
+        JournalCommand::List(*openForReading(server), parser);
     } else if (command == QLatin1String("synthetic")) {
         auto connection = openExisting(server);
         if (!catalogueIsEmpty(*connection))
