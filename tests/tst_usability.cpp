@@ -103,6 +103,13 @@ OpenedWindow OpenRegister(AssignmentRun& run)
              form.cmdClose}};
 }
 
+// PHARVEL_SCREENSHOT_DIR names a folder to keep a picture of the window in, for a look at it.
+void Keep(QWidget* window, const QString& name)
+{
+    if (const QString folder = qEnvironmentVariable("PHARVEL_SCREENSHOT_DIR"); !folder.isEmpty())
+        QVERIFY(window->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png")));
+}
+
 void Activate(QWidget* window)
 {
     QApplication::setActiveWindow(window);
@@ -168,6 +175,8 @@ void tst_usability::tabFollowsEachWindowsOrder()
     for (qsizetype n = 1; n < expected.size(); ++n) {
         Press(Qt::Key_Tab);
         forward << QApplication::focusWidget();
+        if (window == 0 && n <= 3)
+            Keep(opened.window, QStringLiteral("frmDrugList-tab%1").arg(n));
     }
     QCOMPARE(forward, expected);
     Press(Qt::Key_Tab);
@@ -286,6 +295,8 @@ void tst_usability::medicineDetailsAreReadOnlyText()
         Press(Qt::Key_X);
         Press(Qt::Key_Tab);
     }
+    form.txtItemName->setFocus();
+    Keep(&form, QStringLiteral("frmMedDetails"));
     QCOMPARE(form.txtItemName->text(), QStringLiteral("PANADOL 500MG TAB Tablet"));
     QCOMPARE(form.txtDosage->toPlainText(), QStringLiteral("500 mg"));
     form.close();
@@ -354,6 +365,8 @@ void tst_usability::aboutNamesProgramDatabaseAndUser()
             QVERIFY(user.contains(mdlPharvel::objCurrentUser->userid()));
             QCOMPARE(user.contains(QLatin1String("may not change the catalogue")),
                      !rights.isEmpty());
+            Keep(about, QStringLiteral("frmAbout-%1-%2")
+                            .arg(engine, rights.isEmpty() ? QStringLiteral("pharmacist") : rights));
             shown = true;
         });
         w.window->mnuAbout->trigger();

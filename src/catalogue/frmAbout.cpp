@@ -75,8 +75,11 @@ frmAbout::frmAbout(QWidget* parent)
     for (QLabel* label : {lblProgram, lblLicence, lblDatabase, lblUser})
         layout->addWidget(label);
     layout->addWidget(buttons);
-    // Wide enough for the licence to read as a paragraph, not a column.
-    setMinimumWidth(fontMetrics().averageCharWidth() * 60);
+    // Wide enough for the licence to read as a paragraph, not a column, and never shorter than
+    // the paragraphs at the width it has.
+    for (QLabel* label : {lblLicence, lblDatabase, lblUser})
+        label->setMinimumWidth(fontMetrics().averageCharWidth() * 64);
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
 }
 
 void frmAbout::showEvent(QShowEvent* event)
@@ -92,4 +95,8 @@ void frmAbout::Form_Load()
     const Corvida_User::clsCurrentUser& user = *mdlPharvel::objCurrentUser;
     lblUser->setText(UserText(user));
     lblDatabase->setText(DatabaseText(*user.SQLConnection()));
+    // A wrapped paragraph asks for its height only at a width; at its narrowest it needs most.
+    for (QLabel* label : {lblLicence, lblDatabase, lblUser})
+        label->setMinimumHeight(label->heightForWidth(label->minimumWidth()));
+    adjustSize();
 }
