@@ -1,3 +1,4 @@
+#include "fixtures/LoggedInRun.h"
 #include "fixtures/TestDatabase.h"
 #include "platform/catalog/TextLimits.h"
 #include "platform/db/Journal.h"
@@ -17,6 +18,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 // A hospital's catalogue in and out of the administrator's tool: the exchange files, the
 // import's checks, the catalogue check, the merge of two generic names and the embedded backup.
@@ -37,6 +39,8 @@ private slots:
     void mergeIsJournaled();
     void backupWhileAnotherWrites();
     void backupOntoFullDiskFails();
+    void adminToolWords_data() { TestDatabase::AddEngineRows(); }
+    void adminToolWords();
 };
 
 namespace {
@@ -507,6 +511,58 @@ void tst_exchange::backupOntoFullDiskFails()
                  !run.output.contains(QLatin1String("backup written")),
              qPrintable(run.output));
     QVERIFY(!QFile::exists(archive));
+}
+
+// What the administrator's tool says: a line break of the journal escaped in the plain listing
+// and kept in the CSV, one bad row counted as one, a negative id told to be positive, a failure
+// on the server said once, and a synthetic catalogue made in a folder that holds none yet.
+void tst_exchange::adminToolWords()
+{
+    QFETCH(QString, engine);
+    TestDatabase db(engine);
+    importSample(db.Connection());
+    const QString server = db.ConnectionString();
+
+    const Run plain = runAdmin({QStringLiteral("journal"), server});
+    QCOMPARE(plain.exitCode, 0);
+    QVERIFY2(plain.output.contains(QLatin1String("Line one\\nline two")),
+             qPrintable(plain.output));
+    for (const QString& line : plain.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        QVERIFY2(line.count(QLatin1Char('\t')) == 5, qPrintable(line));
+    const Run csv = runAdmin({QStringLiteral("journal"), server, QStringLiteral("--csv")});
+    QVERIFY(csv.output.contains(QLatin1String("Line one\nline two")));
+
+    QTemporaryDir folder;
+    writeSample(folder.path());
+    writeFile(folder.filePath(QStringLiteral("generic_names.csv")),
+              kSample.at(1).second + "-1,NEGATIVE\r\n");
+    const Run bad = runAdmin({QStringLiteral("import"), server, folder.path()});
+    QCOMPARE(bad.exitCode, 1);
+    QVERIFY2(bad.output.contains(QLatin1String("-1 must be positive (1 to 32767)")),
+             qPrintable(bad.output));
+    QVERIFY(bad.output.contains(QLatin1String("1 bad row; nothing was written")));
+
+    if (engine == QLatin1String("postgresql")) {
+        // A pharmacist may not prune the journal: the server refuses, and that is all it says.
+        const QString id = LoggedInRun::AddPharmacist(db, {}, QStringLiteral("secret"));
+        QUrl pharmacist(server);
+        pharmacist.setUserName(id);
+        pharmacist.setPassword(QStringLiteral("secret"));
+        const Run refused =
+            runAdmin({QStringLiteral("journal"), QStringLiteral("prune"), pharmacist.toString(),
+                      QStringLiteral("--before"), QStringLiteral("2020-01-01")});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(!refused.output.contains(QLatin1String("Unable to free")),
+                 qPrintable(refused.output));
+        QCOMPARE(refused.output.count(QLatin1String("ERROR")), 1);
+    } else {
+        QTemporaryDir empty;
+        const Run synthetic =
+            runAdmin({QStringLiteral("synthetic"), empty.filePath(QStringLiteral("new")),
+                      QStringLiteral("--nodes"), QStringLiteral("40"), QStringLiteral("--drugs"),
+                      QStringLiteral("10")});
+        QVERIFY2(synthetic.exitCode == 0, qPrintable(synthetic.output));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_exchange)

@@ -136,7 +136,8 @@ void tst_mainwindow::frameAfterLoad()
     for (const QAction* menu : window->menuBar()->actions())
         bar << menu->text();
     QCOMPARE(bar, (QStringList{QStringLiteral("&Pharvel"), QStringLiteral("&Build File"),
-                               QStringLiteral("&Options"), QStringLiteral("&Reports")}));
+                               QStringLiteral("&Options"), QStringLiteral("&Reports"),
+                               QStringLiteral("&Help")}));
     QCOMPARE(Captions(window->mnuPopup),
              (QStringList{QStringLiteral("&Add/Remove|"), QStringLiteral("&Delete|"),
                           QStringLiteral("&Rename|"), QStringLiteral("&Properties||hidden"),

@@ -108,9 +108,9 @@ frmDrugList::frmDrugList(ClassPharvel::Pharvel& pharvel, QWidget* parent)
     for (QPushButton* button : {cmdClear1, cmdAdd, cmdRemove, cmdClear2, cmdCancel})
         button->setAutoDefault(false);
     // The designed widths were measured for fonts this desktop may not have.
-    FitCaption(optAll, optClassified->x());
-    FitCaption(optClassified, optUnClassified->x());
-    FitCaption(optUnClassified, Picture1->width());
+    // The filter buttons may take the room up to Clear Selection.
+    Picture1->resize(cmdClear1->x() - Picture1->x(), Picture1->height());
+    FitCaptionRow({optAll, optClassified, optUnClassified}, Picture1->width());
     FitCaption(cmdClear1);
     FitCaption(cmdClear2);
     new UpperCaseTyping(txtSearch1);

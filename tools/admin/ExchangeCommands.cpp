@@ -37,7 +37,9 @@ int importCommand(const QCommandLineParser& parser, const QString& server, const
     if (!result.faults.isEmpty()) {
         for (const ImportFiles::Fault& fault : result.faults)
             err(fault.Describe());
-        err(QStringLiteral("%1 bad rows; nothing was written").arg(result.faults.size()));
+        err((result.faults.size() == 1 ? QStringLiteral("1 bad row")
+                                       : QStringLiteral("%1 bad rows").arg(result.faults.size())) +
+            QStringLiteral("; nothing was written"));
         return 1;
     }
     for (const QString& line : result.summary)

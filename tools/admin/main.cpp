@@ -192,7 +192,8 @@ int run(const QCommandLineParser& parser)
     } else if (command == QLatin1String("journal")) {
         JournalCommand::List(*openForReading(server), parser);
     } else if (command == QLatin1String("synthetic")) {
-        auto connection = openExisting(server);
+        // Like the demo, into a folder or database that holds none yet.
+        auto connection = openCreated(server);
         if (!catalogueIsEmpty(*connection))
             throw UsageError{QStringLiteral("the catalogue is not empty")};
         const int nodes = number(parser, QStringLiteral("nodes"), 32000);
@@ -208,8 +209,25 @@ int run(const QCommandLineParser& parser)
 
 } // namespace
 
+namespace {
+
+// After a failed statement inside a transaction, PostgreSQL's driver warns for every prepared
+// statement it cannot free until the rollback ("Unable to free statement: ERROR: current
+// transaction is aborted..."). The failure itself is said once, as the command's error.
+QtMessageHandler g_defaultHandler = nullptr;
+
+void quietAfterFailure(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("Unable to free statement")))
+        return;
+    g_defaultHandler(type, context, message);
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    g_defaultHandler = qInstallMessageHandler(quietAfterFailure);
     QCoreApplication application(argc, argv);
     QCommandLineParser parser;
     const auto option = [](const char* name, const char* valueName) {

@@ -111,8 +111,12 @@ int FileReader::Id(const Csv::ReadRecord& row, int column, bool allowEmpty)
     const QString& name = m_kind.header.at(column - 1);
     if (text.isEmpty())
         Note(row.line, column, QStringLiteral("%1 is empty").arg(name));
-    else if (!ok || value < 0 ||
-             std::any_of(text.cbegin(), text.cend(), [](QChar c) { return !c.isDigit(); }))
+    else if (ok && value < 0)
+        Note(row.line, column,
+             QStringLiteral("%1 %2 must be positive (1 to %3)")
+                 .arg(name, text)
+                 .arg(ExchangeFiles::kHighestId));
+    else if (!ok || std::any_of(text.cbegin(), text.cend(), [](QChar c) { return !c.isDigit(); }))
         Note(row.line, column, QStringLiteral("%1 \"%2\" is not a whole number").arg(name, text));
     else if (value < 1 || value > ExchangeFiles::kHighestId)
         Note(row.line, column,
