@@ -3,6 +3,7 @@
 #include "find/TraceQuery.h"
 #include "find/frmFind.h"
 #include "fixtures/LoggedInRun.h"
+#include "fixtures/MainWindowDriver.h"
 #include "fixtures/MessageLog.h"
 #include "fixtures/ProgressWindowSpy.h"
 #include "fixtures/SampleCatalogue.h"
@@ -186,12 +187,9 @@ struct MainWindowRun
     // names, assign drugs, delete, rename.
     QString Commands() const
     {
-        QString states;
-        for (const QAction* action :
-             {window->mnuNew->menuAction(), window->mnuNewClassification, window->mnuNewGeneric,
-              window->mnuNewDrug, window->mnuDelete, window->mnuRename})
-            states += action->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
-        return states;
+        return MainWindowDriver::EnabledStates(
+            {window->mnuNew->menuAction(), window->mnuNewClassification, window->mnuNewGeneric,
+             window->mnuNewDrug, window->mnuDelete, window->mnuRename});
     }
 
     TestDatabase db;

@@ -83,16 +83,11 @@ struct Catalogue : SampleTreeWindow
 // twins of the first six.
 QString Commands(const frmPharvel* w)
 {
-    QString states;
-    for (const QAction* action :
-         {w->mnuNew->menuAction(), w->mnuNewClassification, w->mnuNewGeneric, w->mnuNewDrug,
-          w->mnuDelete, w->mnuRename, w->mnuOther})
-        states += action->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
-    states += QLatin1Char('|');
-    for (const QAction* action : {w->tbNewEntry, w->tbNewClassification, w->tbNewGeneric,
-                                  w->tbNewDrug, w->tbDelete, w->tbRename})
-        states += action->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
-    return states;
+    return EnabledStates({w->mnuNew->menuAction(), w->mnuNewClassification, w->mnuNewGeneric,
+                          w->mnuNewDrug, w->mnuDelete, w->mnuRename, w->mnuOther}) +
+           QLatin1Char('|') +
+           EnabledStates({w->tbNewEntry, w->tbNewClassification, w->tbNewGeneric, w->tbNewDrug,
+                          w->tbDelete, w->tbRename});
 }
 
 // What the context menu of a right click on key shows: the commands, or "no menu".
