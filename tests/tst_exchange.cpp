@@ -525,8 +525,7 @@ void tst_exchange::adminToolWords()
 
     const Run plain = runAdmin({QStringLiteral("journal"), server});
     QCOMPARE(plain.exitCode, 0);
-    QVERIFY2(plain.output.contains(QLatin1String("Line one\\nline two")),
-             qPrintable(plain.output));
+    QVERIFY2(plain.output.contains(QLatin1String("Line one\\nline two")), qPrintable(plain.output));
     for (const QString& line : plain.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         QVERIFY2(line.count(QLatin1Char('\t')) == 5, qPrintable(line));
     const Run csv = runAdmin({QStringLiteral("journal"), server, QStringLiteral("--csv")});
