@@ -1,6 +1,7 @@
 #include "platform/catalog/FilingJournal.h"
 
 #include "platform/catalog/CatalogueSession.h"
+#include "platform/catalog/FilingAsRead.h"
 #include "platform/catalog/NodeStore.h"
 #include "platform/db/CatalogueTypes.h"
 #include "platform/db/Journal.h"
