@@ -46,8 +46,7 @@ QString timeColumn(const SQLConnection& connection)
 // (a merge, a pruning) is written here by the owner's tool, and refused to any other role.
 QList<Change> notJournaledByServer(SQLConnection& connection, const QList<Change>& changes)
 {
-    if (!isPostgreSQL(connection) ||
-        connection.Scalar(QStringLiteral("SELECT inventory.fnJournalsItself()")).toBool())
+    if (connection.WritesJournal())
         return changes;
     QList<Change> rest;
     for (const Change& change : changes)

@@ -193,9 +193,15 @@ void SQLConnection::SetUpSession()
 {
     Execute(QStringLiteral("SET client_min_messages = warning"));
     // The desktop the server's journal names for this session's changes; the client says it, so
-    // it tells the reader where a change was made and guards nothing.
-    Scalar(QStringLiteral("SELECT set_config('pharvel.desktop', ?, false)"),
-           {QSysInfo::machineHostName()});
+    // it tells the reader where a change was made and guards nothing. A server without the
+    // catalogue yet is being created by its owner.
+    const RowSet session = OpenRowSet(
+        QStringLiteral("SELECT set_config('pharvel.desktop', ?, false), "
+                       "to_regclass('inventory.tbcataloguejournal') IS NULL OR "
+                       "has_table_privilege(session_user, 'inventory.tbcataloguejournal', "
+                       "'INSERT')"),
+        {QSysInfo::machineHostName()});
+    m_writesJournal = session.Value(1).toBool();
     SetCommandTimeout(m_commandTimeout);
     for (const QString& statement : std::as_const(m_sessionSetup))
         Execute(statement);

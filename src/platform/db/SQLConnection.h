@@ -57,6 +57,9 @@ public:
     void Commit();
     void Rollback() noexcept;
     bool InTransaction() const noexcept { return m_transactionDepth > 0; }
+    // Whether the session's role writes the catalogue's journal rows itself: always on SQLite;
+    // on PostgreSQL only the owner's role, whose changes the server's triggers leave to it.
+    bool WritesJournal() const noexcept { return m_writesJournal; }
 
     QSqlDatabase& Database() noexcept { return m_db; }
 
@@ -103,5 +106,6 @@ private:
     int m_transactionDepth = 0;
     bool m_rollbackOnly = false;
     bool m_lost = false;
+    bool m_writesJournal = true;
     QStringList m_sessionSetup;
 };

@@ -72,27 +72,37 @@ SELECT concat_ws(E'\n', 'name: ' || coalesce(drug.DrugName, ''),
                  'preparation: ' || coalesce(drug.Preparation, ''))
 $$;
 
--- Adds one row; the journal's own trigger stamps who and when.
+-- Adds one row; the journal's own trigger stamps who and when. This and the next are PL/pgSQL,
+-- whose statements a session plans once, since every change of the catalogue runs them.
 CREATE FUNCTION inventory.fnJournalAdd(p_action text, p_type text, p_id integer, p_name text,
                                        p_oldName text, p_newName text, p_oldParentKey text,
                                        p_newParentKey text, p_oldText text, p_newText text)
-    RETURNS void LANGUAGE sql AS $$
-INSERT INTO inventory.tbCatalogueJournal (Desktop, Action, EntryType, EntryID, EntryName, OldName,
-                                          NewName, OldParentKey, OldParentName, NewParentKey,
-                                          NewParentName, OldText, NewText)
-VALUES (coalesce(current_setting('pharvel.desktop', true), ''), p_action, p_type, p_id, p_name,
-        p_oldName, p_newName, p_oldParentKey, inventory.fnJournalPlaceName(p_oldParentKey),
-        p_newParentKey, inventory.fnJournalPlaceName(p_newParentKey), p_oldText, p_newText)
+    RETURNS void LANGUAGE plpgsql AS $$
+BEGIN
+    INSERT INTO inventory.tbCatalogueJournal (Desktop, Action, EntryType, EntryID, EntryName,
+                                              OldName, NewName, OldParentKey, OldParentName,
+                                              NewParentKey, NewParentName, OldText, NewText)
+    VALUES (coalesce(current_setting('pharvel.desktop', true), ''), p_action, p_type, p_id,
+            p_name, p_oldName, p_newName, p_oldParentKey,
+            inventory.fnJournalPlaceName(p_oldParentKey), p_newParentKey,
+            inventory.fnJournalPlaceName(p_newParentKey), p_oldText, p_newText);
+END
 $$;
 
 -- The newest row about the entry when this transaction wrote it: the first part of a change
 -- that the statement at hand completes.
-CREATE FUNCTION inventory.fnJournalPending(text, integer) RETURNS inventory.tbCatalogueJournal
-    LANGUAGE sql AS $$
-SELECT j.* FROM (SELECT * FROM inventory.tbCatalogueJournal
-                 WHERE EntryType = $1 AND EntryID = $2
-                 ORDER BY JournalID DESC LIMIT 1) j
-WHERE j.WrittenIn = pg_current_xact_id()
+CREATE FUNCTION inventory.fnJournalPending(p_type text, p_id integer)
+    RETURNS inventory.tbCatalogueJournal LANGUAGE plpgsql AS $$
+DECLARE
+    newest inventory.tbCatalogueJournal;
+BEGIN
+    SELECT * INTO newest FROM inventory.tbCatalogueJournal
+    WHERE EntryType = p_type AND EntryID = p_id ORDER BY JournalID DESC LIMIT 1;
+    IF newest.WrittenIn = pg_current_xact_id() THEN
+        RETURN newest;
+    END IF;
+    RETURN NULL;
+END
 $$;
 
 REVOKE ALL ON FUNCTION inventory.fnJournalAdd(text, text, integer, text, text, text, text, text,
