@@ -11,7 +11,7 @@
 #include "fixtures/SampleCatalogue.h"
 #include "fixtures/TestDatabase.h"
 #include "platform/catalog/Pharvel.h"
-#include "platform/db/DemoCatalogue.h"
+#include "demo/DemoCatalogue.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/Schema.h"
 #include "platform/user/clsCurrentUser.h"
