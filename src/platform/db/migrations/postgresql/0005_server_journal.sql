@@ -131,7 +131,8 @@ BEGIN
     IF TG_OP <> 'DELETE' AND (TG_OP = 'INSERT' OR OLD.ClassificationID <> NEW.ClassificationID) THEN
         PERFORM inventory.fnJournalAdd('classification added', '1', NEW.ClassificationID,
             NEW.ClassificationName, NULL, NEW.ClassificationName, NULL, NULL, NULL, NULL);
-    ELSIF TG_OP = 'UPDATE' AND OLD.ClassificationName IS DISTINCT FROM NEW.ClassificationName THEN
+    -- A rename to the name it has is still a rename that ran: journaled as the program's own is.
+    ELSIF TG_OP = 'UPDATE' THEN
         PERFORM inventory.fnJournalAdd('classification renamed', '1', NEW.ClassificationID,
             OLD.ClassificationName, OLD.ClassificationName, NEW.ClassificationName,
             NULL, NULL, NULL, NULL);
@@ -154,7 +155,7 @@ BEGIN
     IF TG_OP <> 'DELETE' AND (TG_OP = 'INSERT' OR OLD.GenericCode <> NEW.GenericCode) THEN
         PERFORM inventory.fnJournalAdd('generic name added', '2', NEW.GenericCode,
             NEW.genericname, NULL, NEW.genericname, NULL, NULL, NULL, NULL);
-    ELSIF TG_OP = 'UPDATE' AND OLD.genericname IS DISTINCT FROM NEW.genericname THEN
+    ELSIF TG_OP = 'UPDATE' THEN
         PERFORM inventory.fnJournalAdd('generic name renamed', '2', NEW.GenericCode,
             OLD.genericname, OLD.genericname, NEW.genericname, NULL, NULL, NULL, NULL);
     END IF;
