@@ -3,10 +3,10 @@
 #include "fixtures/SampleCatalogue.h"
 #include "fixtures/TestDatabase.h"
 #include "platform/catalog/Pharvel.h"
-#include "platform/catalog/TextLimits.h"
 #include "platform/db/OtherDetailsStore.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/ServerProcedures.h"
+#include "platform/db/TextLimits.h"
 
 #include <QTest>
 #include <cmath>

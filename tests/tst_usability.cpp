@@ -3,6 +3,7 @@
 #include "assign/frmList.h"
 #include "catalogue/frmAbout.h"
 #include "catalogue/frmPharvel.h"
+#include "demo/DemoCatalogue.h"
 #include "details/frmMedDetails.h"
 #include "fixtures/AssignmentRun.h"
 #include "fixtures/LoggedInRun.h"
@@ -10,8 +11,8 @@
 #include "fixtures/ProgressWindowSpy.h"
 #include "fixtures/SampleCatalogue.h"
 #include "fixtures/TestDatabase.h"
+#include "fixtures/WhileOpen.h"
 #include "platform/catalog/Pharvel.h"
-#include "demo/DemoCatalogue.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/Schema.h"
 #include "platform/user/clsCurrentUser.h"
@@ -344,7 +345,7 @@ void tst_usability::aboutNamesProgramDatabaseAndUser()
 
         const int schema = Schema::CurrentVersion(w.db.Connection());
         bool shown = false;
-        MainWindowDriver::WhileOpen([&] {
+        WhileOpen([&] {
             auto* about = qobject_cast<frmAbout*>(QApplication::activeModalWidget());
             QVERIFY(about);
             QCOMPARE(about->windowTitle(), QStringLiteral("About Pharvel"));

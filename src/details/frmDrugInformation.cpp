@@ -2,9 +2,9 @@
 
 #include "app/StretchedPicture.h"
 #include "platform/catalog/ShortId.h"
-#include "platform/catalog/TextLimits.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
+#include "platform/db/TextLimits.h"
 #include "platform/widgets/DesignFont.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/MsgBox.h"

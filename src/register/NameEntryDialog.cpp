@@ -1,7 +1,7 @@
 #include "register/NameEntryDialog.h"
 
-#include "platform/catalog/TextLimits.h"
 #include "platform/db/SQLConnection.h"
+#include "platform/db/TextLimits.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/Twips.h"
 

@@ -1,9 +1,9 @@
 #include "platform/catalog/CatalogueSession.h"
 
-#include "platform/catalog/TextLimits.h"
 #include "platform/db/CatalogueTypes.h"
 #include "platform/db/ConnectionString.h"
 #include "platform/db/SqlDialect.h"
+#include "platform/db/TextLimits.h"
 
 namespace ClassPharvel {
 

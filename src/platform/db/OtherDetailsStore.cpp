@@ -1,12 +1,12 @@
 #include "platform/db/OtherDetailsStore.h"
 
-#include "platform/catalog/TextLimits.h"
 #include "platform/db/CatalogueTypes.h"
 #include "platform/db/Journal.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ScopedTransaction.h"
 #include "platform/db/SqlDialect.h"
+#include "platform/db/TextLimits.h"
 
 namespace OtherDetailsStore {
 

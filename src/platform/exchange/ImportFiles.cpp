@@ -1,6 +1,6 @@
 #include "platform/exchange/ImportFiles.h"
 
-#include "platform/catalog/TextLimits.h"
+#include "platform/db/TextLimits.h"
 #include "platform/exchange/Csv.h"
 #include "platform/exchange/ExchangeFiles.h"
 
