@@ -27,13 +27,15 @@ const char* const kCatalogueTables[] = {
     "inventory.tbForClassification",   "inventory.tbforgeneric",
     "inventory.tbinvmaster",           "inventory.tbPharvel",
     "inventory.tbPharvelOtherDetails", "patient_data.tbHospitalInfo",
+    "inventory.tbFormulary",           "inventory.tbGenericCode",
+    "inventory.tbAlternative",
 };
 // What nobody but the administrator's tool may do to the change journal.
 const char* const kJournalRewrites[] = {"UPDATE inventory.tbCatalogueJournal SET Action = 'x'",
                                         "DELETE FROM inventory.tbCatalogueJournal",
                                         "TRUNCATE inventory.tbCatalogueJournal"};
 const char* const kAdministratorTables[] = {"patient_data.tbUserProfile",
-                                            "inventory.tbSchemaVersion"};
+                                            "inventory.tbSchemaVersion", "inventory.tbAtcIndex"};
 
 // Statements that would change a table, whatever it holds; the server checks the rights before
 // it looks at a single row.

@@ -62,8 +62,8 @@ void requireText(const QString& value, const QString& what)
                            kAddSource);
 }
 
-// A pharmacist changes the catalogue; a view-only user reads it. Nobody but the administrator
-// edits the accounts or the schema's version.
+// A pharmacist changes the catalogue and its formulary; a view-only user reads it. Nobody but the
+// administrator edits the accounts, the schema's version or the hospital's copy of the ATC index.
 void grantRights(SQLConnection& connection, const QString& role, bool viewOnly)
 {
     connection.Execute(QStringLiteral("GRANT USAGE ON SCHEMA inventory, patient_data TO ") + role);
@@ -88,7 +88,7 @@ void grantRights(SQLConnection& connection, const QString& role, bool viewOnly)
         role);
     connection.Execute(
         QStringLiteral("REVOKE INSERT, UPDATE, DELETE ON patient_data.tbUserProfile, "
-                       "inventory.tbSchemaVersion FROM ") +
+                       "inventory.tbSchemaVersion, inventory.tbAtcIndex FROM ") +
         role);
     // A pharmacist adds journal rows with the changes, but never rewrites or deletes one.
     connection.Execute(
