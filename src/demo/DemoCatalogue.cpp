@@ -179,6 +179,18 @@ void addDecisions(CatalogueBuilder& builder, const QHash<QString, int>& codes)
     }
 }
 
+// An ATC code of the form the index uses, one for each synthetic generic name, in a group the
+// WHO's index does not use: Z00AA00, Z00AA01, ... (2,600 under each of Z00A, Z00B, ...).
+QString syntheticAtcCode(int generic)
+{
+    const auto letter = [](int n) { return QChar(QLatin1Char('A').unicode() + n % 26); };
+    return QStringLiteral("Z%1%2%3%4")
+        .arg(generic / 67600 % 100, 2, 10, QLatin1Char('0'))
+        .arg(letter(generic / 2600))
+        .arg(letter(generic / 100))
+        .arg(generic % 100, 2, 10, QLatin1Char('0'));
+}
+
 QString Title(const QString& generic, const Form& form)
 {
     return generic + QLatin1Char(' ') + QLatin1String(form.name);
@@ -295,11 +307,13 @@ void LoadSynthetic(SQLConnection& connection, int nodes, int drugs)
         const int code =
             builder.AddGeneric(QStringLiteral("GENERIC %1").arg(g + 1, 5, 10, QLatin1Char('0')));
         genericKeys << builder.FileGeneric(leaves.at(g % leaves.size()), code);
-        // Every generic name has a status, as a committee's finished formulary would.
+        // Every generic name has a status and an ATC code, as a committee's finished formulary
+        // would.
         FormularyRecord decision{code};
         decision.status = FormularyStatus::All().at(g % 4);
         if (FormularyStatus::NeedsText(decision.status))
             decision.restriction = QStringLiteral("Synthetic restriction");
+        decision.codes << ReferenceCode{AtcCode::kSystem, syntheticAtcCode(g)};
         builder.AddFormulary(decision);
     }
     for (int d = 0; d < drugs && !genericKeys.isEmpty(); ++d) {
