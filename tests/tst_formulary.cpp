@@ -8,6 +8,7 @@
 #include "platform/db/PharvelError.h"
 #include "platform/db/ScopedTransaction.h"
 #include "platform/db/ServerProcedures.h"
+#include "platform/db/TextLimits.h"
 #include "platform/exchange/GenericMerge.h"
 
 #include <QTest>
@@ -212,9 +213,9 @@ void tst_formulary::savedAsReadAndRefused()
         {"kind", [](FormularyRecord& r) { r.alternatives[0].kind = s("X"); }, "no kind"},
         {"over-long",
          [](FormularyRecord& r) {
-             r.restriction = QString(FormularyLimits::kRestriction + 1, QLatin1Char('x'));
+             r.restriction = QString(TextLimits::kRestriction + 1, QLatin1Char('x'));
          },
-         "at most 4000"},
+         "longer than 4000"},
         {"NUL", [](FormularyRecord& r) { r.decisionRef = s("a") + QChar(0); }, "cannot be stored"},
         {"unknown generic", [](FormularyRecord& r) { r.generic = 999; }, "another generic"},
     };

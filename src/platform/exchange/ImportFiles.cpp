@@ -180,13 +180,11 @@ QDate dateField(FileReader& reader, const Csv::ReadRecord& row, int column)
     return date;
 }
 
-QString textField(FileReader& reader, const Csv::ReadRecord& row, int column, int longest)
+// A text of the formulary: an empty one is none.
+QString textField(FileReader& reader, const Csv::ReadRecord& row, int column, qsizetype longest)
 {
+    reader.Limit(row, column, longest);
     const QString& text = row.fields.at(column - 1);
-    if (text.size() > longest)
-        reader.Note(
-            row.line, column,
-            QStringLiteral("%1 characters; at most %2 are kept").arg(text.size()).arg(longest));
     return text.isEmpty() ? QString() : text;
 }
 
@@ -201,13 +199,13 @@ ImportFiles::FormularyRow formularyRow(FileReader& reader, const Csv::ReadRecord
                     QStringLiteral("status \"%1\" is none of Y, N, R, G (or empty: not yet "
                                    "decided)")
                         .arg(decision.status));
-    decision.restriction = textField(reader, row, 3, FormularyLimits::kRestriction);
+    decision.restriction = textField(reader, row, 3, TextLimits::kRestriction);
     if (FormularyStatus::NeedsText(decision.status) && decision.restriction.trimmed().isEmpty())
         reader.Note(row.line, 3,
                     QStringLiteral("status %1 needs its restriction or guidelines text")
                         .arg(decision.status));
     decision.decidedOn = dateField(reader, row, 4);
-    decision.decisionRef = textField(reader, row, 5, FormularyLimits::kDecisionRef);
+    decision.decisionRef = textField(reader, row, 5, TextLimits::kDecisionRef);
     decision.reviewOn = dateField(reader, row, 6);
     decision.ven = row.fields.at(6).trimmed();
     if (!VenCategory::IsValid(decision.ven))
@@ -224,18 +222,14 @@ ImportFiles::CodeRow codeRow(FileReader& reader, const Csv::ReadRecord& row,
     const ReferenceCode code{row.fields.at(1).trimmed(), row.fields.at(2).trimmed()};
     if (code.system.isEmpty())
         reader.Note(row.line, 2, QStringLiteral("the code system is blank"));
-    else if (code.system.size() > FormularyLimits::kCodeSystem)
-        reader.Note(row.line, 2,
-                    QStringLiteral("the code system is longer than %1 characters")
-                        .arg(FormularyLimits::kCodeSystem));
+    else
+        reader.Limit(row, 2, TextLimits::kCodeSystem);
     if (code.code.isEmpty())
         reader.Note(row.line, 3, QStringLiteral("the code is blank"));
     else if (code.system == AtcCode::kSystem && !AtcCode::IsWellFormed(code.code))
         reader.Note(row.line, 3, AtcCode::Problem(code.code));
-    else if (code.code.size() > FormularyLimits::kCode)
-        reader.Note(
-            row.line, 3,
-            QStringLiteral("the code is longer than %1 characters").arg(FormularyLimits::kCode));
+    else
+        reader.Limit(row, 3, TextLimits::kCode);
     reader.RequireFirst(seen, QStringLiteral("%1 %2 %3").arg(generic).arg(code.system, code.code),
                         row, 3);
     return {row.line, generic, code};
@@ -246,7 +240,7 @@ ImportFiles::AlternativeRow alternativeRow(FileReader& reader, const Csv::ReadRe
 {
     const int generic = reader.Id(row, 1);
     const Alternative alternative{reader.Id(row, 2), row.fields.at(2).trimmed(),
-                                  textField(reader, row, 4, FormularyLimits::kNote)};
+                                  textField(reader, row, 4, TextLimits::kNote)};
     if (alternative.generic != 0 && alternative.generic == generic)
         reader.Note(row.line, 2,
                     QStringLiteral("generic name %1 cannot be its own alternative").arg(generic));
