@@ -2,6 +2,7 @@
 
 #include "platform/catalog/clsClassifications.h"
 #include "platform/catalog/clsDrugs.h"
+#include "platform/catalog/clsFormulary.h"
 #include "platform/catalog/clsGenerics.h"
 #include "platform/catalog/clsNode.h"
 #include "platform/db/RowSet.h"
@@ -55,6 +56,7 @@ public:
     clsClassifications& Classifications();
     clsGenerics& Generics();
     clsDrugs& Drugs();
+    clsFormulary& Formulary();
 
     // The component's connection, for the administrator's tool and tests.
     SQLConnection& Connection();
@@ -65,6 +67,7 @@ private:
     std::unique_ptr<clsClassifications> m_classifications;
     std::unique_ptr<clsGenerics> m_generics;
     std::unique_ptr<clsDrugs> m_drugs;
+    std::unique_ptr<clsFormulary> m_formulary;
     QString m_lastError;
 };
 

@@ -62,8 +62,8 @@ void requireText(const QString& value, const QString& what)
                            kAddSource);
 }
 
-// A pharmacist changes the catalogue; a view-only user reads it. Nobody but the administrator
-// edits the accounts or the schema's version.
+// A pharmacist changes the catalogue and its formulary; a view-only user reads it. Nobody but the
+// administrator edits the accounts, the schema's version or the hospital's copy of the ATC index.
 void grantRights(SQLConnection& connection, const QString& role, bool viewOnly)
 {
     connection.Execute(QStringLiteral("GRANT USAGE ON SCHEMA inventory, patient_data TO ") + role);
@@ -93,6 +93,11 @@ void grantRights(SQLConnection& connection, const QString& role, bool viewOnly)
                        "inventory.tbSchemaVersion, patient_data.tbHospitalInfo, "
                        "inventory.tbCatalogueJournal FROM ") +
         role);
+    // Rights are given again at each version on the way up, before the index was there.
+    if (SqlDialect::TableExists(connection, QStringLiteral("inventory"),
+                                QStringLiteral("tbAtcIndex")))
+        connection.Execute(
+            QStringLiteral("REVOKE INSERT, UPDATE, DELETE ON inventory.tbAtcIndex FROM ") + role);
 }
 
 void revokeRights(SQLConnection& connection, const QString& role)
