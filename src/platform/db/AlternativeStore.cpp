@@ -1,6 +1,6 @@
 #include "platform/db/AlternativeStore.h"
 
-#include "platform/db/DeleteWhereIn.h"
+#include "platform/db/GenericParts.h"
 #include "platform/db/PreparedInsert.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/StoredText.h"
@@ -9,9 +9,9 @@ namespace AlternativeStore {
 
 namespace {
 const QString kAlternatives =
-    QStringLiteral("SELECT a.GenericCode, a.AlternativeCode, a.Kind, a.Note, g.genericname "
-                   "FROM inventory.tbAlternative a JOIN inventory.tbforgeneric g "
-                   "ON g.GenericCode = a.AlternativeCode ");
+    QStringLiteral("SELECT t.GenericCode, t.AlternativeCode, t.Kind, t.Note, g.genericname "
+                   "FROM inventory.tbAlternative t JOIN inventory.tbforgeneric g "
+                   "ON g.GenericCode = t.AlternativeCode ");
 
 Alternative alternativeOf(const RowSet& rows, int r)
 {
@@ -22,28 +22,17 @@ Alternative alternativeOf(const RowSet& rows, int r)
 
 QList<Alternative> Of(SQLConnection& connection, CatalogueId::Generic generic)
 {
-    const RowSet rows = connection.OpenRowSet(
-        kAlternatives + QStringLiteral("WHERE a.GenericCode = ? ORDER BY a.Position"), {generic});
-    QList<Alternative> alternatives;
-    for (int r = 0; r < rows.RecordCount(); ++r)
-        alternatives << alternativeOf(rows, r);
-    return alternatives;
+    return GenericParts::Of(connection, kAlternatives, generic, alternativeOf);
 }
 
 QMap<CatalogueId::Generic, QList<Alternative>> All(SQLConnection& connection)
 {
-    const RowSet rows =
-        connection.OpenRowSet(kAlternatives + QStringLiteral("ORDER BY a.GenericCode, a.Position"));
-    QMap<CatalogueId::Generic, QList<Alternative>> all;
-    for (int r = 0; r < rows.RecordCount(); ++r)
-        all[rows.At(r, 0).toInt()] << alternativeOf(rows, r);
-    return all;
+    return GenericParts::All(connection, kAlternatives, alternativeOf);
 }
 
 void RemoveAll(SQLConnection& connection, const QList<CatalogueId::Generic>& generics)
 {
-    DeleteWhereIn(connection, kTable, QStringLiteral("GenericCode"),
-                  QVariantList(generics.cbegin(), generics.cend()));
+    GenericParts::RemoveAll(connection, kTable, generics);
 }
 
 void InsertAll(SQLConnection& connection, const QList<FormularyRecord>& records)

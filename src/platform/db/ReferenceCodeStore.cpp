@@ -1,7 +1,7 @@
 #include "platform/db/ReferenceCodeStore.h"
 
 #include "platform/db/AtcCode.h"
-#include "platform/db/DeleteWhereIn.h"
+#include "platform/db/GenericParts.h"
 #include "platform/db/PreparedInsert.h"
 #include "platform/db/SQLConnection.h"
 
@@ -10,8 +10,8 @@ namespace ReferenceCodeStore {
 namespace {
 // The codes with their index names; the ATC index names only its own system's codes.
 const QString kCodes = QStringLiteral(
-    "SELECT c.GenericCode, c.CodeSystem, c.Code, a.Name FROM inventory.tbGenericCode c "
-    "LEFT JOIN inventory.tbAtcIndex a ON c.CodeSystem = 'ATC' AND a.Code = c.Code ");
+    "SELECT t.GenericCode, t.CodeSystem, t.Code, a.Name FROM inventory.tbGenericCode t "
+    "LEFT JOIN inventory.tbAtcIndex a ON t.CodeSystem = 'ATC' AND a.Code = t.Code ");
 
 ReferenceCode codeOf(const RowSet& rows, int r)
 {
@@ -21,28 +21,17 @@ ReferenceCode codeOf(const RowSet& rows, int r)
 
 QList<ReferenceCode> Of(SQLConnection& connection, CatalogueId::Generic generic)
 {
-    const RowSet rows = connection.OpenRowSet(
-        kCodes + QStringLiteral("WHERE c.GenericCode = ? ORDER BY c.Position"), {generic});
-    QList<ReferenceCode> codes;
-    for (int r = 0; r < rows.RecordCount(); ++r)
-        codes << codeOf(rows, r);
-    return codes;
+    return GenericParts::Of(connection, kCodes, generic, codeOf);
 }
 
 QMap<CatalogueId::Generic, QList<ReferenceCode>> All(SQLConnection& connection)
 {
-    const RowSet rows =
-        connection.OpenRowSet(kCodes + QStringLiteral("ORDER BY c.GenericCode, c.Position"));
-    QMap<CatalogueId::Generic, QList<ReferenceCode>> all;
-    for (int r = 0; r < rows.RecordCount(); ++r)
-        all[rows.At(r, 0).toInt()] << codeOf(rows, r);
-    return all;
+    return GenericParts::All(connection, kCodes, codeOf);
 }
 
 void RemoveAll(SQLConnection& connection, const QList<CatalogueId::Generic>& generics)
 {
-    DeleteWhereIn(connection, kTable, QStringLiteral("GenericCode"),
-                  QVariantList(generics.cbegin(), generics.cend()));
+    GenericParts::RemoveAll(connection, kTable, generics);
 }
 
 void InsertAll(SQLConnection& connection, const QList<FormularyRecord>& records)
