@@ -204,7 +204,7 @@ void FormularyPane::ShowEntry(const QString& nodeKey)
 
     m_shownKey = nodeKey;
     for (int row = 0; row < m_fields->rowCount(); ++row)
-        m_fields->setRowVisible(row, false);
+        ShowRow(m_fields->itemAt(row, QFormLayout::FieldRole)->widget(), false);
     lblName->setText(entry->node.name);
     lblPath->setText(entry->path.join(QStringLiteral(" › ")));
     lblPath->setVisible(!entry->path.isEmpty());
@@ -224,7 +224,13 @@ void FormularyPane::ShowEntry(const QString& nodeKey)
 void FormularyPane::ShowText(QLabel* row, const QString& text)
 {
     row->setText(text);
-    m_fields->setRowVisible(row, !text.trimmed().isEmpty());
+    ShowRow(row, !text.trimmed().isEmpty());
+}
+
+void FormularyPane::ShowRow(QWidget* field, bool shown)
+{
+    field->setVisible(shown);
+    m_fields->labelForField(field)->setVisible(shown);
 }
 
 void FormularyPane::ShowGeneric(const ClassPharvel::EntryOutline& entry)

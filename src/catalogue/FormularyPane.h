@@ -78,6 +78,7 @@ private:
     void ShowDrug(const ClassPharvel::EntryOutline& entry);
     void ShowClassification(const ClassPharvel::EntryOutline& entry);
     void ShowText(QLabel* row, const QString& text);
+    void ShowRow(QWidget* field, bool shown);
     void ShowNothing();
 
     QScrollArea* m_scroll;
