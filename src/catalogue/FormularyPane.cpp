@@ -217,8 +217,11 @@ void FormularyPane::ShowEntry(const QString& nodeKey)
         ShowClassification(*entry);
     const bool viewOnly = mdlPharvel::objCurrentUser->UserRights() == AccountStore::kViewOnlyRights;
     cmdFormulary->setEnabled(m_generic != 0 && !viewOnly);
-    m_scroll->ensureVisible(0, 0);
     show();
+    // Rows shown again while the pane was hidden keep their old place until the layout is redone.
+    m_fields->invalidate();
+    m_scroll->widget()->layout()->activate();
+    m_scroll->ensureVisible(0, 0);
 }
 
 void FormularyPane::ShowText(QLabel* row, const QString& text)
