@@ -125,6 +125,7 @@ void frmPharvel::CreatePanes()
     trePharvel->setObjectName(QStringLiteral("trePharvel"));
     trePharvel->SetImageList(ilsTree);
     connectGuarded(trePharvel, &KeyedTree::NodeClick, this, &frmPharvel::trePharvel_NodeClick);
+    CreateFormularyPane();
 
     fraPharvel = new QFrame(clientArea);
     fraPharvel->setObjectName(QStringLiteral("fraPharvel"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/PharvelLayout.h"
+#include "platform/db/CatalogueTypes.h"
 #include "platform/widgets/TreeNode.h"
 
 #include <QMainWindow>
@@ -8,6 +9,7 @@
 #include <QStringList>
 
 class FlexGrid;
+class FormularyPane;
 class ImageList;
 class KeyStatePanel;
 class KeyStateTracker;
@@ -120,6 +122,11 @@ public:
 
     const PharvelLayout& Layout() const { return m_layout; }
 
+    // The right pane over imgBack, showing the selected entry (frmPharvelPane.cpp).
+    FormularyPane* Pane() const { return m_formularyPane; }
+    // Opens the tree down to the node that files the generic name and selects it.
+    void ShowGenericInTree(CatalogueId::Generic generic);
+
     // The client area: everything below the menu bar, toolbar and status bar included.
     QWidget* clientArea;
     QToolBar* tbPharvel;
@@ -191,6 +198,7 @@ protected:
 
 private:
     void CreatePanes();
+    void CreateFormularyPane();
     void CreateMenus();
     void CreateToolbar();
     void CreateStatusBar();
@@ -226,4 +234,5 @@ private:
     frmList* m_listWindow = nullptr;
     frmDrugList* m_drugListWindow = nullptr;
     frmFind* m_find = nullptr;
+    FormularyPane* m_formularyPane = nullptr;
 };

@@ -99,8 +99,9 @@ qint16 frmPharvel::LoadTreeView(const QString& ParentNode, const QString& Title,
             progress->pb->setMaximum(result);
             progress->ShowPainted();
         }
-        CatalogueRowLoader loader(*trePharvel,
-                                  [this](const QStringList& keys) { return NodesFound(keys); });
+        CatalogueRowLoader loader(
+            *trePharvel, [this](const QStringList& keys) { return NodesFound(keys); },
+            [] { return mdlPharvel::objPharvel->Formulary().Statuses(); });
         loader.AddRows(rows, [&progress] {
             if (progress)
                 progress->Step();

@@ -45,7 +45,7 @@ public:
     // The children of parentKey in tree order (each node right after its parent; under one
     // parent classifications, then generic names, then drugs, each by name with letter case
     // ignored); every level below it when loadAll is set. Columns: node_type, ClassificationName,
-    // GenericName, DrugName, ItemID, Node_Parent, Node_Key.
+    // GenericName, DrugName, ItemID, Node_Parent, Node_Key, Node_ID (the entry's id).
     RowSet LoadClassifications(const QString& parentKey, bool loadAll);
 
     // Why a window's move of the entry (node type and id) is refused when another user filed,
