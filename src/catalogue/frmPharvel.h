@@ -70,6 +70,7 @@ public:
     void mnuPharvelReport_Click();
     void mnuDrugsWOGeneric_Click();
     void mnuDrugsWODetails_Click();
+    void mnuFormularyReport_Click();
     void mnuCatalogueChanges_Click();
 
     // Asks for a name and makes a node of strNodeType ("1" classification, "2" generic name)
@@ -164,6 +165,7 @@ public:
     QAction* mnuPharvelReport;
     QAction* mnuDrugsWOGeneric;
     QAction* mnuDrugsWODetails;
+    QAction* mnuFormularyReport;
     QAction* mnuCatalogueChanges;
 
     // Toolbar buttons 1 ("New Entry", whose click does nothing but open its drop-down items
