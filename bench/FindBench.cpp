@@ -86,6 +86,16 @@ QTreeWidgetItem* RowOfKey(const frmFind& find, const QString& key)
     return nullptr;
 }
 
+// Find pressed to the filled list drawn, once.
+double TimedFind(frmFind& find)
+{
+    QElapsedTimer timer;
+    timer.start();
+    find.cmdFind_Click();
+    find.lvFind->viewport()->repaint();
+    return Milliseconds(timer);
+}
+
 void MeasureSearch(frmPharvel& window, SQLConnection& connection, FindFigures& figures)
 {
     frmFind find(connection, *window.staMessage, &window);
@@ -95,13 +105,9 @@ void MeasureSearch(frmPharvel& window, SQLConnection& connection, FindFigures& f
     std::vector<double> searches;
     std::vector<double> baselines;
     for (int i = 0; i < kSearches; ++i) {
+        searches.push_back(TimedFind(find));
         QElapsedTimer timer;
         timer.start();
-        find.cmdFind_Click();
-        find.lvFind->viewport()->repaint();
-        searches.push_back(Milliseconds(timer));
-
-        timer.restart();
         RowSet bare = ServerProcedures::For_SearchNodeList(connection, kSearchText);
         baselines.push_back(Milliseconds(timer));
     }
@@ -115,13 +121,8 @@ void MeasureSearch(frmPharvel& window, SQLConnection& connection, FindFigures& f
     // Find by an ATC prefix: no entry's name holds it, so the list is the code matches alone.
     find.txtFind->setText(kCodePrefix);
     std::vector<double> byCode;
-    for (int i = 0; i < kSearches; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        find.cmdFind_Click();
-        find.lvFind->viewport()->repaint();
-        byCode.push_back(Milliseconds(timer));
-    }
+    for (int i = 0; i < kSearches; ++i)
+        byCode.push_back(TimedFind(find));
     figures.codePrefix = kCodePrefix;
     figures.codeMatches = find.lvFind->topLevelItemCount();
     figures.codeSearchMs = Median(byCode);
