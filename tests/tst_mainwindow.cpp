@@ -148,10 +148,11 @@ void tst_mainwindow::frameAfterLoad()
     QCOMPARE(Captions(window->mnuFind),
              (QStringList{QStringLiteral("&Find Entry|Ctrl+F"), QStringLiteral("&Refresh Tree|"),
                           QStringLiteral("&Load All|")}));
-    QCOMPARE(Captions(window->mnuReport), (QStringList{QStringLiteral("&Pharvel Structure|"),
-                                                       QStringLiteral("&Drugs with no Generic|"),
-                                                       QStringLiteral("&Drugs with other Details|"),
-                                                       QStringLiteral("&Catalogue Changes|")}));
+    QCOMPARE(Captions(window->mnuReport),
+             (QStringList{QStringLiteral("&Pharvel Structure|"),
+                          QStringLiteral("&Drugs with no Generic|"),
+                          QStringLiteral("&Drugs with other Details|"),
+                          QStringLiteral("&Formulary|"), QStringLiteral("&Catalogue Changes|")}));
 
     QStringList toolbar;
     for (const QAction* button : window->tbPharvel->actions()) {

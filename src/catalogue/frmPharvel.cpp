@@ -195,6 +195,8 @@ void frmPharvel::CreateMenus()
     mnuPharvelReport = AddItem(mnuReport, tr("&Pharvel Structure"));
     mnuDrugsWOGeneric = AddItem(mnuReport, tr("&Drugs with no Generic"));
     mnuDrugsWODetails = AddItem(mnuReport, tr("&Drugs with other Details"));
+    // The formulary stands with the reports of what the catalogue holds, before its changes.
+    mnuFormularyReport = AddItem(mnuReport, tr("&Formulary"));
     mnuCatalogueChanges = AddItem(mnuReport, tr("&Catalogue Changes"));
     connectGuarded(mnuPharvelReport, &QAction::triggered, this,
                    &frmPharvel::mnuPharvelReport_Click);
@@ -202,6 +204,8 @@ void frmPharvel::CreateMenus()
                    &frmPharvel::mnuDrugsWOGeneric_Click);
     connectGuarded(mnuDrugsWODetails, &QAction::triggered, this,
                    &frmPharvel::mnuDrugsWODetails_Click);
+    connectGuarded(mnuFormularyReport, &QAction::triggered, this,
+                   &frmPharvel::mnuFormularyReport_Click);
     connectGuarded(mnuCatalogueChanges, &QAction::triggered, this,
                    &frmPharvel::mnuCatalogueChanges_Click);
 

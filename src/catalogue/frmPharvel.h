@@ -72,6 +72,7 @@ public:
     void mnuPharvelReport_Click();
     void mnuDrugsWOGeneric_Click();
     void mnuDrugsWODetails_Click();
+    void mnuFormularyReport_Click();
     void mnuCatalogueChanges_Click();
     // "&Help": the manual page (F1, where one is installed) and "&About Pharvel".
     void mnuManual_Click();
@@ -174,6 +175,7 @@ public:
     QAction* mnuPharvelReport;
     QAction* mnuDrugsWOGeneric;
     QAction* mnuDrugsWODetails;
+    QAction* mnuFormularyReport;
     QAction* mnuCatalogueChanges;
     QMenu* mnuHelp;
     QAction* mnuManual = nullptr; // only where the manual page is installed
