@@ -2,6 +2,7 @@
 
 #include "BenchLogin.h"
 #include "BenchTiming.h"
+#include "app/StartUp.h"
 #include "app/frmSplash.h"
 #include "app/mdlPharvel.h"
 #include "catalogue/frmPharvel.h"

@@ -100,8 +100,17 @@ ReportFigures MeasureStructureReport(const QString& target, const QString& userI
                                      const QString& password)
 {
     const LoggedIn user(target, userId, password);
+    // Each run replaces the report tables whole, so the command's own run finds them as before.
+    SQLConnection& connection = *mdlPharvel::objCurrentUser->SQLConnection();
+    QElapsedTimer timer;
+    timer.start();
+    ServerProcedures::Pharvel_NodeLevel(connection);
+    const double nodeLevelMs = Milliseconds(timer);
+    timer.start();
+    ServerProcedures::Pharvel_Generate(connection);
+    const double generateMs = Milliseconds(timer);
     QTemporaryDir folder;
-    return TimeFirstPage(
+    ReportFigures structure = TimeFirstPage(
         [](QLabel& status, frmView& view) {
             ReportCommands::PrepareAndView(status, view, 1, QStringLiteral("ReportBench"));
         },
@@ -111,6 +120,9 @@ ReportFigures MeasureStructureReport(const QString& target, const QString& userI
             figures.rtfExportMs = TimeExport(view, folder.filePath(QStringLiteral("structure.rtf")),
                                              &frmView::imgRTF_Click);
         });
+    structure.nodeLevelMs = nodeLevelMs;
+    structure.generateMs = generateMs;
+    return structure;
 }
 
 ReportFigures MeasureChangesReport(const QString& target, const QString& userId,

@@ -1,3 +1,4 @@
+#include "app/StartUp.h"
 #include "app/mdlPharvel.h"
 
 #include <QApplication>

@@ -3,9 +3,11 @@
 #include "fixtures/TestDatabase.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
+#include "platform/db/Schema.h"
 #include "platform/user/clsCurrentUser.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QHash>
@@ -32,6 +34,9 @@ private slots:
     void accounts();
     void hospitalHeader();
     void badInput();
+    void otherSchemaVersionRefused_data() { TestDatabase::AddEngineRows(); }
+    void otherSchemaVersionRefused();
+    void readOnlyCopyExportedAndChecked();
 };
 
 namespace {
@@ -484,6 +489,114 @@ void tst_admin::badInput()
     auto connection = SQLConnection::Open(server);
     QCOMPARE(count(*connection, "SELECT count(*) FROM patient_data.tbUserProfile"), 0);
     QCOMPARE(count(*connection, "SELECT count(*) FROM inventory.tbinvmaster"), 0);
+}
+
+void tst_admin::otherSchemaVersionRefused()
+{
+    QFETCH(QString, engine);
+    TestDatabase db(engine);
+    SQLConnection& c = db.Connection();
+    const QString server = db.ConnectionString();
+    const QUrl url(server);
+    const QString userId =
+        engine == QLatin1String("sqlite") ? QStringLiteral("pharmacist") : url.userName();
+    const int latest = Schema::LatestVersion(c);
+    // Newer, then older than the program: refused at the login and by the tool, saying what to do.
+    const QList<std::pair<int, QString>> cases{
+        {latest + 1, QStringLiteral("version %1").arg(latest + 1)},
+        {latest - 1, QStringLiteral("pharvel-admin create")}};
+    for (const auto& [version, says] : cases) {
+        c.Execute(QStringLiteral("DELETE FROM inventory.tbSchemaVersion WHERE Version >= ?"),
+                  {std::min(version, latest)});
+        if (version > latest)
+            c.Execute(QStringLiteral("INSERT INTO inventory.tbSchemaVersion (Version) VALUES (?)"),
+                      {version});
+        Corvida_User::clsCurrentUser user;
+        user.SetPasswordDeptCode(QStringLiteral("PH"));
+        try {
+            user.Login(server, userId, url.password());
+            QFAIL("a database of another version was accepted at the login");
+        } catch (const PharvelError& error) {
+            QCOMPARE(error.Number(), ErrorNumber::Refused);
+            QVERIFY2(error.Description().contains(says), qPrintable(error.Description()));
+        }
+        for (const char* command : {"check", "create"}) {
+            if (version < latest && QLatin1String(command) == QLatin1String("create"))
+                continue; // create is what upgrades it
+            const Run run = runAdmin({QString::fromLatin1(command), server});
+            QVERIFY2(run.exitCode > 0 && run.output.contains(says), qPrintable(run.output));
+        }
+    }
+}
+
+void tst_admin::readOnlyCopyExportedAndChecked()
+{
+    QTemporaryDir work;
+    QFile::setPermissions(work.path(), QFileDevice::Permissions(0x7755));
+    const QString server = work.filePath(QStringLiteral("catalogue"));
+    QVERIFY(runAdmin({QStringLiteral("demo"), server}).exitCode == 0);
+    // A copy the user may only read: its files and its folder.
+    const QString copy = work.filePath(QStringLiteral("copy"));
+    QVERIFY(QDir().mkpath(copy));
+    QByteArray before;
+    for (const char* name : {"inventory.db", "patient_data.db"}) {
+        const QString target = QDir(copy).filePath(QString::fromLatin1(name));
+        QVERIFY(QFile::copy(QDir(server).filePath(QString::fromLatin1(name)), target));
+        QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::ReadGroup |
+                                                  QFileDevice::ReadOther));
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        before += QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+    }
+    QVERIFY(QFile::setPermissions(copy, QFileDevice::Permissions(0x5555)));
+
+    // As this user (root writes whatever the permissions say, so the files are opened read-only),
+    // and as a user the files really forbid writing to, where one can be taken.
+    const QString admin = QDir(QCoreApplication::applicationDirPath())
+                              .absoluteFilePath(QStringLiteral("../tools/pharvel-admin"));
+    const bool asOther =
+        QProcess::execute(QStringLiteral("setpriv"),
+                          {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                           QStringLiteral("--clear-groups"), QStringLiteral("--"),
+                           QStringLiteral("true")}) == 0;
+    for (const bool other : {false, true}) {
+        if (other && !asOther) {
+            qInfo("setpriv cannot take the user nobody here: checked as this user only");
+            break;
+        }
+        const QString out =
+            work.filePath(other ? QStringLiteral("out-other") : QStringLiteral("out"));
+        QVERIFY(QDir().mkpath(out));
+        QFile::setPermissions(out, QFileDevice::Permissions(0x7777));
+        for (const QStringList& command : {QStringList{QStringLiteral("export"), copy, out},
+                                           QStringList{QStringLiteral("check"), copy},
+                                           QStringList{QStringLiteral("journal"), copy}}) {
+            QProcess process;
+            if (other)
+                process.start(
+                    QStringLiteral("setpriv"),
+                    QStringList{QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                                QStringLiteral("--clear-groups"), QStringLiteral("--"), admin} +
+                        command);
+            else
+                process.start(admin, command);
+            process.waitForFinished(60000);
+            const QString said =
+                command.join(QLatin1Char(' ')) + QStringLiteral(": ") +
+                QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+            QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
+                     qPrintable(said));
+        }
+        QVERIFY(QFileInfo::exists(QDir(out).filePath(QStringLiteral("drugs.csv"))));
+    }
+    QByteArray after;
+    for (const char* name : {"inventory.db", "patient_data.db"}) {
+        QFile file(QDir(copy).filePath(QString::fromLatin1(name)));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        after += QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+    }
+    QCOMPARE(after, before);
+    QFile::setPermissions(copy, QFileDevice::Permissions(0x7755));
 }
 
 QTEST_GUILESS_MAIN(tst_admin)

@@ -100,10 +100,12 @@ void tst_assignmoves::randomMovesKeepCatalogueWhole()
     run.window->LoadTreeView(QStringLiteral("_0"), QString(), true);
 
     const QString before = Filing(run);
-    // PHARVEL_TEST_SEED replays the session of a failure.
+    // One fixed session by default, so a run fails only for a fault; PHARVEL_TEST_SEED plays
+    // another one, or replays the session of a failure.
+    constexpr quint32 kDefaultSeed = 20261209;
     bool given = false;
     const quint32 fromEnvironment = qEnvironmentVariable("PHARVEL_TEST_SEED").toUInt(&given);
-    const quint32 seed = given ? fromEnvironment : QRandomGenerator::global()->generate();
+    const quint32 seed = given ? fromEnvironment : kDefaultSeed;
     qInfo("seed %u (PHARVEL_TEST_SEED=%u replays this session)", seed, seed);
     QRandomGenerator random(seed);
     MessageLog log([&random](const MsgBox::Message& m) {

@@ -1,9 +1,12 @@
 #include "fixtures/CatalogueInvariants.h"
+#include "fixtures/ConnectedCatalogue.h"
 #include "fixtures/SampleCatalogue.h"
 #include "fixtures/TestDatabase.h"
 #include "platform/catalog/Pharvel.h"
+#include "platform/db/OtherDetailsStore.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/ServerProcedures.h"
+#include "platform/db/TextLimits.h"
 
 #include <QTest>
 #include <cmath>
@@ -22,7 +25,8 @@ QString s(const char* text)
 QList<std::pair<const char*, QString>> awkwardNames()
 {
     return {
-        {"10,000 characters", QString(9990, QLatin1Char('m')) + s("orphine 1%")},
+        {"one short of the longest",
+         QString(TextLimits::kName - 11, QLatin1Char('m')) + s("orphine 1%")},
         {"control characters", s("Tab\there, line\nbreak, bell\a, escape\x1b, DEL\x7f")},
         {"right-to-left", s("باراسيتامول 500 ملغ")},
         {"mixed directions", s("Aspirin אספירין (ASA) \u202Eevil\u202C")},
@@ -59,23 +63,7 @@ bool raises(int number, const std::function<void()>& call)
     return false;
 }
 
-struct Catalogue
-{
-    explicit Catalogue(const QString& engine) : db(engine), sample(db.Connection())
-    {
-        sample.Build();
-        SampleCatalogue::AllowWrites(db.Connection(), db.ConnectionString());
-        if (!pharvel.Connect(db.ConnectionString()))
-            qFatal("cannot connect: %s", qPrintable(pharvel.LastError()));
-    }
-    int Count(const char* table)
-    {
-        return db.Connection().Scalar(s("SELECT count(*) FROM ") + s(table)).toInt();
-    }
-    TestDatabase db;
-    SampleCatalogue sample;
-    Pharvel pharvel;
-};
+using Catalogue = ConnectedCatalogue;
 } // namespace
 
 // Whatever a user types reaches the catalogue stored exactly or refused with a reason; none of
@@ -153,7 +141,8 @@ void tst_badinput::unstorableNamesAreRefused()
     const QString generic = QString::number(c.sample.amoxicillin);
     const QChar halfPair[] = {QChar(u'A'), QChar(char16_t(0xD83D)), QChar(u'B')};
     for (const QString& name :
-         {s("   "), s("\t\n"), QString(), s("Nul") + QChar(0) + s("here"), QString(halfPair, 3)}) {
+         {s("   "), s("\t\n"), QString(), s("Nul") + QChar(0) + s("here"), QString(halfPair, 3),
+          QString(TextLimits::kName + 1, QLatin1Char('n'))}) {
         QVERIFY(raises(ErrorNumber::Refused, [&] {
             c.pharvel.Classifications().AddClassification(s("_0"), s("_9"), name, 0);
         }));
@@ -163,6 +152,11 @@ void tst_badinput::unstorableNamesAreRefused()
         QVERIFY(raises(ErrorNumber::Refused,
                        [&] { c.pharvel.Generics().RenameGeneric(generic, name); }));
     }
+    QVERIFY(raises(ErrorNumber::Refused, [&] {
+        OtherDetailsStore::Save(c.db.Connection(), c.sample.amoxicillin,
+                                QString(TextLimits::kOtherDetails + 1, QLatin1Char('d')),
+                                std::nullopt);
+    }));
     // Keys that are no key, or number a node beyond what a node can hold.
     for (const QString& key : {s("_1'; DELETE FROM inventory.tbPharvel; --"), s("_3.x"), s("_3.-1"),
                                s("_3 .1"), s("_3.")}) {

@@ -1,3 +1,4 @@
+#include "fixtures/ConnectedCatalogue.h"
 #include "fixtures/SampleCatalogue.h"
 #include "fixtures/TestDatabase.h"
 #include "platform/catalog/Pharvel.h"
@@ -71,21 +72,10 @@ int count(SQLConnection& connection, const char* table)
     return connection.Scalar(s("SELECT count(*) FROM ") + s(table)).toInt();
 }
 
-// A sample catalogue and a component connected to it with every right.
-struct Catalogue
+struct Catalogue : ConnectedCatalogue
 {
-    explicit Catalogue(const QString& engine) : db(engine), sample(db.Connection())
-    {
-        sample.Build();
-        SampleCatalogue::AllowWrites(db.Connection(), db.ConnectionString());
-        if (!pharvel.Connect(db.ConnectionString()))
-            qFatal("cannot connect: %s", qPrintable(pharvel.LastError()));
-    }
-    int nodes() { return count(db.Connection(), "inventory.tbPharvel"); }
-
-    TestDatabase db;
-    SampleCatalogue sample;
-    Pharvel pharvel;
+    using ConnectedCatalogue::ConnectedCatalogue;
+    int nodes() { return Count("inventory.tbPharvel"); }
 };
 
 // A server login role for one test. It must be made before the test's database and dropped

@@ -1,6 +1,6 @@
-#include "assign/CheckListProcedures.h"
 #include "assign/GridPair.h"
 #include "platform/widgets/CheckListImages.h"
+#include "platform/widgets/CheckListProcedures.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/FlexGridModel.h"
 #include "platform/widgets/MsgBox.h"

@@ -133,10 +133,15 @@ void tst_commands::addClassification()
     QVERIFY(!c.NodeInCatalogue(QStringLiteral("_3.2")));
 
     // A drug node is never made, and no dialog opens for one.
+    // The look runs in a dialog's own loop if one opens, else once the command has returned.
+    bool looked = false;
     bool opened = false;
-    WhileOpen([&opened] { opened = QApplication::activeModalWidget() != nullptr; });
+    WhileOpen([&] {
+        looked = true;
+        opened = QApplication::activeModalWidget() != nullptr;
+    });
     c.window->AddNode(QStringLiteral("3"), 0, QString());
-    QTest::qWait(0);
+    QTRY_VERIFY(looked);
     QVERIFY(!opened);
     QCOMPARE(c.Tree()->Count(), nodes);
 }
@@ -247,10 +252,14 @@ void tst_commands::otherDetailsOfComponentsCurrentNode()
     // The current node is a classification: its id names no generic name's details.
     ClickNode(c.window, QStringLiteral("_2"));
     log.messages.clear();
+    bool looked = false;
     bool opened = false;
-    WhileOpen([&opened] { opened = QApplication::activeModalWidget() != nullptr; });
+    WhileOpen([&] {
+        looked = true;
+        opened = QApplication::activeModalWidget() != nullptr;
+    });
     c.window->mnuOther->trigger();
-    QTest::qWait(0);
+    QTRY_VERIFY(looked);
     QVERIFY(!opened);
     QCOMPARE(log.Texts(),
              QStringLiteral("Other details are kept for generic names. Choose a generic name "
@@ -354,10 +363,12 @@ void tst_commands::assignmentWindowsFromMenuAndToolbar()
         QString name;
         bool tree = false;
         QString status;
+        bool looked = false; // the look ran, whether a window was open or not
     } seen;
     const auto watch = [&] {
         seen = {};
         WhileOpen([&] {
+            seen.looked = true;
             QWidget* modal = QApplication::activeModalWidget();
             if (!modal)
                 return;
@@ -403,7 +414,7 @@ void tst_commands::assignmentWindowsFromMenuAndToolbar()
         QStringLiteral("DELETE FROM inventory.tbPharvel WHERE Node_Key = '_1.2'"));
     watch();
     c.window->mnuNewDrug_Click();
-    QTest::qWait(50);
+    QTRY_VERIFY(seen.looked);
     QCOMPARE(seen.title, QString());
     QCOMPARE(c.window->staMessage->text(), QString());
 }

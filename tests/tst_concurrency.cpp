@@ -1,4 +1,5 @@
 #include "fixtures/CatalogueInvariants.h"
+#include "fixtures/ConnectedCatalogue.h"
 #include "fixtures/SampleCatalogue.h"
 #include "fixtures/TestAccount.h"
 #include "fixtures/TestDatabase.h"
@@ -84,16 +85,7 @@ QString filedAt(SQLConnection& connection, const char* type, int id)
         .toString();
 }
 
-struct Catalogue
-{
-    explicit Catalogue(const QString& engine) : db(engine), sample(db.Connection())
-    {
-        sample.Build();
-        SampleCatalogue::AllowWrites(db.Connection(), db.ConnectionString());
-    }
-    TestDatabase db;
-    SampleCatalogue sample;
-};
+using Catalogue = CatalogueDatabase;
 
 constexpr int kRounds = 4;
 } // namespace

@@ -1,7 +1,9 @@
+#include "fixtures/LoggedInRun.h"
 #include "fixtures/TestDatabase.h"
 #include "platform/db/Journal.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/ScopedTransaction.h"
+#include "platform/db/TextLimits.h"
 #include "platform/exchange/CatalogueCheck.h"
 #include "platform/exchange/CatalogueExport.h"
 #include "platform/exchange/CatalogueImport.h"
@@ -13,8 +15,10 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 // A hospital's catalogue in and out of the administrator's tool: the exchange files, the
 // import's checks, the catalogue check, the merge of two generic names and the embedded backup.
@@ -34,12 +38,21 @@ private slots:
     void mergeIsJournaled_data() { TestDatabase::AddEngineRows(); }
     void mergeIsJournaled();
     void backupWhileAnotherWrites();
+    void backupOntoFullDiskFails();
+    void adminToolWords_data() { TestDatabase::AddEngineRows(); }
+    void adminToolWords();
 };
 
 namespace {
 QByteArray u8(const char* text)
 {
     return QByteArray(text);
+}
+
+// Bytes that may hold NUL.
+template <size_t N> QByteArray raw(const char (&text)[N])
+{
+    return QByteArray(text, N - 1);
 }
 
 // A small catalogue in the exchange files, exactly as an export writes it: apostrophes, quotes,
@@ -310,6 +323,25 @@ void tst_exchange::badInputWritesNothing_data()
          "alternatives.csv, line 2, column 2"},
         {"unknown alternative", "alternatives.csv", kAlternativesHeader + "1,99,P,\r\n",
          "alternatives.csv, line 2, column 2"},
+        {"NUL in a name", "generic_names.csv", raw("generic_code,name\r\n1,ASP\0IRIN\r\n"),
+         "generic_names.csv, line 2, column 2"},
+        {"NUL on the second line of a quoted field", "drugs.csv",
+         raw("item_id,name,description,indication,dosage,administration,preparation\r\n"
+             "1,Paracetamol,Box,\"Pain\r\nfe\0ver\",,,\r\n"),
+         "drugs.csv, line 3, column 4"},
+        {"name over the longest", "classifications.csv",
+         "classification_id,name,parent_id\r\n1," + QByteArray(TextLimits::kName + 1, 'c') +
+             ",\r\n",
+         "classifications.csv, line 2, column 2"},
+        {"drug field over the longest", "drugs.csv",
+         "item_id,name,description,indication,dosage,administration,preparation\r\n"
+         "1,Paracetamol,Box,,," +
+             QByteArray(TextLimits::kDrugField + 1, 'a') + ",\r\n",
+         "drugs.csv, line 2, column 6"},
+        {"other details over the longest", "other_details.csv",
+         "generic_code,other_details\r\n1,\"" + QByteArray(TextLimits::kOtherDetails + 1, 'o') +
+             "\"\r\n",
+         "other_details.csv, line 2, column 2"},
     };
     for (const QString& engine : TestDatabase::Engines()) {
         for (const Case& c : cases)
@@ -336,11 +368,14 @@ void tst_exchange::badInputWritesNothing()
     writeFile(folder.filePath(QStringLiteral("drugs.csv")),
               kSample.at(2).second + "9,New drug,Box,,,,\r\n");
     writeFile(folder.filePath(file), content);
-    const CatalogueImport::Result result = importFolder(db.Connection(), folder.path());
-    QVERIFY(!result.written);
-    QVERIFY(!result.faults.isEmpty());
-    QVERIFY2(result.faults.first().Describe().startsWith(where),
-             qPrintable(result.faults.first().Describe()));
+    // A dry run finds what the import finds.
+    for (const bool dryRun : {true, false}) {
+        const CatalogueImport::Result result = importFolder(db.Connection(), folder.path(), dryRun);
+        QVERIFY(!result.written);
+        QVERIFY(!result.faults.isEmpty());
+        QVERIFY2(result.faults.first().Describe().startsWith(where),
+                 qPrintable(result.faults.first().Describe()));
+    }
     QCOMPARE(exported(db.Connection()), before);
     QCOMPARE(journalRows(db.Connection()), journalBefore);
 }
@@ -519,6 +554,86 @@ void tst_exchange::backupWhileAnotherWrites()
     }
     connection = SQLConnection::Open(restored);
     QCOMPARE(exported(*connection), sample);
+}
+
+void tst_exchange::backupOntoFullDiskFails()
+{
+    TestDatabase db(QStringLiteral("sqlite"));
+    importSample(db.Connection());
+    QTemporaryDir work;
+    const QString disk = work.filePath(QStringLiteral("disk"));
+    QVERIFY(QDir().mkpath(disk));
+    if (QProcess::execute(QStringLiteral("mount"),
+                          {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                           QStringLiteral("size=200k"), QStringLiteral("tmpfs"), disk}) != 0)
+        QSKIP("a small file system cannot be mounted here (mount needs root)");
+    const auto unmount = qScopeGuard([&] {
+        QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), disk});
+    });
+    // The disk is all but full: a few pages are left, fewer than the backup needs.
+    QFile filler(QDir(disk).filePath(QStringLiteral("filler")));
+    QVERIFY(filler.open(QIODevice::WriteOnly));
+    filler.write(QByteArray(200 * 1024 - 16 * 1024, 'x'));
+    filler.close();
+
+    const QString archive = QDir(disk).filePath(QStringLiteral("catalogue.pharvel-backup"));
+    const Run run = runAdmin({QStringLiteral("backup"), db.ConnectionString(), archive});
+    QVERIFY2(run.exitCode == 1, qPrintable(run.output));
+    QVERIFY2(run.output.contains(QLatin1String("no backup was made")) &&
+                 !run.output.contains(QLatin1String("backup written")),
+             qPrintable(run.output));
+    QVERIFY(!QFile::exists(archive));
+}
+
+// What the administrator's tool says: a line break of the journal escaped in the plain listing
+// and kept in the CSV, one bad row counted as one, a negative id told to be positive, a failure
+// on the server said once, and a synthetic catalogue made in a folder that holds none yet.
+void tst_exchange::adminToolWords()
+{
+    QFETCH(QString, engine);
+    TestDatabase db(engine);
+    importSample(db.Connection());
+    const QString server = db.ConnectionString();
+
+    const Run plain = runAdmin({QStringLiteral("journal"), server});
+    QCOMPARE(plain.exitCode, 0);
+    QVERIFY2(plain.output.contains(QLatin1String("Line one\\nline two")), qPrintable(plain.output));
+    for (const QString& line : plain.output.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        QVERIFY2(line.count(QLatin1Char('\t')) == 5, qPrintable(line));
+    const Run csv = runAdmin({QStringLiteral("journal"), server, QStringLiteral("--csv")});
+    QVERIFY(csv.output.contains(QLatin1String("Line one\nline two")));
+
+    QTemporaryDir folder;
+    writeSample(folder.path());
+    writeFile(folder.filePath(QStringLiteral("generic_names.csv")),
+              kSample.at(1).second + "-1,NEGATIVE\r\n");
+    const Run bad = runAdmin({QStringLiteral("import"), server, folder.path()});
+    QCOMPARE(bad.exitCode, 1);
+    QVERIFY2(bad.output.contains(QLatin1String("-1 must be positive (1 to 32767)")),
+             qPrintable(bad.output));
+    QVERIFY(bad.output.contains(QLatin1String("1 bad row; nothing was written")));
+
+    if (engine == QLatin1String("postgresql")) {
+        // A pharmacist may not prune the journal: the server refuses, and that is all it says.
+        const QString id = LoggedInRun::AddPharmacist(db, {}, QStringLiteral("secret"));
+        QUrl pharmacist(server);
+        pharmacist.setUserName(id);
+        pharmacist.setPassword(QStringLiteral("secret"));
+        const Run refused =
+            runAdmin({QStringLiteral("journal"), QStringLiteral("prune"), pharmacist.toString(),
+                      QStringLiteral("--before"), QStringLiteral("2020-01-01")});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(!refused.output.contains(QLatin1String("Unable to free")),
+                 qPrintable(refused.output));
+        QCOMPARE(refused.output.count(QLatin1String("ERROR")), 1);
+    } else {
+        QTemporaryDir empty;
+        const Run synthetic =
+            runAdmin({QStringLiteral("synthetic"), empty.filePath(QStringLiteral("new")),
+                      QStringLiteral("--nodes"), QStringLiteral("40"), QStringLiteral("--drugs"),
+                      QStringLiteral("10")});
+        QVERIFY2(synthetic.exitCode == 0, qPrintable(synthetic.output));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_exchange)

@@ -1,6 +1,6 @@
-#include "app/mdlPharvel.h"
 #include "catalogue/frmPharvel.h"
 #include "fixtures/LoggedInRun.h"
+#include "fixtures/MainWindowDriver.h"
 #include "fixtures/PrivateServer.h"
 #include "fixtures/SampleCatalogue.h"
 #include "fixtures/SampleTree.h"
@@ -152,6 +152,7 @@ private slots:
     void embeddedFileLockedByAnotherProgram();
     void embeddedReadOnlyFileIsRefusedAtLogin();
     void embeddedDamagedFileIsRefusedAtLogin();
+    void embeddedFullDiskIsSaidSo();
 
 private:
     bool m_serverTests = false;
@@ -216,10 +217,7 @@ void tst_faults::mainWindowThroughAServerRestart()
     TestDatabase db(s("postgresql"));
     SampleTree::Fill(db.Connection());
     LoggedInRun run(db);
-    auto* window = new frmPharvel;
-    window->Form_Load();
-    mdlPharvel::MainWindow = window;
-    window->show();
+    frmPharvel* window = MainWindowDriver::Open();
     QVERIFY(QTest::qWaitForWindowExposed(window));
     QList<MsgBox::Message> messages;
     ScopedMsgBoxHandler handler([&](const MsgBox::Message& message) {
@@ -236,9 +234,9 @@ void tst_faults::mainWindowThroughAServerRestart()
 
     server.Stop();
     click("_1");
-    // The press and the release each reach the catalogue here, since the test's boxes do not
-    // take the release as a real one would: each says the same.
-    QVERIFY(!messages.isEmpty());
+    // The press and the release each reach the catalogue, and the release runs the node's load
+    // and its search: the user is told once.
+    QCOMPARE(messages.size(), 1);
     for (const MsgBox::Message& message : messages) {
         QCOMPARE(message.icon, MsgBox::Icon::Critical);
         QVERIFY2(message.text.contains(server.SocketFolder()), qPrintable(message.text));
@@ -343,6 +341,13 @@ void tst_faults::embeddedFileLockedByAnotherProgram()
     pharvel.Connection().SetCommandTimeout(1);
     const int classifications = count(db.Connection(), "inventory.tbForClassification");
 
+    // While it waits the user is shown so, and then told which database it is.
+    QStringList notices;
+    SQLConnection::SetLockWaitNotice([&](bool waiting, const QString& database) {
+        notices << (waiting ? s("waiting for ") : s("done with ")) + database;
+    });
+    const auto removeNotice = qScopeGuard([] { SQLConnection::SetLockWaitNotice({}); });
+
     // Another program holds the write lock for longer than the time-out.
     auto other = db.OpenAnother();
     other->BeginTransaction();
@@ -355,6 +360,8 @@ void tst_faults::embeddedFileLockedByAnotherProgram()
     QCOMPARE(error.Number(), ErrorNumber::Timeout);
     QVERIFY2(error.Description().contains(db.ConnectionString()), qPrintable(error.Description()));
     QCOMPARE(error.Source(), s("Pharvel.AddClassification"));
+    const QString folder = ConnectionString::Parse(db.ConnectionString()).folder;
+    QCOMPARE(notices, (QStringList{s("waiting for ") + folder, s("done with ") + folder}));
     // Reading is not held up by the lock.
     QVERIFY(pharvel.NodePharvel().SearchNode(s("_1")));
 
@@ -410,6 +417,32 @@ void tst_faults::embeddedDamagedFileIsRefusedAtLogin()
         QVERIFY2(error.Number() == ErrorNumber::ConnectionFailed, damage);
         QVERIFY2(error.Description().contains(s("damaged")), qPrintable(error.Description()));
     }
+}
+
+void tst_faults::embeddedFullDiskIsSaidSo()
+{
+    QTemporaryDir work;
+    const QString disk = work.filePath(s("disk"));
+    QVERIFY(QDir().mkpath(disk));
+    if (QProcess::execute(s("mount"),
+                          {s("-t"), s("tmpfs"), s("-o"), s("size=2m"), s("tmpfs"), disk}) != 0)
+        QSKIP("a small file system cannot be mounted here (mount needs root)");
+    const auto unmount = qScopeGuard([&] { QProcess::execute(s("umount"), {s("-l"), disk}); });
+    const QString folder = QDir(disk).filePath(s("catalogue"));
+    {
+        auto connection = SQLConnection::Open(folder, true);
+        Schema::Migrate(*connection);
+    }
+    auto connection = SQLConnection::Open(folder);
+    const PharvelError error = failureOf([&] {
+        for (int i = 0; i < 100; ++i)
+            connection->Execute(s("INSERT INTO inventory.tbforgeneric (GenericCode, genericname) "
+                                  "VALUES (?, ?)"),
+                                {i + 1, QString(100000, QLatin1Char('x'))});
+    });
+    QVERIFY2(error.Number() == ErrorNumber::DiskFull, qPrintable(error.Description()));
+    QVERIFY2(error.Description().contains(s("is full")) && error.Description().contains(folder),
+             qPrintable(error.Description()));
 }
 
 QTEST_MAIN(tst_faults)

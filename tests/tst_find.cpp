@@ -3,10 +3,12 @@
 #include "find/TraceQuery.h"
 #include "find/frmFind.h"
 #include "fixtures/LoggedInRun.h"
+#include "fixtures/MainWindowDriver.h"
 #include "fixtures/MessageLog.h"
 #include "fixtures/ProgressWindowSpy.h"
 #include "fixtures/SampleCatalogue.h"
 #include "fixtures/TestDatabase.h"
+#include "fixtures/WhileOpen.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ServerProcedures.h"
 #include "platform/user/AccountStore.h"
@@ -138,15 +140,13 @@ QStringList Trace(SQLConnection& connection)
     return keys;
 }
 
-// Runs work in the next modal dialog; a check failing in it still closes the dialog.
+// Runs work in the find dialog once it is open; a check failing in it still closes the dialog.
 void WhileModal(std::function<void(frmFind&)> work)
 {
-    QTimer::singleShot(0, qApp, [work = std::move(work)] {
+    WhileOpen([work = std::move(work)] {
         auto* dialog = qobject_cast<frmFind*>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         work(*dialog);
-        if (dialog->isVisible())
-            dialog->close();
     });
 }
 
@@ -187,12 +187,9 @@ struct MainWindowRun
     // names, assign drugs, delete, rename.
     QString Commands() const
     {
-        QString states;
-        for (const QAction* action :
-             {window->mnuNew->menuAction(), window->mnuNewClassification, window->mnuNewGeneric,
-              window->mnuNewDrug, window->mnuDelete, window->mnuRename})
-            states += action->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
-        return states;
+        return MainWindowDriver::EnabledStates(
+            {window->mnuNew->menuAction(), window->mnuNewClassification, window->mnuNewGeneric,
+             window->mnuNewDrug, window->mnuDelete, window->mnuRename});
     }
 
     TestDatabase db;

@@ -8,6 +8,7 @@
 #include "platform/db/PharvelError.h"
 #include "platform/db/ScopedTransaction.h"
 #include "platform/db/ServerProcedures.h"
+#include "platform/db/TextLimits.h"
 #include "platform/exchange/GenericMerge.h"
 
 #include <QTest>
@@ -212,9 +213,9 @@ void tst_formulary::savedAsReadAndRefused()
         {"kind", [](FormularyRecord& r) { r.alternatives[0].kind = s("X"); }, "no kind"},
         {"over-long",
          [](FormularyRecord& r) {
-             r.restriction = QString(FormularyLimits::kRestriction + 1, QLatin1Char('x'));
+             r.restriction = QString(TextLimits::kRestriction + 1, QLatin1Char('x'));
          },
-         "at most 4000"},
+         "longer than 4000"},
         {"NUL", [](FormularyRecord& r) { r.decisionRef = s("a") + QChar(0); }, "cannot be stored"},
         {"unknown generic", [](FormularyRecord& r) { r.generic = 999; }, "another generic"},
     };
@@ -240,6 +241,25 @@ void tst_formulary::savedAsReadAndRefused()
     QVERIFY(formulary.SaveFormulary(FormularyRecord{c.catalogue.morphine}, full).saved);
     QVERIFY(formulary.ReadFormulary(c.catalogue.morphine).IsEmpty());
     QCOMPARE(journalRows(c.db.Connection(), c.catalogue.morphine), 2);
+
+    // On a server, a pharmacist's plain SQL is journaled too: one row for the transaction, told
+    // as the program tells it.
+    if (engine != QLatin1String("postgresql"))
+        return;
+    SQLConnection& desk = c.pharvel.Connection();
+    ScopedTransaction transaction(desk);
+    desk.Execute(s("INSERT INTO inventory.tbFormulary (GenericCode, Status, Ven) VALUES (?, 'N', "
+                   "'E')"),
+                 {c.catalogue.morphine});
+    desk.Execute(s("INSERT INTO inventory.tbAlternative VALUES (?, 1, ?, 'T', 'half the dose')"),
+                 {c.catalogue.morphine, c.catalogue.paracetamol});
+    transaction.Commit();
+    QCOMPARE(journalRows(c.db.Connection(), c.catalogue.morphine), 3);
+    QCOMPARE(c.db.Connection()
+                 .Scalar(s("SELECT NewText FROM inventory.tbCatalogueJournal WHERE Action = "
+                           "'formulary changed' ORDER BY JournalID DESC"))
+                 .toString(),
+             FormularySummary(formulary.ReadFormulary(c.catalogue.morphine)));
 }
 
 void tst_formulary::staleSaveIsRefusedAndNamed()

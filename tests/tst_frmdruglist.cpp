@@ -1,5 +1,4 @@
 #include "app/mdlPharvel.h"
-#include "assign/CheckListProcedures.h"
 #include "assign/GridPair.h"
 #include "assign/frmDrugList.h"
 #include "catalogue/frmPharvel.h"
@@ -9,6 +8,7 @@
 #include "platform/db/Journal.h"
 #include "platform/db/RowSet.h"
 #include "platform/db/SQLConnection.h"
+#include "platform/widgets/CheckListProcedures.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/FlexGridModel.h"
 #include "platform/widgets/KeyedTree.h"

@@ -1,10 +1,11 @@
 #include "app/mdlPharvel.h"
-#include "assign/CheckListProcedures.h"
 #include "assign/GridPair.h"
 #include "assign/frmList.h"
 #include "catalogue/frmPharvel.h"
 #include "fixtures/AssignmentRun.h"
+#include "fixtures/WhileOpen.h"
 #include "platform/db/SQLConnection.h"
+#include "platform/widgets/CheckListProcedures.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/FlexGridModel.h"
 #include "platform/widgets/KeyedTree.h"
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 
 // "Generic Classification" against a real catalogue and a real main-window tree: what Add and
 // Remove file, refuse and ask, how the tree follows, and the register opened from the window.
@@ -259,9 +261,14 @@ void tst_frmlist::gridStaysOnCheckColumnAndHighlightsAndAsksOnClose()
     };
 
     // A click on a name moves the highlight there, ticks nothing and leaves column 0 in view,
-    // also once the view's delayed scroll to the clicked cell is due.
+    // also once the view's delayed scroll to the clicked cell has run: Qt fires timers in the
+    // order they fall due, so a timer of the view's kind and delay started after the click fires
+    // after the view's own.
     clickName(2);
-    QTest::qWait(QApplication::doubleClickInterval() + 200);
+    bool scrollRun = false;
+    QTimer::singleShot(QApplication::doubleClickInterval() + 100, Qt::CoarseTimer, &grid,
+                       [&scrollRun] { scrollRun = true; });
+    QTRY_VERIFY(scrollRun);
     QCOMPARE(sideways->value(), 0);
     QVERIFY(highlighted(2, 1));
     clickName(3);
@@ -302,8 +309,8 @@ void tst_frmlist::buildGenericsReloadsOnlyAfterAChange()
                          QStringLiteral("Empty Class"));
     frmGeneric& generics = form->GenericRegister();
     const auto makeInRegister = [&generics](const QString& name) {
-        WhileModal([&generics, name] {
-            WhileModal([&generics, name] {
+        WhileOpen([&generics, name] {
+            WhileOpen([&generics, name] {
                 generics.GenericEntry().txtEntry->setText(name);
                 generics.GenericEntry().cmdSave_Click();
             });
@@ -325,7 +332,7 @@ void tst_frmlist::buildGenericsReloadsOnlyAfterAChange()
     form->txtSearch1->setText(QStringLiteral("i"));
     QCOMPARE(Names(*form->flexMSHList1), QStringLiteral("Amoxicillin,Ibuprofen,Morphine"));
     Tick(*form->flexMSHList1, {QStringLiteral("Ibuprofen")});
-    WhileModal([] {}); // closed without a change
+    WhileOpen([] {}); // closed without a change
     form->Command1->click();
     QVERIFY(IsTicked(*form->flexMSHList1, 2));
 

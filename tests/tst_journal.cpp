@@ -1,4 +1,6 @@
+#include "fixtures/ConnectedCatalogue.h"
 #include "fixtures/SampleCatalogue.h"
+#include "fixtures/TestAccount.h"
 #include "fixtures/TestDatabase.h"
 #include "platform/catalog/Pharvel.h"
 #include "platform/db/Journal.h"
@@ -9,6 +11,7 @@
 
 #include <QTest>
 #include <functional>
+#include <optional>
 
 using ClassPharvel::Pharvel;
 
@@ -33,19 +36,34 @@ struct Case
     const char* beforeAfter;
 };
 
-// The sample catalogue and a pharmacist's catalogue component connected to it.
-struct Catalogue
+// Each engine, and on a server also a pharmacist's own role, whose changes the server journals
+// rather than the program.
+void addEngineAndRoleRows()
 {
-    explicit Catalogue(const QString& engine) : db(engine), sample(db.Connection())
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<bool>("asPharmacist");
+    for (const QString& engine : TestDatabase::Engines())
+        QTest::newRow(engine.toUtf8().constData()) << engine << false;
+    if (TestDatabase::Engines().contains(s("postgresql")))
+        QTest::newRow("postgresql, a pharmacist's role") << s("postgresql") << true;
+}
+
+// The sample catalogue and a pharmacist's catalogue component connected to it: as the
+// administrator's role, or as a pharmacist's own.
+struct Catalogue : CatalogueDatabase
+{
+    explicit Catalogue(const QString& engine, bool asPharmacist = false) : CatalogueDatabase(engine)
     {
-        sample.Build();
-        SampleCatalogue::AllowWrites(db.Connection(), db.ConnectionString());
-        if (!desk.Connect(db.ConnectionString()))
-            qWarning().noquote() << desk.LastError();
+        QString url = db.ConnectionString();
+        if (asPharmacist) {
+            pharmacist.emplace(db.Connection(), "pharmacist", QString());
+            url = pharmacist->Url(url);
+        }
+        if (!pharvel.Connect(url))
+            qWarning().noquote() << pharvel.LastError();
     }
-    TestDatabase db;
-    SampleCatalogue sample;
-    Pharvel desk;
+    std::optional<TestAccount> pharmacist;
+    Pharvel pharvel;
 };
 } // namespace
 
@@ -56,9 +74,9 @@ class tst_journal : public QObject
     Q_OBJECT
 
 private slots:
-    void eachWriteJournalsOneRow_data() { TestDatabase::AddEngineRows(); }
+    void eachWriteJournalsOneRow_data() { addEngineAndRoleRows(); }
     void eachWriteJournalsOneRow();
-    void undoneWriteLeavesNoRow_data() { TestDatabase::AddEngineRows(); }
+    void undoneWriteLeavesNoRow_data() { addEngineAndRoleRows(); }
     void undoneWriteLeavesNoRow();
     void listNarrowsAndPruneJournalsItself_data() { TestDatabase::AddEngineRows(); }
     void listNarrowsAndPruneJournalsItself();
@@ -67,10 +85,11 @@ private slots:
 void tst_journal::eachWriteJournalsOneRow()
 {
     QFETCH(QString, engine);
-    Catalogue fixture(engine);
+    QFETCH(bool, asPharmacist);
+    Catalogue fixture(engine, asPharmacist);
     TestDatabase& db = fixture.db;
     SampleCatalogue& sample = fixture.sample;
-    Pharvel& desk = fixture.desk;
+    Pharvel& desk = fixture.pharvel;
     const QString nbsp = s("Take\u00a0with food");
     const Case cases[] = {
         {"classification added",
@@ -161,11 +180,11 @@ void tst_journal::eachWriteJournalsOneRow()
 void tst_journal::undoneWriteLeavesNoRow()
 {
     QFETCH(QString, engine);
-    Catalogue fixture(engine);
-    TestDatabase& db = fixture.db;
+    QFETCH(bool, asPharmacist);
+    Catalogue fixture(engine, asPharmacist);
     SampleCatalogue& sample = fixture.sample;
-    Pharvel& desk = fixture.desk;
-    SQLConnection& connection = db.Connection();
+    Pharvel& desk = fixture.pharvel;
+    SQLConnection& connection = desk.Connection();
     // Refused half-way (a generic name that holds drugs cannot move; a taken key), and a
     // journal row outside a transaction.
     QVERIFY_THROWS_EXCEPTION(
@@ -192,7 +211,7 @@ void tst_journal::listNarrowsAndPruneJournalsItself()
     QFETCH(QString, engine);
     Catalogue fixture(engine);
     TestDatabase& db = fixture.db;
-    Pharvel& desk = fixture.desk;
+    Pharvel& desk = fixture.pharvel;
     QVERIFY(desk.Generics().NewGeneric(s("Codeine")));
     QVERIFY(desk.Generics().NewGeneric(s("Tramadol")));
     SQLConnection& connection = db.Connection();

@@ -78,15 +78,12 @@ void ClickNode(frmPharvel* window, const QString& key)
 // after a "|", their toolbar twins.
 QString Commands(const frmPharvel* w)
 {
-    QString states;
-    for (const QAction* action : {w->mnuNew->menuAction(), w->mnuNewClassification,
-                                  w->mnuNewGeneric, w->mnuNewDrug, w->mnuDelete, w->mnuRename})
-        states += action->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
-    states += QLatin1Char('|');
-    for (const QAction* action : {w->tbNewEntry, w->tbNewClassification, w->tbNewGeneric,
-                                  w->tbNewDrug, w->tbDelete, w->tbRename})
-        states += action->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
-    return states;
+    using MainWindowDriver::EnabledStates;
+    return EnabledStates({w->mnuNew->menuAction(), w->mnuNewClassification, w->mnuNewGeneric,
+                          w->mnuNewDrug, w->mnuDelete, w->mnuRename}) +
+           QLatin1Char('|') +
+           EnabledStates({w->tbNewEntry, w->tbNewClassification, w->tbNewGeneric, w->tbNewDrug,
+                          w->tbDelete, w->tbRename});
 }
 
 QStringList Captions(const QMenu* menu)
@@ -136,7 +133,8 @@ void tst_mainwindow::frameAfterLoad()
     for (const QAction* menu : window->menuBar()->actions())
         bar << menu->text();
     QCOMPARE(bar, (QStringList{QStringLiteral("&Pharvel"), QStringLiteral("&Build File"),
-                               QStringLiteral("&Options"), QStringLiteral("&Reports")}));
+                               QStringLiteral("&Options"), QStringLiteral("&Reports"),
+                               QStringLiteral("&Help")}));
     QCOMPARE(Captions(window->mnuPopup),
              (QStringList{QStringLiteral("&Add/Remove|"), QStringLiteral("&Delete|"),
                           QStringLiteral("&Rename|"), QStringLiteral("&Properties||hidden"),

@@ -3,7 +3,6 @@
 #include "platform/db/ScopedTransaction.h"
 #include "platform/db/ServerProcedures.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 #include <thread>
 
@@ -33,8 +32,8 @@ private slots:
     void reportPreparationOrdersTheTree();
     void concurrentPreparationsStayWhole_data() { TestDatabase::AddEngineRows(); }
     void concurrentPreparationsStayWhole();
-    void largeCatalogueGeneratesQuickly_data() { TestDatabase::AddEngineRows(); }
-    void largeCatalogueGeneratesQuickly();
+    void largeCatalogueGeneratesInTreeOrder_data() { TestDatabase::AddEngineRows(); }
+    void largeCatalogueGeneratesInTreeOrder();
     void failureNamesTheProcedure_data() { TestDatabase::AddEngineRows(); }
     void failureNamesTheProcedure();
 };
@@ -390,7 +389,7 @@ void tst_procedures::concurrentPreparationsStayWhole()
     QCOMPARE(count(c, QStringLiteral("inventory.tbPharvelReport")), 300);
 }
 
-void tst_procedures::largeCatalogueGeneratesQuickly()
+void tst_procedures::largeCatalogueGeneratesInTreeOrder()
 {
     QFETCH(QString, engine);
     TestDatabase db(engine);
@@ -427,22 +426,14 @@ void tst_procedures::largeCatalogueGeneratesQuickly()
     }
     QCOMPARE(count(c, QStringLiteral("inventory.tbPharvel")), 32101);
 
-    QElapsedTimer timer;
-    timer.start();
     ServerProcedures::Pharvel_NodeLevel(c);
-    const qint64 levelTime = timer.restart();
     ServerProcedures::Pharvel_Generate(c);
-    const qint64 generateTime = timer.elapsed();
-    qInfo("%s: Pharvel_NodeLevel %lld ms, Pharvel_Generate %lld ms", qPrintable(engine), levelTime,
-          generateTime);
     QCOMPARE(count(c, QStringLiteral("inventory.tbPharvelReport")), 32100);
     QCOMPARE(c.Scalar(QStringLiteral("SELECT Node_Key FROM inventory.tbPharvelReport "
                                      "WHERE SortOrder = ?"),
                       {32100})
                  .toString(),
              QStringLiteral("_99.10.31")); // "Class 99", "Generic 990", "Drug 30690"
-    // Generous on a shared machine; a round trip a row would take far longer on the server.
-    QVERIFY2(generateTime < 4000, qPrintable(QString::number(generateTime)));
 }
 
 void tst_procedures::failureNamesTheProcedure()

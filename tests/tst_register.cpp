@@ -2,6 +2,7 @@
 #include "fixtures/LoggedInRun.h"
 #include "fixtures/SampleTree.h"
 #include "fixtures/TestDatabase.h"
+#include "fixtures/WhileOpen.h"
 #include "platform/catalog/Pharvel.h"
 #include "platform/user/clsCurrentUser.h"
 #include "platform/widgets/FlexGrid.h"
@@ -15,7 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 
 namespace {
@@ -64,17 +64,6 @@ struct Register
     LoggedInRun run;
     std::unique_ptr<frmGeneric> form;
 };
-
-// Runs work in the next modal dialog; a check failing in it still closes the dialog.
-void WhileModal(std::function<void()> work)
-{
-    QTimer::singleShot(0, qApp, [work = std::move(work)] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        work();
-        if (dialog && dialog->isVisible())
-            dialog->close();
-    });
-}
 
 struct MessageLog
 {
@@ -179,7 +168,7 @@ void tst_register::deleteAsksAndSaysWhyNot()
     // New followed by Close, saving nothing, still sets Update; it starts False at opening.
     r.form->show();
     QVERIFY(!r.form->Update());
-    WhileModal([] {});
+    WhileOpen([] {});
     r.form->cmdNew->click();
     QVERIFY(r.form->Update());
     r.form->close();
@@ -194,7 +183,7 @@ void tst_register::newNamesStayOpenAndRefuseDuplicates()
     const QString name = QStringLiteral("O'Brien's 'Balm'");
     MessageLog log(MsgBox::Answer::Ok);
     bool stayedOpen = false;
-    WhileModal([&] {
+    WhileOpen([&] {
         QCOMPARE(entry.Frame1->title(), QStringLiteral("Enter New Generic Name"));
         QTest::keyClicks(entry.txtEntry, name);
         entry.cmdSave->click();
@@ -230,7 +219,7 @@ void tst_register::renameRefusesDuplicatesAndKeepsLongNames()
     frmGenericEntry& entry = r.form->GenericEntry();
     MessageLog log(MsgBox::Answer::Ok);
     bool refusalKeptTheBox = false;
-    WhileModal([&] {
+    WhileOpen([&] {
         QCOMPARE(entry.Frame1->title(), QStringLiteral("Rename Generic Name"));
         QCOMPARE(entry.txtEntry->text(), QStringLiteral("Amoxicillin"));
         QCOMPARE(entry.GenericCode(), QStringLiteral("3"));
@@ -257,7 +246,7 @@ void tst_register::renameRefusesDuplicatesAndKeepsLongNames()
     // A stored name longer than the box takes for typing is saved whole when left unedited.
     r.form->flexMSHList->SetRow(3);
     qsizetype shown = 0;
-    WhileModal([&] {
+    WhileOpen([&] {
         shown = entry.txtEntry->text().size();
         entry.cmdSave->click();
     });

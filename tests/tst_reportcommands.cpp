@@ -1,6 +1,7 @@
 #include "app/mdlPharvel.h"
 #include "catalogue/frmPharvel.h"
 #include "fixtures/LoggedInRun.h"
+#include "fixtures/MainWindowDriver.h"
 #include "fixtures/ModalWindowDriver.h"
 #include "fixtures/SampleCatalogue.h"
 #include "fixtures/TestDatabase.h"
@@ -48,18 +49,6 @@ namespace {
 
 const QString kReady = QStringLiteral("Ready");
 
-struct MessageLog
-{
-    explicit MessageLog(MsgBox::Answer exportAnswer = MsgBox::Answer::No)
-        : handler([this, exportAnswer](const MsgBox::Message& message) {
-              messages << message;
-              return message.buttons == MsgBox::Buttons::YesNo ? exportAnswer : MsgBox::Answer::Ok;
-          })
-    {}
-    QList<MsgBox::Message> messages;
-    ScopedMsgBoxHandler handler;
-};
-
 // The sample catalogue with a hospital and one generic name's other details, a logged-in user
 // and the main window loaded and shown, its first status panel reading "Ready".
 struct MainWindowRun
@@ -77,12 +66,7 @@ struct MainWindowRun
                            "VALUES (?, ?)"),
             {catalogue.paracetamol, QStringLiteral("Max 4 g a day.\nHepatotoxic in overdose.")});
         run = std::make_unique<LoggedInRun>(db);
-        window = new frmPharvel;
-        window->Form_Load();
-        mdlPharvel::MainWindow = window;
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window))
-            qWarning("main window not exposed");
+        window = MainWindowDriver::Open();
         window->staMessage->setText(kReady);
         qputenv("USERPROFILE", profile.path().toLocal8Bit());
     }
@@ -177,7 +161,7 @@ void tst_reportcommands::preparedReportsFromMenu()
     QFETCH(QString, engine);
     MainWindowRun r(engine);
     const SampleCatalogue& s = r.catalogue;
-    MessageLog log;
+    MessageLog log(MessageLog::NoToQuestions);
     QCOMPARE(r.Count(QStringLiteral("SELECT count(*) FROM inventory.tbPharvelReport")), 0);
 
     const Shown structure = OpenFromMenu(r, r.window->mnuPharvelReport);
@@ -228,7 +212,7 @@ void tst_reportcommands::drugsWithNoGenericFromMenu()
 {
     QFETCH(QString, engine);
     MainWindowRun r(engine);
-    MessageLog log;
+    MessageLog log(MessageLog::NoToQuestions);
     const Shown shown = OpenFromMenu(r, r.window->mnuDrugsWOGeneric);
     QCOMPARE(shown.status, kReady);
     QCOMPARE(r.window->staMessage->text(), kReady);
@@ -294,7 +278,7 @@ void tst_reportcommands::failingProcedureOpensNoViewer()
 
     // ...and from the menu it reaches the top-level handler's message; no viewer opens.
     r.window->staMessage->setText(kReady);
-    MessageLog log;
+    MessageLog log(MessageLog::NoToQuestions);
     ModalWindowDriver driver([](QWidget*) {});
     item->trigger();
     QCOMPARE(log.messages.size(), 1);
@@ -313,7 +297,7 @@ void tst_reportcommands::failingProcedureOpensNoViewer()
 void tst_reportcommands::failingViewerReachesTheCommand()
 {
     MainWindowRun r(QStringLiteral("sqlite"));
-    MessageLog log(MsgBox::Answer::Yes);
+    MessageLog log(MessageLog::YesToQuestions);
     // A viewer that cannot load: the run has lost its file-system object.
     std::unique_ptr<Scripting::FileSystemObject> fileSystem = std::move(mdlPharvel::objFileSystem);
     const auto restore =

@@ -4,9 +4,11 @@
 #include "fixtures/TestDatabase.h"
 #include "platform/catalog/Pharvel.h"
 #include "platform/db/ConnectionString.h"
+#include "platform/db/Journal.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/Schema.h"
+#include "platform/db/ScopedTransaction.h"
 #include "platform/db/ServerProcedures.h"
 #include "platform/user/AccountStore.h"
 #include "platform/user/clsCurrentUser.h"
@@ -36,6 +38,12 @@ const char* const kJournalRewrites[] = {"UPDATE inventory.tbCatalogueJournal SET
                                         "TRUNCATE inventory.tbCatalogueJournal"};
 const char* const kAdministratorTables[] = {"patient_data.tbUserProfile",
                                             "inventory.tbSchemaVersion", "inventory.tbAtcIndex"};
+// Journal rows of a client's own making, which no role but the owner's may write.
+const char* const kForgedRows[] = {
+    "INSERT INTO inventory.tbCatalogueJournal (Action, EntryType) VALUES ('forged', '3')",
+    "INSERT INTO inventory.tbCatalogueJournal (JournalID, Action, EntryType) "
+    "OVERRIDING SYSTEM VALUE VALUES (9, 'forged', '3')",
+    "SELECT inventory.fnJournalAdd('forged', '3', 1, 'x', NULL, NULL, NULL, NULL, NULL, NULL)"};
 
 // Statements that would change a table, whatever it holds; the server checks the rights before
 // it looks at a single row.
@@ -75,6 +83,8 @@ private slots:
     void initTestCase();
     void viewOnlyRoleReadsButCannotChange();
     void pharmacistRoleChangesTheCatalogueOnly();
+    void plainSqlIsJournaledByTheServer();
+    void upgradeTakesTheJournalFromOlderRoles();
     void passwordsAreTheServers();
     void rightsReachTablesAddedLater();
     void connectionsCanRequireTls();
@@ -110,8 +120,8 @@ void tst_rights::viewOnlyRoleReadsButCannotChange()
                                         "genericname WHERE 1 = 0")));
     for (const char* change : kJournalRewrites)
         QVERIFY2(refusedByServer(*viewing, s(change)), change);
-    QVERIFY(refusedByServer(*viewing, s("INSERT INTO inventory.tbCatalogueJournal (Action, "
-                                        "EntryType) VALUES ('forged', '3')")));
+    for (const char* forged : kForgedRows)
+        QVERIFY2(refusedByServer(*viewing, s(forged)), forged);
 
     // Looking, finding and preparing reports are the viewer's to do.
     Pharvel looker;
@@ -166,22 +176,147 @@ void tst_rights::pharmacistRoleChangesTheCatalogueOnly()
     QVERIFY(refusedByServer(working, s("CREATE TABLE inventory.tbMine (x INTEGER)")));
     QVERIFY(refusedByServer(working, s("ALTER ROLE %1 SUPERUSER").arg(pharmacist.id)));
 
-    // Each change left its journal row, stamped by the server with the pharmacist's role
-    // whatever the client sends; the pharmacist can neither rewrite nor delete one.
+    // Each change left its journal row, the plain insert of other details too, stamped by the
+    // server with the pharmacist's role; the pharmacist can neither write, rewrite nor delete one.
     QCOMPARE(db.Connection()
                  .Scalar(s("SELECT count(*) FROM inventory.tbCatalogueJournal WHERE ChangedBy = ?"),
                          {pharmacist.id})
                  .toInt(),
-             9);
-    working.Execute(s("INSERT INTO inventory.tbCatalogueJournal (ChangedAt, ChangedBy, Action, "
-                      "EntryType) VALUES ('2000-01-01', 'someone else', 'forged', '3')"));
-    QCOMPARE(db.Connection()
-                 .Scalar(s("SELECT ChangedBy FROM inventory.tbCatalogueJournal WHERE Action = "
-                           "'forged' AND ChangedAt > '2020-01-01'"))
-                 .toString(),
-             pharmacist.id);
+             10);
+    for (const char* forged : kForgedRows)
+        QVERIFY2(refusedByServer(working, s(forged)), forged);
     for (const char* change : kJournalRewrites)
         QVERIFY2(refusedByServer(working, s(change)), change);
+    QVERIFY(refusedByServer(working, s("UPDATE patient_data.tbHospitalInfo SET company = 'x'")));
+}
+
+void tst_rights::plainSqlIsJournaledByTheServer()
+{
+    TestDatabase db(s("postgresql"));
+    SampleCatalogue sample(db.Connection());
+    sample.Build();
+    Account pharmacist(db.Connection(), "pharmacist", {});
+    auto psql = SQLConnection::Open(pharmacist.Url(db.ConnectionString()));
+    // What a pharmacist's own client sends, each list in one transaction, and the one row the
+    // server journals for it.
+    struct Case
+    {
+        QStringList statements;
+        const char* action;
+        const char* entry;
+        const char* beforeAfter;
+    };
+    const Case cases[] = {
+        {{s("UPDATE inventory.tbforgeneric SET genericname = 'X' WHERE genericcode = 3")},
+         "generic name renamed",
+         "Amoxicillin",
+         "Amoxicillin → X"},
+        {{s("INSERT INTO inventory.tbPharvel SELECT '_3.1', '_3', '3', itemid FROM "
+            "inventory.tbinvmaster WHERE DrugName = 'ASPIRIN 300MG TAB'")},
+         "drug filed",
+         "ASPIRIN 300MG TAB",
+         " → Empty Class"},
+        {{s("DELETE FROM inventory.tbPharvel WHERE Node_Key = '_2.1'"),
+          s("INSERT INTO inventory.tbPharvel VALUES ('_1.3', '_1', '2', 3)")},
+         "generic name moved",
+         "X",
+         "antibiotics → Analgesics"},
+        {{s("UPDATE inventory.tbPharvel SET Node_Key = '_1.2.3', Node_Parent = '_1.2' "
+            "WHERE Node_Key = '_1.1.1.1'")},
+         "drug moved",
+         "MORPHINE 10MG/ML INJ",
+         "Morphine → Paracetamol"},
+        {{s("UPDATE inventory.tbinvmaster SET Dosage = '10 mg' WHERE DrugName = 'CALPOL "
+            "120MG/5ML SYRUP'")},
+         "drug changed",
+         "CALPOL 120MG/5ML SYRUP",
+         "name: CALPOL 120MG/5ML SYRUP… → name: CALPOL 120MG/5ML SYRUP…"},
+        {{s("INSERT INTO inventory.tbPharvelOtherDetails VALUES (1, 'With food')")},
+         "other details saved",
+         "Morphine",
+         " → With food"},
+        {{s("INSERT INTO inventory.tbForClassification VALUES (9, 'Vaccines')"),
+          s("INSERT INTO inventory.tbPharvel VALUES ('_4', '_0', '1', 9)")},
+         "classification added",
+         "Vaccines",
+         " → All Classification"},
+        {{s("DELETE FROM inventory.tbPharvel WHERE Node_Key = '_4'"),
+          s("DELETE FROM inventory.tbForClassification WHERE ClassificationID = 9")},
+         "classification deleted",
+         "Vaccines",
+         "All Classification → "},
+        // A change made late in a long transaction bears the time it was made.
+        {{s("SELECT pg_sleep(1.1)"), s("DELETE FROM inventory.tbforgeneric WHERE genericcode = 4")},
+         "generic name deleted",
+         "Ibuprofen",
+         "Ibuprofen → "},
+    };
+    const auto rows = [&] {
+        return db.Connection()
+            .Scalar(s("SELECT count(*) FROM inventory.tbCatalogueJournal"))
+            .toInt();
+    };
+    for (const Case& c : cases) {
+        const int before = rows();
+        {
+            ScopedTransaction transaction(*psql);
+            for (const QString& statement : c.statements)
+                psql->Execute(statement);
+            transaction.Commit();
+        }
+        QVERIFY2(rows() == before + 1, qPrintable(c.statements.join(s("; "))));
+        RowSet newest = Journal::List(db.Connection(), {});
+        QCOMPARE(newest.Text(s("Action")), s(c.action));
+        QCOMPARE(newest.Text(s("Entry")), s(c.entry));
+        QCOMPARE(Journal::BeforeAfter(newest), s(c.beforeAfter));
+        QCOMPARE(newest.Text(s("User")), pharmacist.id);
+        QVERIFY(!newest.Text(s("Desktop")).isEmpty());
+    }
+    QVERIFY(db.Connection()
+                .Scalar(s("SELECT max(ChangedAt) - min(ChangedAt) >= interval '1 second' FROM "
+                          "inventory.tbCatalogueJournal WHERE JournalID >= (SELECT max(JournalID) "
+                          "- 1 FROM inventory.tbCatalogueJournal)"))
+                .toBool());
+}
+
+void tst_rights::upgradeTakesTheJournalFromOlderRoles()
+{
+    // A catalogue of the version before the server kept the journal, with a pharmacist's role
+    // as it then was: free to add journal rows (at ids of its choosing) and to edit the header.
+    TestDatabase server(s("postgresql"));
+    QUrl older(server.ConnectionString());
+    older.setPath(s("/%1_older").arg(older.path().mid(1)));
+    server.Connection().Execute(s("CREATE DATABASE ") + older.path().mid(1));
+    {
+        auto admin = SQLConnection::Open(older.toString());
+        for (const Schema::Migration& migration : Schema::Migrations(*admin)) {
+            if (migration.version >= 5)
+                break;
+            for (const QString& statement : Schema::Statements(migration.path))
+                admin->Execute(statement);
+            admin->Execute(s("INSERT INTO inventory.tbSchemaVersion (Version) VALUES (?)"),
+                           {migration.version});
+        }
+        Account pharmacist(*admin, "pharmacist", {});
+        admin->Execute(s("GRANT INSERT ON inventory.tbCatalogueJournal, "
+                         "patient_data.tbHospitalInfo TO %1")
+                           .arg(pharmacist.id));
+        auto working = SQLConnection::Open(pharmacist.Url(older.toString()));
+        working->Execute(s(kForgedRows[1]));
+        QCOMPARE(Schema::Migrate(*admin).size(), Schema::LatestVersion(*admin) - 4);
+        for (const char* forged : kForgedRows)
+            QVERIFY2(refusedByServer(*working, s(forged)), forged);
+        QVERIFY(refusedByServer(*working, s("INSERT INTO patient_data.tbHospitalInfo DEFAULT "
+                                            "VALUES")));
+        // The journal hands out ids past the forged one, and journals the pharmacist's change.
+        working->Execute(s("INSERT INTO inventory.tbforgeneric VALUES (1, 'Codeine')"));
+        QCOMPARE(admin
+                     ->Scalar(s("SELECT max(JournalID) FROM inventory.tbCatalogueJournal "
+                                "WHERE Action = 'generic name added'"))
+                     .toInt(),
+                 10);
+    }
+    server.Connection().Execute(s("DROP DATABASE %1 WITH (FORCE)").arg(older.path().mid(1)));
 }
 
 void tst_rights::passwordsAreTheServers()

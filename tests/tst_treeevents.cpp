@@ -3,6 +3,7 @@
 #include "details/frmMedDetails.h"
 #include "fixtures/LoggedInRun.h"
 #include "fixtures/MainWindowDriver.h"
+#include "fixtures/SampleCatalogue.h"
 #include "fixtures/SampleTree.h"
 #include "fixtures/TestDatabase.h"
 #include "platform/catalog/Pharvel.h"
@@ -32,6 +33,8 @@ private slots:
 
     void renameInPlace_data() { TestDatabase::AddEngineRows(); }
     void renameInPlace();
+    void staleTreeIsToldWhatChanged_data() { TestDatabase::AddEngineRows(); }
+    void staleTreeIsToldWhatChanged();
     void keysRunOnlyEnabledCommands();
     void viewOnlyUserKeys();
     void commandsFollowSelectionAfterDelete_data();
@@ -80,16 +83,11 @@ struct Catalogue : SampleTreeWindow
 // twins of the first six.
 QString Commands(const frmPharvel* w)
 {
-    QString states;
-    for (const QAction* action :
-         {w->mnuNew->menuAction(), w->mnuNewClassification, w->mnuNewGeneric, w->mnuNewDrug,
-          w->mnuDelete, w->mnuRename, w->mnuOther})
-        states += action->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
-    states += QLatin1Char('|');
-    for (const QAction* action : {w->tbNewEntry, w->tbNewClassification, w->tbNewGeneric,
-                                  w->tbNewDrug, w->tbDelete, w->tbRename})
-        states += action->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
-    return states;
+    return EnabledStates({w->mnuNew->menuAction(), w->mnuNewClassification, w->mnuNewGeneric,
+                          w->mnuNewDrug, w->mnuDelete, w->mnuRename, w->mnuOther}) +
+           QLatin1Char('|') +
+           EnabledStates({w->tbNewEntry, w->tbNewClassification, w->tbNewGeneric, w->tbNewDrug,
+                          w->tbDelete, w->tbRename});
 }
 
 // What the context menu of a right click on key shows: the commands, or "no menu".
@@ -177,6 +175,45 @@ void tst_treeevents::renameInPlace()
     ClickNode(c.window, QStringLiteral("_1"));
     QTest::qWait(QApplication::doubleClickInterval() + 50);
     QVERIFY(!c.Editing());
+}
+
+// Another desktop changed a classification after this tree showed it: a delete or rename here is
+// refused, the tree keeps what the catalogue holds, and the user is told.
+void tst_treeevents::staleTreeIsToldWhatChanged()
+{
+    QFETCH(QString, engine);
+    Catalogue c(engine);
+    SampleTree::AddClassification(c.db.Connection(), QStringLiteral("_2"), QStringLiteral("_2.2"),
+                                  10, QStringLiteral("Empty shelf"));
+    SampleTree::AddClassification(c.db.Connection(), QStringLiteral("_2"), QStringLiteral("_2.3"),
+                                  11, QStringLiteral("Second shelf"));
+    SampleCatalogue::AllowWrites(c.db.Connection(), c.db.ConnectionString());
+    ClassPharvel::Pharvel elsewhere;
+    QVERIFY(elsewhere.Connect(c.db.ConnectionString()));
+    MessageLog log({MsgBox::Answer::Yes});
+    ClickNode(c.window, QStringLiteral("_2"));
+    ClickNode(c.window, QStringLiteral("_2.2"));
+
+    // Renamed elsewhere, then deleted here: refused, naming the rename.
+    QVERIFY(elsewhere.Classifications().RenameClassification(QStringLiteral("_2.2"),
+                                                             QStringLiteral("Shelf B")));
+    c.Key(Qt::Key_Delete);
+    QCOMPARE(log.messages.size(), 2);
+    QVERIFY2(log.messages[1].text.contains(QLatin1String("renamed it to Shelf B")),
+             qPrintable(log.messages[1].text));
+    QVERIFY(c.Tree()->Exists(QStringLiteral("_2.2")));
+    QCOMPARE(c.ClassificationName(10), QStringLiteral("Shelf B"));
+
+    // Deleted elsewhere, then renamed here: the label goes back.
+    QVERIFY(elsewhere.Classifications().DeleteClassification(QStringLiteral("_2.3")));
+    log.messages.clear();
+    ClickNode(c.window, QStringLiteral("_2.3"));
+    c.Key(Qt::Key_Space);
+    c.TypeLabel(QStringLiteral("Mine"));
+    QCOMPARE(log.messages.size(), 1);
+    QVERIFY2(log.messages[0].text.contains(QLatin1String("no longer in the catalogue")),
+             qPrintable(log.messages[0].text));
+    QCOMPARE(c.Tree()->Find(QStringLiteral("_2.3")).Text(), QStringLiteral("Second shelf"));
 }
 
 void tst_treeevents::keysRunOnlyEnabledCommands()

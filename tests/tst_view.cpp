@@ -335,11 +335,13 @@ void tst_view::exportOfferedAtEveryOpening()
         QVERIFY(!view.Report()); // released when the window closed
     }
 
-    // Yes, twice on the same day: the same dated file in the documents folder, said each time.
-    const QString expected = r.Documents() + QStringLiteral("/PharvelStructure.") +
-                             QDate::currentDate().toString(QStringLiteral("yyyy.MM.dd")) +
-                             QStringLiteral(".xls");
+    // Yes, twice on the same day: the dated file in the documents folder, said each time; the
+    // second takes the next free name and leaves the first as it is.
+    const QString stem = r.Documents() + QStringLiteral("/PharvelStructure.") +
+                         QDate::currentDate().toString(QStringLiteral("yyyy.MM.dd"));
+    const QString expected = stem + QStringLiteral(".xls");
     for (int opening = 0; opening < 2; ++opening) {
+        const QString written = opening == 0 ? expected : stem + QStringLiteral(" (2).xls");
         MessageLog log(MsgBox::Answer::Yes);
         QSize size;
         ModalWindowDriver driver([&](QWidget*) { size = view.size(); });
@@ -348,11 +350,11 @@ void tst_view::exportOfferedAtEveryOpening()
         QCOMPARE(size, TwipsRect(0, 0, 11910, 7920, &view).size());
         QCOMPARE(log.Texts(),
                  (QStringList{QStringLiteral("Do you wish to export the report?"),
-                              QStringLiteral("Report was successfully exported to ") + expected}));
+                              QStringLiteral("Report was successfully exported to ") + written}));
         QCOMPARE(log.messages[1].icon, MsgBox::Icon::Information);
         QCOMPARE(log.messages[1].buttons, MsgBox::Buttons::OK);
         QCOMPARE(log.messages[1].title, QStringLiteral("Information"));
-        QCOMPARE(QDir(r.Documents()).entryList(QDir::Files).size(), 1);
+        QCOMPARE(QDir(r.Documents()).entryList(QDir::Files).size(), opening + 1);
     }
     QVERIFY(QFile::exists(expected));
     if (!HaveWorkbookReader())

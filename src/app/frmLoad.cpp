@@ -13,10 +13,10 @@ namespace {
 // How long a window manager or compositor is given to map the window before it is painted
 // regardless.
 constexpr int kExposeWaitMs = 300;
-// The bar is drawn afresh at each hundredth of its length, at most once in a screen refresh, so
-// a long load pays for at most a hundred redraws and a short one for hardly any.
+// The bar is drawn afresh, and the window system given its turn, at each hundredth of its
+// length: counted in rows, not in time, so that every load shows it moving whatever the speed of
+// the machine, and a long load pays for at most a hundred redraws.
 constexpr int kSteps = 100;
-constexpr int kRedrawMs = 16;
 
 void HandWindowSystemWork()
 {
@@ -58,7 +58,6 @@ void frmLoad::ShowPainted()
         HandWindowSystemWork();
     repaint();
     HandWindowSystemWork();
-    m_sinceDrawn.start();
 }
 
 void frmLoad::Step()
@@ -66,10 +65,9 @@ void frmLoad::Step()
     pb->setValue(pb->value() + 1);
     const qint64 span = std::max<qint64>(qint64(pb->maximum()) - pb->minimum(), 1);
     const int step = static_cast<int>((qint64(pb->value()) - pb->minimum()) * kSteps / span);
-    if (step == m_drawnStep || (m_sinceDrawn.isValid() && m_sinceDrawn.elapsed() < kRedrawMs))
+    if (step == m_drawnStep)
         return;
     m_drawnStep = step;
-    m_sinceDrawn.start();
     pb->repaint();
     HandWindowSystemWork();
 }

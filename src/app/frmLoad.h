@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QWidget>
 
 class QLabel;
@@ -10,8 +9,8 @@ class QProgressBar;
 // rows. A new instance is made for each load and goes at its end, so the bar always starts at 0.
 //
 // A load does not return to the event loop until it is done, so the window puts itself on the
-// screen: ShowPainted paints it once it is shown, and Step redraws the bar whenever its drawn
-// length grows. Both pass only the window system's own work (exposure, painting); a click or a
+// screen: ShowPainted paints it once it is shown, and Step redraws the bar at each hundredth of
+// its length. Both pass only the window system's own work (exposure, painting); a click or a
 // key waits until the load is over.
 class frmLoad : public QWidget
 {
@@ -33,5 +32,4 @@ public:
 
 private:
     int m_drawnStep = 0; // the hundredth of the bar last drawn
-    QElapsedTimer m_sinceDrawn;
 };

@@ -18,12 +18,9 @@ class FileSystemObject;
 }
 class frmPharvel;
 
-// The run-wide module: the start-up procedure and the state that lives for the whole run.
+// The run-wide module: the state that lives for the whole run (the start-up procedure that makes
+// it is in StartUp.h).
 namespace mdlPharvel {
-
-// The program starts here: login, splash, connection, main window. On any failure it returns
-// with no window left and both components released.
-void Main();
 
 // The objects of the run. The two components are empty before the start-up and again after the
 // main window unloads; the file-system object lives until the process ends.

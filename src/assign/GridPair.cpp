@@ -1,7 +1,7 @@
 #include "assign/GridPair.h"
 
-#include "assign/CheckListProcedures.h"
 #include "platform/widgets/CheckListImages.h"
+#include "platform/widgets/CheckListProcedures.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/MsgBox.h"

@@ -1,7 +1,6 @@
 #include "assign/frmDrugList.h"
 
 #include "app/mdlPharvel.h"
-#include "assign/CheckListProcedures.h"
 #include "assign/FrameAccessKey.h"
 #include "assign/FrameCaption.h"
 #include "assign/GridPair.h"
@@ -12,12 +11,13 @@
 #include "platform/catalog/ShortId.h"
 #include "platform/db/CatalogueTypes.h"
 #include "platform/widgets/CheckListImages.h"
+#include "platform/widgets/CheckListProcedures.h"
 #include "platform/widgets/DesignFont.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/MsgBox.h"
 #include "platform/widgets/Twips.h"
-#include "register/UpperCaseTyping.h"
+#include "platform/widgets/UpperCaseTyping.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -108,9 +108,9 @@ frmDrugList::frmDrugList(ClassPharvel::Pharvel& pharvel, QWidget* parent)
     for (QPushButton* button : {cmdClear1, cmdAdd, cmdRemove, cmdClear2, cmdCancel})
         button->setAutoDefault(false);
     // The designed widths were measured for fonts this desktop may not have.
-    FitCaption(optAll, optClassified->x());
-    FitCaption(optClassified, optUnClassified->x());
-    FitCaption(optUnClassified, Picture1->width());
+    // The filter buttons may take the room up to Clear Selection.
+    Picture1->resize(cmdClear1->x() - Picture1->x(), Picture1->height());
+    FitCaptionRow({optAll, optClassified, optUnClassified}, Picture1->width());
     FitCaption(cmdClear1);
     FitCaption(cmdClear2);
     new UpperCaseTyping(txtSearch1);

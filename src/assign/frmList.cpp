@@ -1,7 +1,6 @@
 #include "assign/frmList.h"
 
 #include "app/mdlPharvel.h"
-#include "assign/CheckListProcedures.h"
 #include "assign/FrameCaption.h"
 #include "assign/GridPair.h"
 #include "assign/NewChildKeys.h"
@@ -11,6 +10,7 @@
 #include "platform/catalog/ShortId.h"
 #include "platform/db/CatalogueTypes.h"
 #include "platform/widgets/CheckListImages.h"
+#include "platform/widgets/CheckListProcedures.h"
 #include "platform/widgets/DesignFont.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/FlexGrid.h"

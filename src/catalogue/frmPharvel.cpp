@@ -5,7 +5,10 @@
 #include "app/mdlPharvel.h"
 #include "catalogue/KeyStatePanel.h"
 #include "catalogue/KeyStateTracker.h"
+#include "catalogue/LockWaitNotice.h"
+#include "catalogue/ManualPage.h"
 #include "catalogue/SplitterImage.h"
+#include "catalogue/frmAbout.h"
 #include "platform/db/CatalogueTypes.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
@@ -16,6 +19,7 @@
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/ImageList.h"
 #include "platform/widgets/KeyedTree.h"
+#include "platform/widgets/MsgBox.h"
 #include "platform/widgets/Twips.h"
 
 #include <QCloseEvent>
@@ -200,6 +204,30 @@ void frmPharvel::CreateMenus()
                    &frmPharvel::mnuDrugsWODetails_Click);
     connectGuarded(mnuCatalogueChanges, &QAction::triggered, this,
                    &frmPharvel::mnuCatalogueChanges_Click);
+
+    mnuHelp = menuBar()->addMenu(tr("&Help"));
+    // Offered only where the package has installed the manual page.
+    if (!ManualPage::InstalledFile().isEmpty()) {
+        mnuManual = AddItem(mnuHelp, tr("&Manual"), QKeySequence::HelpContents);
+        connectGuarded(mnuManual, &QAction::triggered, this, &frmPharvel::mnuManual_Click);
+    }
+    mnuAbout = AddItem(mnuHelp, tr("&About Pharvel"));
+    connectGuarded(mnuAbout, &QAction::triggered, this, &frmPharvel::mnuAbout_Click);
+}
+
+void frmPharvel::mnuManual_Click()
+{
+    if (!ManualPage::Open()) {
+        MsgBox::Show(tr("This desktop has no viewer for manual pages. In a terminal, "
+                        "\"man pharvel\" shows it."),
+                     MsgBox::Icon::Information, MsgBox::Buttons::OK);
+    }
+}
+
+void frmPharvel::mnuAbout_Click()
+{
+    frmAbout about(this);
+    about.exec();
 }
 
 void frmPharvel::CreateToolbar()
@@ -270,6 +298,7 @@ void frmPharvel::CreateStatusBar()
 void frmPharvel::Form_Load()
 {
     ReadHospitalHeader();
+    LockWaitNotice::Install(staMessage);
 
     if (const QScreen* where = screen())
         move(where->availableGeometry().topLeft());
@@ -341,6 +370,7 @@ void frmPharvel::closeEvent(QCloseEvent* event)
 
 void frmPharvel::Form_Unload()
 {
+    LockWaitNotice::Remove();
     mdlPharvel::ReleaseComponents();
 }
 

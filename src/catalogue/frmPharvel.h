@@ -72,6 +72,9 @@ public:
     void mnuDrugsWOGeneric_Click();
     void mnuDrugsWODetails_Click();
     void mnuCatalogueChanges_Click();
+    // "&Help": the manual page (F1, where one is installed) and "&About Pharvel".
+    void mnuManual_Click();
+    void mnuAbout_Click();
 
     // Asks for a name and makes a node of strNodeType ("1" classification, "2" generic name)
     // under the selected node: in the catalogue first, then in the tree. Type "3" makes nothing.
@@ -171,6 +174,9 @@ public:
     QAction* mnuDrugsWOGeneric;
     QAction* mnuDrugsWODetails;
     QAction* mnuCatalogueChanges;
+    QMenu* mnuHelp;
+    QAction* mnuManual = nullptr; // only where the manual page is installed
+    QAction* mnuAbout;
 
     // Toolbar buttons 1 ("New Entry", whose click does nothing but open its drop-down items
     // "Classification", "Generic" and "Drug"), 3 "Delete", 4 "Rename", 6 "Generic Name Buil File"

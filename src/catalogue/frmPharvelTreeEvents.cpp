@@ -52,8 +52,18 @@ void frmPharvel::trePharvel_AfterLabelEdit(bool& Cancel, QString& NewString)
     if (NewString == m_labelBeforeEdit)
         return;
     // A name the catalogue refuses is not shown either: the node keeps the name it has there.
+    // So does a node the catalogue no longer holds (another desktop deleted it since this tree
+    // was loaded).
     Cancel = true;
-    mdlPharvel::objPharvel->Classifications().RenameClassification(selected.Key(), NewString);
+    if (!mdlPharvel::objPharvel->Classifications().RenameClassification(selected.Key(),
+                                                                        NewString)) {
+        MsgBox::Show(tr("The classification %1 is no longer in the catalogue (another user may "
+                        "have deleted it); it was not renamed. Refresh the tree to see the "
+                        "catalogue as it is.")
+                         .arg(m_labelBeforeEdit),
+                     MsgBox::Icon::Exclamation, MsgBox::Buttons::OK);
+        return;
+    }
     Cancel = false;
 }
 

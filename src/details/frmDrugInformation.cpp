@@ -5,6 +5,7 @@
 #include "platform/catalog/ShortId.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
+#include "platform/db/TextLimits.h"
 #include "platform/widgets/DesignFont.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/MsgBox.h"
@@ -159,6 +160,12 @@ void frmDrugInformation::cmdSave_Click()
     // Only a box with nothing in it is refused: blanks are a text like any other.
     if (TypedText().isEmpty()) {
         MsgBox::Show(tr("Please insert value for Drug Other Details Information."),
+                     MsgBox::Icon::Exclamation, MsgBox::Buttons::OK, tr("MESSAGE"));
+        txtEntry->setFocus();
+        return;
+    }
+    if (TypedText().size() > TextLimits::kOtherDetails) {
+        MsgBox::Show(TextLimits::TooLong(tr("The other details"), TextLimits::kOtherDetails),
                      MsgBox::Icon::Exclamation, MsgBox::Buttons::OK, tr("MESSAGE"));
         txtEntry->setFocus();
         return;

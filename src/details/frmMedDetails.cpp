@@ -2,6 +2,7 @@
 
 #include "platform/db/SQLConnection.h"
 #include "platform/widgets/DesignFont.h"
+#include "platform/widgets/ReadOnlyText.h"
 #include "platform/widgets/Twips.h"
 
 #include <QLabel>
@@ -14,8 +15,7 @@ namespace {
 QPlainTextEdit* DetailBox(QWidget* parent)
 {
     auto* box = new QPlainTextEdit(parent);
-    box->setReadOnly(true);
-    box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    ReadOnlyText::Apply(box);
     box->setFocusPolicy(Qt::StrongFocus);
     box->setTabChangesFocus(true);
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -37,8 +37,9 @@ frmMedDetails::frmMedDetails(SQLConnection& connection, QWidget* parent)
     : DetailsWindow(connection, parent), Label1(new QLabel(tr("Item Name:"), this)),
       Label2(new QLabel(tr("Indication:"), this)), Label3(new QLabel(tr("Dosage:"), this)),
       Label4(new QLabel(tr("Administration:"), this)), Label5(new QLabel(tr("Preparation:"), this)),
-      txtItemName(new QLineEdit(this)), txtIndication(DetailBox(this)), txtDosage(DetailBox(this)),
-      txtAdministration(DetailBox(this)), txtPreparation(DetailBox(this))
+      txtItemName(new ReadOnlyLineEdit(this)), txtIndication(DetailBox(this)),
+      txtDosage(DetailBox(this)), txtAdministration(DetailBox(this)),
+      txtPreparation(DetailBox(this))
 {
     setWindowTitle(tr("Medicine Details"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -56,7 +57,6 @@ frmMedDetails::frmMedDetails(SQLConnection& connection, QWidget* parent)
         HoldCaption(label);
     }
 
-    txtItemName->setReadOnly(true);
     txtItemName->setGeometry(TwipsRect(1560, 120, 6855, 495, this));
     txtIndication->setGeometry(TwipsRect(1560, 720, 6855, 1215, this));
     txtDosage->setGeometry(TwipsRect(1560, 2040, 6855, 1215, this));

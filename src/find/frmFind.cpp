@@ -9,7 +9,7 @@
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/MsgBox.h"
 #include "platform/widgets/Twips.h"
-#include "register/UpperCaseTyping.h"
+#include "platform/widgets/UpperCaseTyping.h"
 
 #include <QApplication>
 #include <QGroupBox>

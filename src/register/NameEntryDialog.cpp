@@ -1,5 +1,7 @@
 #include "register/NameEntryDialog.h"
 
+#include "platform/db/SQLConnection.h"
+#include "platform/db/TextLimits.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/Twips.h"
 
@@ -15,6 +17,7 @@ NameEntryDialog::NameEntryDialog(QWidget* parent)
     setFixedSize(TwipsRect(0, 0, 6150, 1425, this).size());
     m_frame->setGeometry(TwipsRect(120, 60, 5910, 735, this));
     m_box->setGeometry(TwipsRect(120, 240, 5670, 375, this));
+    m_box->setMaxLength(static_cast<int>(TextLimits::kName));
     m_save->setGeometry(TwipsRect(3720, 900, 1095, 375, this));
     m_close->setGeometry(TwipsRect(4935, 900, 1095, 375, this));
     // Enter saves the name; Close never becomes the default button.

@@ -1,15 +1,15 @@
 #include "register/frmGeneric.h"
 
-#include "assign/CheckListProcedures.h"
 #include "platform/catalog/Pharvel.h"
 #include "platform/catalog/ShortId.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/ServerProcedures.h"
+#include "platform/widgets/CheckListProcedures.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/MsgBox.h"
 #include "platform/widgets/Twips.h"
-#include "register/UpperCaseTyping.h"
+#include "platform/widgets/UpperCaseTyping.h"
 #include "register/frmGenericEntry.h"
 
 #include <QGroupBox>
@@ -35,7 +35,7 @@ frmGeneric::frmGeneric(ClassPharvel::Pharvel& pharvel, SQLConnection& connection
       cmdNew(new QPushButton(tr("&New"), this)), cmdRename(new QPushButton(tr("&Rename"), this)),
       cmdDelete(new QPushButton(tr("&Delete"), this)),
       cmdClose(new QPushButton(tr("&Close"), this)), m_pharvel(pharvel), m_connection(connection),
-      m_genericEntry(new frmGenericEntry(pharvel, connection, *this, this))
+      m_genericEntry(new frmGenericEntry(pharvel, connection, this))
 {
     setWindowTitle(tr("Build Generic Name"));
     setFixedSize(TwipsRect(0, 0, 6705, 5940, this).size());
@@ -62,6 +62,8 @@ frmGeneric::frmGeneric(ClassPharvel::Pharvel& pharvel, SQLConnection& connection
     connectGuarded(cmdRename, &QPushButton::clicked, this, &frmGeneric::cmdRename_Click);
     connectGuarded(cmdDelete, &QPushButton::clicked, this, &frmGeneric::cmdDelete_Click);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    // A name the entry dialog wrote shows at once; an error on the way reaches its Save's handler.
+    connect(m_genericEntry, &frmGenericEntry::Saved, this, [this] { LoadList(txtSearch->text()); });
     const auto highlight = [this](bool on) {
         return [this, on] { Guarded([&] { mdlPharvel::HighlightCell(*flexMSHList, on); }); };
     };

@@ -6,7 +6,6 @@
 #include "platform/db/SQLConnection.h"
 #include "platform/widgets/ErrorHandler.h"
 #include "platform/widgets/MsgBox.h"
-#include "register/frmGeneric.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -21,9 +20,8 @@ constexpr int kMaxNameLength = 100;
 } // namespace
 
 frmGenericEntry::frmGenericEntry(ClassPharvel::Pharvel& pharvel, SQLConnection& connection,
-                                 frmGeneric& genericRegister, QWidget* parent)
-    : NameEntryDialog(parent), m_pharvel(pharvel), m_connection(connection),
-      m_register(genericRegister)
+                                 QWidget* parent)
+    : NameEntryDialog(parent), m_pharvel(pharvel), m_connection(connection)
 {
     Frame1->setTitle(tr("&Enter New Generic Name"));
     txtEntry->setMaxLength(kMaxNameLength);
@@ -66,7 +64,7 @@ void frmGenericEntry::cmdSave_Click()
     } else {
         m_pharvel.Generics().RenameGeneric(m_genericCode, txtEntry->text());
     }
-    m_register.LoadList(m_register.txtSearch->text());
+    emit Saved();
     if (m_mode == Rename)
         accept();
 }

@@ -5,13 +5,12 @@
 namespace ClassPharvel {
 class Pharvel;
 }
-class frmGeneric;
 
 // Takes a new generic name (Mode 1) or a new name for an existing one (Mode 2, GenericCode and
 // the current name in txtEntry set by the opener). It writes through the catalogue component and
-// then reloads the register's list with the register's search text. A new name stays open for
-// the next one; a rename closes after saving. Both refuse a name another entry of the register
-// already holds.
+// then says so by Saved(), on which the register reloads its list with its search text. A new
+// name stays open for the next one; a rename closes after saving. Both refuse a name another
+// entry of the register already holds.
 class frmGenericEntry : public NameEntryDialog
 {
     Q_OBJECT
@@ -22,7 +21,7 @@ public:
 
     // connection: the current user's, on which the duplicate check runs.
     frmGenericEntry(ClassPharvel::Pharvel& pharvel, SQLConnection& connection,
-                    frmGeneric& genericRegister, QWidget* parent = nullptr);
+                    QWidget* parent = nullptr);
 
     qint16 Mode() const { return m_mode; }
     void SetMode(qint16 mode) { m_mode = mode; }
@@ -40,6 +39,10 @@ public:
     QPushButton* const cmdSave = SaveButton();
     QPushButton* const cmdClose = CloseButton();
 
+signals:
+    // A name was written: a new one, or a rename, before the dialog closes.
+    void Saved();
+
 protected:
     void Form_Load() override;
     void Form_Unload() override;
@@ -49,7 +52,6 @@ private:
 
     ClassPharvel::Pharvel& m_pharvel;
     SQLConnection& m_connection;
-    frmGeneric& m_register;
     qint16 m_mode = NewName;
     QString m_genericCode;
 };

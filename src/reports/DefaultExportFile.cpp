@@ -25,6 +25,18 @@ QString Path(const Scripting::FileSystemObject& fileSystem, const QString& repor
                                     QStringLiteral(".xls"));
 }
 
+QString FirstFree(const QString& path)
+{
+    const QFileInfo file(path);
+    const QString stem = file.completeBaseName();
+    const QString suffix = file.suffix().isEmpty() ? QString() : QLatin1Char('.') + file.suffix();
+    QString candidate = path;
+    for (int number = 2; QFileInfo::exists(candidate); ++number)
+        candidate =
+            file.dir().filePath(QStringLiteral("%1 (%2)%3").arg(stem).arg(number).arg(suffix));
+    return candidate;
+}
+
 void MakePlatformFolder(const QString& path)
 {
     const QString folder = QFileInfo(path).absolutePath();

@@ -20,6 +20,11 @@ QString DocumentsFolder(const Scripting::FileSystemObject& fileSystem);
 QString Path(const Scripting::FileSystemObject& fileSystem, const QString& reportPath,
              const QDate& day);
 
+// The path itself when no file has that name yet; otherwise the first of "name (2).xls",
+// "name (3).xls", ... that is free, so that a second export of the day never replaces the first,
+// which the user may have edited since.
+QString FirstFree(const QString& path);
+
 // Makes the folder of path when it is the platform's own documents folder and a fresh account
 // has none yet. A folder under USERPROFILE is the profile's and is left as it is.
 void MakePlatformFolder(const QString& path);

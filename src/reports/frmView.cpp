@@ -237,7 +237,7 @@ void frmView::OfferExport(const QString& path)
         return;
     // A fresh account has no documents folder yet; the report goes there all the same.
     DefaultExportFile::MakePlatformFolder(path);
-    ExportTo(path, ReportEngine::ExportFormatType::Excel80);
+    ExportTo(DefaultExportFile::FirstFree(path), ReportEngine::ExportFormatType::Excel80);
 }
 
 void frmView::ExportTo(const QString& path, ReportEngine::ExportFormatType format)

@@ -20,12 +20,25 @@ void requireArguments(const QStringList& arguments, qsizetype count)
         throw UsageError{QStringLiteral("wrong number of arguments")};
 }
 
-std::unique_ptr<SQLConnection> openExisting(const QString& server)
+namespace {
+std::unique_ptr<SQLConnection> requireUpgraded(std::unique_ptr<SQLConnection> connection,
+                                               const QString& server)
 {
-    auto connection = SQLConnection::Open(server);
     if (Schema::CurrentVersion(*connection) < Schema::LatestVersion(*connection))
         throw UsageError{QStringLiteral("the database is not created or not upgraded: run "
                                         "'pharvel-admin create %1' first")
                              .arg(server)};
+    Schema::RequireLatest(*connection, QStringLiteral("pharvel-admin"));
     return connection;
+}
+} // namespace
+
+std::unique_ptr<SQLConnection> openExisting(const QString& server)
+{
+    return requireUpgraded(SQLConnection::Open(server), server);
+}
+
+std::unique_ptr<SQLConnection> openForReading(const QString& server)
+{
+    return requireUpgraded(SQLConnection::OpenReadOnly(server), server);
 }

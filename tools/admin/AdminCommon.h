@@ -21,3 +21,5 @@ void requireArguments(const QStringList& arguments, qsizetype count);
 
 // A database that is created and upgraded; a UsageError otherwise.
 std::unique_ptr<SQLConnection> openExisting(const QString& server);
+// The same, for commands that only read: a copy the user may only read serves as well.
+std::unique_ptr<SQLConnection> openForReading(const QString& server);

@@ -37,7 +37,9 @@ int importCommand(const QCommandLineParser& parser, const QString& server, const
     if (!result.faults.isEmpty()) {
         for (const ImportFiles::Fault& fault : result.faults)
             err(fault.Describe());
-        err(QStringLiteral("%1 bad rows; nothing was written").arg(result.faults.size()));
+        err((result.faults.size() == 1 ? QStringLiteral("1 bad row")
+                                       : QStringLiteral("%1 bad rows").arg(result.faults.size())) +
+            QStringLiteral("; nothing was written"));
         return 1;
     }
     for (const QString& line : result.summary)
@@ -79,7 +81,7 @@ int Run(const QCommandLineParser& parser, const QStringList& arguments)
     const QString& command = arguments.first();
     if (command == QLatin1String("check")) {
         requireArguments(arguments, 2);
-        const CatalogueCheck::Report report = CatalogueCheck::Run(*openExisting(arguments.at(1)));
+        const CatalogueCheck::Report report = CatalogueCheck::Run(*openForReading(arguments.at(1)));
         if (parser.isSet(kCsv))
             std::cout << report.Csv().toStdString();
         else
@@ -96,7 +98,7 @@ int Run(const QCommandLineParser& parser, const QStringList& arguments)
     if (command == QLatin1String("import"))
         return importCommand(parser, server, path);
     if (command == QLatin1String("export")) {
-        CatalogueExport::Write(*openExisting(server), path);
+        CatalogueExport::Write(*openForReading(server), path);
         out(QStringLiteral("catalogue exported to %1").arg(path));
     } else if (command == QLatin1String("backup")) {
         EmbeddedBackup::Backup(server, path);

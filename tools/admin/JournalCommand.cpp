@@ -44,6 +44,27 @@ QString csvField(const QString& text)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
+// One field of the plain listing on its own line and between its tabs: a line break or tab in
+// a name is written as \n or \t, and a backslash as \\.
+QString plainField(const QString& text)
+{
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\'))
+            escaped += QLatin1String("\\\\");
+        else if (c == QLatin1Char('\n'))
+            escaped += QLatin1String("\\n");
+        else if (c == QLatin1Char('\r'))
+            escaped += QLatin1String("\\r");
+        else if (c == QLatin1Char('\t'))
+            escaped += QLatin1String("\\t");
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
 void out(const QString& text)
 {
     std::cout << text.toStdString() << '\n';
@@ -60,14 +81,10 @@ void List(SQLConnection& connection, const QCommandLineParser& parser)
     RowSet rows = Journal::List(connection, filter);
     const bool csv = parser.isSet(QStringLiteral("csv"));
     const auto line = [&](const QStringList& fields) {
-        if (!csv) {
-            out(fields.join(QLatin1Char('\t')));
-            return;
-        }
-        QStringList quoted;
+        QStringList written;
         for (const QString& field : fields)
-            quoted << csvField(field);
-        out(quoted.join(QLatin1Char(',')));
+            written << (csv ? csvField(field) : plainField(field));
+        out(written.join(csv ? QLatin1Char(',') : QLatin1Char('\t')));
     };
     line(kColumns);
     for (rows.MoveFirst(); !rows.AtEnd(); rows.MoveNext())

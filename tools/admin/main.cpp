@@ -44,6 +44,9 @@ Passwords are read from the terminal, or from standard input when it is not one.
 std::unique_ptr<SQLConnection> openCreated(const QString& server)
 {
     auto connection = SQLConnection::Open(server, true);
+    // A newer database is not made older.
+    if (Schema::CurrentVersion(*connection) > Schema::LatestVersion(*connection))
+        Schema::RequireLatest(*connection, QStringLiteral("pharvel-admin"));
     const QList<int> applied = Schema::Migrate(*connection);
     if (!applied.isEmpty()) {
         out(QStringLiteral("schema at version %1").arg(applied.last()));
@@ -195,9 +198,10 @@ int run(const QCommandLineParser& parser)
                                "catalogue's): they serve this one too and keep the passwords "
                                "they have"));
     } else if (command == QLatin1String("journal")) {
-        JournalCommand::List(*openExisting(server), parser);
+        JournalCommand::List(*openForReading(server), parser);
     } else if (command == QLatin1String("synthetic")) {
-        auto connection = openExisting(server);
+        // Like the demo, into a folder or database that holds none yet.
+        auto connection = openCreated(server);
         if (!catalogueIsEmpty(*connection))
             throw UsageError{QStringLiteral("the catalogue is not empty")};
         const int nodes = number(parser, QStringLiteral("nodes"), 32000);
@@ -213,8 +217,25 @@ int run(const QCommandLineParser& parser)
 
 } // namespace
 
+namespace {
+
+// After a failed statement inside a transaction, PostgreSQL's driver warns for every prepared
+// statement it cannot free until the rollback ("Unable to free statement: ERROR: current
+// transaction is aborted..."). The failure itself is said once, as the command's error.
+QtMessageHandler g_defaultHandler = nullptr;
+
+void quietAfterFailure(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("Unable to free statement")))
+        return;
+    g_defaultHandler(type, context, message);
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    g_defaultHandler = qInstallMessageHandler(quietAfterFailure);
     QCoreApplication application(argc, argv);
     QCommandLineParser parser;
     const auto option = [](const char* name, const char* valueName) {

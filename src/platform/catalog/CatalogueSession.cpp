@@ -1,7 +1,9 @@
 #include "platform/catalog/CatalogueSession.h"
 
 #include "platform/db/CatalogueTypes.h"
+#include "platform/db/ConnectionString.h"
 #include "platform/db/SqlDialect.h"
+#include "platform/db/TextLimits.h"
 
 namespace ClassPharvel {
 
@@ -99,6 +101,8 @@ void CatalogueSession::RequireName(const QString& name)
                               "catalogue."));
     // Neither engine can keep these exactly: a server text ends at a NUL, and a broken
     // surrogate pair has no UTF-8 spelling.
+    if (name.size() > TextLimits::kName)
+        Refuse(TextLimits::TooLong(QStringLiteral("The name"), TextLimits::kName));
     if (name.contains(QChar(0)))
         Refuse(QStringLiteral("The name holds a NUL character, which cannot be stored; nothing "
                               "was changed."));

@@ -1,9 +1,11 @@
 #include "platform/catalog/FilingJournal.h"
 
 #include "platform/catalog/CatalogueSession.h"
+#include "platform/catalog/FilingAsRead.h"
 #include "platform/catalog/NodeStore.h"
 #include "platform/db/CatalogueTypes.h"
 #include "platform/db/Journal.h"
+#include "platform/db/SQLConnection.h"
 
 namespace ClassPharvel::FilingJournal {
 
@@ -95,6 +97,8 @@ FiledAsRead Where(SQLConnection& connection, const QString& type, int id)
 void Filed(NodeStore& nodes, SQLConnection& connection, const CatalogueNode& entry,
            const std::optional<CatalogueNode>& old, const CatalogueNode& parent)
 {
+    if (!connection.WritesJournal())
+        return; // the server journaled it, places and all
     Journal::Change change;
     change.action = filedAction(entry.type, old.has_value());
     change.entryType = entry.type;
@@ -113,6 +117,8 @@ void Filed(NodeStore& nodes, SQLConnection& connection, const CatalogueNode& ent
 
 void TakenOut(NodeStore& nodes, SQLConnection& connection, const CatalogueNode& old)
 {
+    if (!connection.WritesJournal())
+        return; // the server journaled it, places and all
     Journal::Change change;
     change.action = takenOutAction(old.type);
     change.entryType = old.type;

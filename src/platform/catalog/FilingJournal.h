@@ -3,7 +3,6 @@
 #include "platform/db/CatalogueTypes.h"
 
 #include <QString>
-#include <functional>
 #include <optional>
 
 class SQLConnection;
@@ -37,21 +36,6 @@ void RequireAsRead(SQLConnection& connection, const QString& type, int id,
 // before.
 void Filed(NodeStore& nodes, SQLConnection& connection, const CatalogueNode& entry,
            const std::optional<CatalogueNode>& old, const CatalogueNode& parent);
-
-// Files the entry (its key, parent, type, id and name) where it now belongs, moving it from its
-// old node if it had one (refused as refusal(old) while that node holds others), after checking
-// it still stands where the window read it; journaled.
-void FileAsRead(SQLConnection& connection, const CatalogueNode& entry, const FiledAsRead& read,
-                const std::function<QString(const CatalogueNode&)>& refusal);
-
-// Takes the entry of type and id out of its node, after checking it still stands where the
-// window read it (refused as refusal(node) while the node holds others); journaled. False when
-// it was filed nowhere.
-bool TakeOutAsRead(SQLConnection& connection, const QString& type, int id, const FiledAsRead& read,
-                   const std::function<QString(const CatalogueNode&)>& refusal);
-
-// Where the entry of type and id stands now, as a window reads it.
-FiledAsRead Where(SQLConnection& connection, const QString& type, int id);
 
 // Journals the node gone: an entry taken out, or a classification deleted.
 void TakenOut(NodeStore& nodes, SQLConnection& connection, const CatalogueNode& old);

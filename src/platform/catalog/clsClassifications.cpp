@@ -60,6 +60,7 @@ bool clsClassifications::DeleteClassification(const QString& nodeKey)
     return m_session.Write(QStringLiteral("Pharvel.DeleteClassification"), [&] {
         NodeStore nodes(m_session.Connection());
         const std::optional<CatalogueNode> node = findClassification(nodes, nodeKey);
+        RequireAsRead(m_session.Connection(), nodeKey, node);
         if (!node)
             return false;
         nodes.Remove(*node, QStringLiteral("The classification %1 still holds classifications or "

@@ -1,7 +1,7 @@
 #include "platform/catalog/clsDrugs.h"
 
 #include "platform/catalog/CatalogueSession.h"
-#include "platform/catalog/FilingJournal.h"
+#include "platform/catalog/FilingAsRead.h"
 #include "platform/catalog/ShortId.h"
 #include "platform/db/DrugStore.h"
 

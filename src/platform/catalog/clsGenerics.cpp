@@ -1,7 +1,7 @@
 #include "platform/catalog/clsGenerics.h"
 
 #include "platform/catalog/CatalogueSession.h"
-#include "platform/catalog/FilingJournal.h"
+#include "platform/catalog/FilingAsRead.h"
 #include "platform/catalog/RowSelection.h"
 #include "platform/catalog/ShortId.h"
 #include "platform/db/GenericStore.h"

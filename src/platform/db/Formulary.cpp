@@ -12,8 +12,6 @@
 namespace Formulary {
 
 namespace {
-const QString kFormularyChanged = QStringLiteral("formulary changed");
-
 // The names of the generic names the changes speak of: the register is read once when there
 // are many.
 QHash<int, QString> namesOf(SQLConnection& connection, const QList<Change>& changes)
@@ -144,7 +142,7 @@ void Write(SQLConnection& connection, const QList<Change>& changes)
     QList<Journal::Change> journal;
     for (const Change& change : real) {
         Journal::Change row;
-        row.action = kFormularyChanged;
+        row.action = Journal::Action::FormularyChanged;
         row.entryType = NodeType::Generic;
         row.entryId = change.after.generic;
         row.entryName = names.value(change.after.generic);

@@ -1,6 +1,7 @@
 #include "platform/db/FormularyRecord.h"
 
 #include "platform/db/AtcCode.h"
+#include "platform/db/TextLimits.h"
 
 #include <QSet>
 
@@ -84,13 +85,10 @@ namespace {
 
 // A text that neither engine keeps exactly (a server text ends at a NUL, a broken surrogate has
 // no UTF-8 spelling), or that is longer than its column takes.
-void checkText(QStringList& problems, const QString& what, const QString& text, int longest)
+void checkText(QStringList& problems, const QString& what, const QString& text, qsizetype longest)
 {
     if (text.size() > longest)
-        problems << QStringLiteral("The %1 is %2 characters long; at most %3 are kept.")
-                        .arg(what)
-                        .arg(text.size())
-                        .arg(longest);
+        problems << TextLimits::TooLong(QStringLiteral("The ") + what, longest);
     if (text.contains(QChar(0)) || !text.isValidUtf16())
         problems << QStringLiteral("The %1 holds a character that cannot be stored (a NUL or "
                                    "half of a surrogate pair).")
@@ -101,9 +99,8 @@ void checkCodes(QStringList& problems, const QList<ReferenceCode>& codes)
 {
     QSet<QPair<QString, QString>> seen;
     for (const ReferenceCode& code : codes) {
-        checkText(problems, QStringLiteral("code system"), code.system,
-                  FormularyLimits::kCodeSystem);
-        checkText(problems, QStringLiteral("code"), code.code, FormularyLimits::kCode);
+        checkText(problems, QStringLiteral("code system"), code.system, TextLimits::kCodeSystem);
+        checkText(problems, QStringLiteral("code"), code.code, TextLimits::kCode);
         if (code.system.trimmed().isEmpty() || code.code.trimmed().isEmpty())
             problems << QStringLiteral("A reference code needs both its code system and its "
                                        "code.");
@@ -136,7 +133,7 @@ void checkAlternatives(QStringList& problems, const FormularyRecord& record)
                                        "alternative) or T (therapeutic equivalent).")
                             .arg(alternative.kind);
         checkText(problems, QStringLiteral("alternative's note"), alternative.note,
-                  FormularyLimits::kNote);
+                  TextLimits::kNote);
         if (seen.contains(alternative.generic))
             problems << QStringLiteral("The generic name %1 is listed twice as an alternative.")
                             .arg(alternative.generic);
@@ -159,9 +156,9 @@ QStringList FormularyProblems(const FormularyRecord& record)
     if (!VenCategory::IsValid(record.ven))
         problems << QStringLiteral("\"%1\" is no VEN category: V, E, N or none.").arg(record.ven);
     checkText(problems, QStringLiteral("restriction"), record.restriction,
-              FormularyLimits::kRestriction);
+              TextLimits::kRestriction);
     checkText(problems, QStringLiteral("decision's reference"), record.decisionRef,
-              FormularyLimits::kDecisionRef);
+              TextLimits::kDecisionRef);
     checkCodes(problems, record.codes);
     checkAlternatives(problems, record);
     return problems;

@@ -96,15 +96,6 @@ struct FormularyRecord
     bool IsEmpty() const { return !HasDecision() && codes.isEmpty() && alternatives.isEmpty(); }
 };
 
-// The longest texts the formulary keeps, in characters; the tables refuse longer ones too.
-namespace FormularyLimits {
-inline constexpr int kRestriction = 4000;
-inline constexpr int kDecisionRef = 200;
-inline constexpr int kCodeSystem = 40;
-inline constexpr int kCode = 40;
-inline constexpr int kNote = 1000;
-} // namespace FormularyLimits
-
 // What is wrong with record on its own, one sentence each; empty when it can be saved. Checks
 // every field's letters and length, R and G without text, the ATC codes' format, a code or an
 // alternative given twice, an alternative naming the generic name itself. Whether the generic

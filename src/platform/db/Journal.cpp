@@ -40,14 +40,31 @@ QString timeColumn(const SQLConnection& connection)
     return SqlDialect::UtcTimeText(connection, QStringLiteral("ChangedAt"));
 }
 
+// The changes whose rows this client writes. On PostgreSQL the catalogue's own triggers journal
+// every change of its tables made by a role that may not write journal rows (every role but the
+// owner's); such a role's client writes none of those rows again. What the tables cannot tell
+// (a merge, a pruning) is written here by the owner's tool, and refused to any other role.
+QList<Change> notJournaledByServer(SQLConnection& connection, const QList<Change>& changes)
+{
+    if (connection.WritesJournal())
+        return changes;
+    QList<Change> rest;
+    for (const Change& change : changes)
+        if (change.action == Action::GenericMerged || change.action == Action::JournalPruned)
+            rest << change;
+    return rest;
+}
+
 // What the newest row did to the entry, said of "it".
 QString deed(const RowSet& row)
 {
     const QString action = row.Text(3);
     if (action == Action::DrugMoved || action == Action::GenericMoved ||
-        action == Action::DrugFiled || action == Action::GenericFiled)
+        action == Action::DrugFiled || action == Action::GenericFiled ||
+        action == Action::ClassificationMoved)
         return QStringLiteral("moved it under %1").arg(row.Text(10));
-    if (action == Action::DrugTakenOut || action == Action::GenericTakenOut)
+    if (action == Action::DrugTakenOut || action == Action::GenericTakenOut ||
+        action == Action::ClassificationTakenOut)
         return QStringLiteral("took it out of %1").arg(row.Text(9));
     if (action.endsWith(QLatin1String("renamed")))
         return QStringLiteral("renamed it to %1").arg(row.Text(8));
@@ -55,6 +72,8 @@ QString deed(const RowSet& row)
         return QStringLiteral("deleted it");
     if (action == Action::OtherDetailsSaved)
         return QStringLiteral("saved its other details");
+    if (action == Action::FormularyChanged)
+        return QStringLiteral("changed its formulary");
     return action;
 }
 } // namespace
@@ -82,6 +101,9 @@ void RecordAll(SQLConnection& connection, const QList<Change>& changes)
                            QStringLiteral("A change of the catalogue is journaled inside its own "
                                           "transaction; nothing was changed."),
                            kSource);
+    const QList<Change> written = notJournaledByServer(connection, changes);
+    if (written.isEmpty())
+        return;
     // The server stamps time and user itself (see the migration); here the client names them.
     const bool clientNamesUser = !SqlDialect::HasLoginRoles(connection);
     QStringList columns = kColumns;
@@ -91,7 +113,7 @@ void RecordAll(SQLConnection& connection, const QList<Change>& changes)
     const QString user = clientNamesUser ? embeddedUser(connection) : QString();
     try {
         PreparedInsert rows(connection, QStringLiteral("inventory.tbCatalogueJournal"), columns);
-        for (const Change& change : changes) {
+        for (const Change& change : written) {
             QVariantList values{desktop,
                                 change.action,
                                 change.entryType,

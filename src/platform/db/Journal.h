@@ -29,9 +29,12 @@ inline const QString GenericAdded = QStringLiteral("generic name added");
 inline const QString GenericRenamed = QStringLiteral("generic name renamed");
 inline const QString GenericDeleted = QStringLiteral("generic name deleted");
 inline const QString OtherDetailsSaved = QStringLiteral("other details saved");
+inline const QString FormularyChanged = QStringLiteral("formulary changed");
 inline const QString JournalPruned = QStringLiteral("journal pruned");
-// Taken by an import of a catalogue file and a merge of generic names only.
+// Taken by an import of a catalogue file and a merge of generic names, or on PostgreSQL by the
+// server's journal of a change made outside the program.
 inline const QString ClassificationMoved = QStringLiteral("classification moved");
+inline const QString ClassificationTakenOut = QStringLiteral("classification taken out");
 inline const QString DrugAdded = QStringLiteral("drug added");
 inline const QString DrugChanged = QStringLiteral("drug changed");
 inline const QString DrugDeleted = QStringLiteral("drug deleted");
@@ -60,7 +63,8 @@ struct Change
 Change AboutGeneric(SQLConnection& connection, const QString& action, int genericCode);
 
 // Adds one row for change. Must run inside the change's transaction; raises PharvelError
-// otherwise, or when the row cannot be written.
+// otherwise, or when the row cannot be written. On PostgreSQL a change that the server's
+// triggers journaled already (any role's but the owner's) is not written again.
 void Record(SQLConnection& connection, const Change& change);
 
 // Adds one row for each of changes, in order and in batches (an import of a whole catalogue

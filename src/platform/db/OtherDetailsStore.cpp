@@ -6,6 +6,7 @@
 #include "platform/db/SQLConnection.h"
 #include "platform/db/ScopedTransaction.h"
 #include "platform/db/SqlDialect.h"
+#include "platform/db/TextLimits.h"
 
 namespace OtherDetailsStore {
 
@@ -24,6 +25,11 @@ Text Read(SQLConnection& connection, int genericId)
 Outcome Save(SQLConnection& connection, int genericId, const QString& text, const Text& asRead)
 {
     try {
+        if (text.size() > TextLimits::kOtherDetails)
+            throw PharvelError(
+                ErrorNumber::Refused,
+                TextLimits::TooLong(QStringLiteral("The other details"), TextLimits::kOtherDetails),
+                QString());
         ScopedTransaction transaction(connection);
         // No other desktop inserts or updates the row between the check and the write (the
         // embedded engine holds its write lock from BEGIN).

@@ -41,4 +41,5 @@ inline constexpr int Timeout = 1005; // the command time-out ran out (or a lock 
 inline constexpr int BadConnectionString = 1006;
 inline constexpr int ComponentNotFound = 1007; // no component is registered under a class name
 inline constexpr int LoginFailed = 1008;
+inline constexpr int DiskFull = 1009; // the disk of the embedded database has no room left
 } // namespace ErrorNumber

@@ -6,9 +6,12 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSysInfo>
+#include <QUrl>
 #include <QUuid>
 
 namespace {
@@ -48,13 +51,33 @@ std::unique_ptr<SQLConnection> SQLConnection::Open(const QString& connectionStri
     return connection;
 }
 
+std::unique_ptr<SQLConnection> SQLConnection::OpenReadOnly(const QString& connectionString)
+{
+    std::unique_ptr<SQLConnection> connection(
+        new SQLConnection(ConnectionString::Parse(connectionString), connectionString));
+    connection->m_readOnly = true;
+    if (connection->engine() == Engine::SQLite) {
+        connection->OpenSQLite(false);
+    } else {
+        connection->m_sessionSetup << QStringLiteral("SET default_transaction_read_only = on");
+        connection->OpenPostgreSQL();
+    }
+    return connection;
+}
+
 void SQLConnection::OpenSQLite(bool createMissing)
 {
     const QString source = QStringLiteral("SQLConnection.Open");
     QDir folder(m_target.folder);
     const QString inventoryPath = folder.absoluteFilePath(kInventoryFile);
     const QString patientPath = folder.absoluteFilePath(kPatientFile);
-    if (!createMissing) {
+    if (m_readOnly) {
+        for (const QString& path : {inventoryPath, patientPath})
+            if (!QFileInfo::exists(path))
+                throw PharvelError(ErrorNumber::ConnectionFailed,
+                                   QStringLiteral("The database %1 does not exist.").arg(path),
+                                   source);
+    } else if (!createMissing) {
         // The journal files are made beside the database files.
         const QFileInfo folderInfo(folder.absolutePath());
         if (folderInfo.isDir() && !folderInfo.isWritable())
@@ -85,6 +108,8 @@ void SQLConnection::OpenSQLite(bool createMissing)
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
     // The main database is a private scratch area; the catalogue lives in the two attached files.
     m_db.setDatabaseName(QStringLiteral(":memory:"));
+    if (m_readOnly)
+        m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
     if (!m_db.open())
         Raise(m_db.lastError(), source);
 
@@ -119,7 +144,7 @@ void SQLConnection::AttachChecked(const QString& schema, const QString& path, bo
     };
     QSqlQuery attach(m_db);
     checked(attach, attach.prepare(QStringLiteral("ATTACH DATABASE ? AS %1").arg(schema)));
-    attach.addBindValue(path);
+    attach.addBindValue(AttachedName(path));
     checked(attach, attach.exec());
     attach.finish();
     if (!createMissing) {
@@ -128,7 +153,23 @@ void SQLConnection::AttachChecked(const QString& schema, const QString& path, bo
         if (check.next() && check.value(0).toString() != QLatin1String("ok"))
             refuseDamaged(check.value(0).toString().simplified().left(200));
     }
-    Scalar(QStringLiteral("PRAGMA %1.journal_mode = WAL").arg(schema));
+    if (!m_readOnly)
+        Scalar(QStringLiteral("PRAGMA %1.journal_mode = WAL").arg(schema));
+}
+
+QString SQLConnection::AttachedName(const QString& path) const
+{
+    if (!m_readOnly)
+        return path;
+    // A file under write-ahead logging is read through its log, which SQLite keeps beside it;
+    // in a folder where the log can be neither found nor made, no writer can be at work, and the
+    // file is read as it stands.
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    const bool logReadable =
+        folder.isWritable() || (QFileInfo::exists(path + QStringLiteral("-wal")) &&
+                                QFileInfo::exists(path + QStringLiteral("-shm")));
+    return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) +
+           (logReadable ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=ro&immutable=1"));
 }
 
 void SQLConnection::OpenPostgreSQL()
@@ -151,6 +192,16 @@ void SQLConnection::OpenPostgreSQL()
 void SQLConnection::SetUpSession()
 {
     Execute(QStringLiteral("SET client_min_messages = warning"));
+    // The desktop the server's journal names for this session's changes; the client says it, so
+    // it tells the reader where a change was made and guards nothing. A server without the
+    // catalogue yet is being created by its owner.
+    const RowSet session = OpenRowSet(
+        QStringLiteral("SELECT set_config('pharvel.desktop', ?, false), "
+                       "to_regclass('inventory.tbcataloguejournal') IS NULL OR "
+                       "has_table_privilege(session_user, 'inventory.tbcataloguejournal', "
+                       "'INSERT')"),
+        {QSysInfo::machineHostName()});
+    m_writesJournal = session.Value(1).toBool();
     SetCommandTimeout(m_commandTimeout);
     for (const QString& statement : std::as_const(m_sessionSetup))
         Execute(statement);
@@ -276,10 +327,53 @@ void SQLConnection::BeginTransaction()
         ++m_transactionDepth;
         return;
     }
-    // Nothing has run yet, so a lost server is reconnected to and asked again.
-    Run(SqlDialect::BeginStatement(m_target), {}, QStringLiteral("SQLConnection.BeginTransaction"),
-        Retry::WhenSafe);
+    // SQLite: take the write lock at once, so two writers queue on the busy timeout instead of
+    // one of them failing when it upgrades a read to a write. Nothing has run yet, so a lost
+    // server is reconnected to and asked again.
+    if (engine() == Engine::SQLite)
+        BeginImmediateWaiting();
+    else
+        Run(SqlDialect::BeginStatement(m_target), {},
+            QStringLiteral("SQLConnection.BeginTransaction"), Retry::WhenSafe);
     m_transactionDepth = 1;
+}
+
+namespace {
+SQLConnection::LockWaitNotice& lockWaitNotice()
+{
+    static SQLConnection::LockWaitNotice notice;
+    return notice;
+}
+} // namespace
+
+void SQLConnection::SetLockWaitNotice(LockWaitNotice notice)
+{
+    lockWaitNotice() = std::move(notice);
+}
+
+// A lock another desktop lets go at once is taken without a word; a longer wait is shown while
+// it lasts, up to the command time-out.
+void SQLConnection::BeginImmediateWaiting()
+{
+    const QString begin = QStringLiteral("BEGIN IMMEDIATE");
+    const QString source = QStringLiteral("SQLConnection.BeginTransaction");
+    const int timeout = m_commandTimeout;
+    QSqlQuery first(m_db);
+    Scalar(QStringLiteral("PRAGMA busy_timeout = 200"));
+    const bool taken = first.exec(begin);
+    Scalar(QStringLiteral("PRAGMA busy_timeout = %1").arg(qint64(timeout) * 1000));
+    if (taken)
+        return;
+    if ((first.lastError().nativeErrorCode().toInt() & 0xff) != 5) // SQLITE_BUSY
+        Raise(first.lastError(), source);
+    const LockWaitNotice& notice = lockWaitNotice();
+    if (notice)
+        notice(true, m_target.folder);
+    const auto waited = qScopeGuard([&] {
+        if (notice)
+            notice(false, m_target.folder);
+    });
+    Run(begin, {}, source);
 }
 
 void SQLConnection::Commit()
@@ -323,5 +417,23 @@ void SQLConnection::Rollback() noexcept
 
 void SQLConnection::Raise(const QSqlError& error, const QString& source) const
 {
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    if (engine() == Engine::SQLite && (code == 11 || code == 26)) { // SQLITE_CORRUPT, _NOTADB
+        // Found damaged while in use: the user is told which of the two files it is.
+        for (const auto& [schema, file] :
+             {std::pair{QStringLiteral("inventory"), kInventoryFile},
+              std::pair{QStringLiteral("patient_data"), kPatientFile}}) {
+            QSqlQuery check(m_db);
+            if (check.exec(QStringLiteral("PRAGMA %1.quick_check(1)").arg(schema)) &&
+                check.next() && check.value(0).toString() == QLatin1String("ok"))
+                continue;
+            throw PharvelError(
+                ErrorNumber::ConnectionFailed,
+                QStringLiteral("The database %1 is damaged (%2). Close Pharvel and "
+                               "restore the catalogue from a backup.")
+                    .arg(QDir(m_target.folder).absoluteFilePath(file), error.databaseText()),
+                source);
+        }
+    }
     throw DriverError(error, m_target, source);
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
+#include <functional>
 #include <memory>
 
 class QSqlQuery;
@@ -25,6 +26,10 @@ public:
     // set (only the administrator's tool creates a database). Raises PharvelError.
     static std::unique_ptr<SQLConnection> Open(const QString& connectionString,
                                                bool createMissing = false);
+    // Opens the catalogue for reading only, so that a copy the user may only read can be
+    // exported and checked: the embedded files are opened read-only (and, in a folder no one can
+    // write, as files nothing changes), a server session refuses every write.
+    static std::unique_ptr<SQLConnection> OpenReadOnly(const QString& connectionString);
     ~SQLConnection();
 
     SQLConnection(const SQLConnection&) = delete;
@@ -52,6 +57,9 @@ public:
     void Commit();
     void Rollback() noexcept;
     bool InTransaction() const noexcept { return m_transactionDepth > 0; }
+    // Whether the session's role writes the catalogue's journal rows itself: always on SQLite;
+    // on PostgreSQL only the owner's role, whose changes the server's triggers leave to it.
+    bool WritesJournal() const noexcept { return m_writesJournal; }
 
     QSqlDatabase& Database() noexcept { return m_db; }
 
@@ -60,6 +68,12 @@ public:
     // transaction that finds the connection lost reconnects and runs again at once. A statement
     // that may have written is never run twice: it fails with ConnectionFailed naming the server.
     bool ConnectionLost() const noexcept { return m_lost; }
+
+    // Told when a change on the embedded database has to wait for its file, which another
+    // program holds locked (true, with the database's folder), and when the wait is over (false):
+    // the windows show that they wait. One notice serves the run.
+    using LockWaitNotice = std::function<void(bool waiting, const QString& database)>;
+    static void SetLockWaitNotice(LockWaitNotice notice);
 
     // A statement that sets up this session (a temporary table of its own): run now, and again
     // on every reconnection, since a new session starts without it.
@@ -72,7 +86,9 @@ private:
     SQLConnection(ConnectionString target, QString text);
     void OpenSQLite(bool createMissing);
     void AttachChecked(const QString& schema, const QString& path, bool createMissing);
+    QString AttachedName(const QString& path) const;
     void OpenPostgreSQL();
+    void BeginImmediateWaiting();
     void SetUpSession();
     void Reconnect(const QString& source);
     bool Attempt(QSqlQuery& query, const QString& sql, const QVariantList& values);
@@ -86,8 +102,10 @@ private:
     QString m_name;
     QSqlDatabase m_db;
     int m_commandTimeout = 30;
+    bool m_readOnly = false;
     int m_transactionDepth = 0;
     bool m_rollbackOnly = false;
     bool m_lost = false;
+    bool m_writesJournal = true;
     QStringList m_sessionSetup;
 };

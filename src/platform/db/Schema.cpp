@@ -101,4 +101,26 @@ QList<int> Migrate(SQLConnection& connection)
     return applied;
 }
 
+void RequireLatest(SQLConnection& connection, const QString& source)
+{
+    const int current = CurrentVersion(connection);
+    const int latest = LatestVersion(connection);
+    if (current < latest)
+        throw PharvelError(ErrorNumber::Refused,
+                           QStringLiteral("The database is at schema version %1; this program "
+                                          "needs version %2. An administrator upgrades it with "
+                                          "'pharvel-admin create'.")
+                               .arg(current)
+                               .arg(latest),
+                           source);
+    if (current > latest)
+        throw PharvelError(ErrorNumber::Refused,
+                           QStringLiteral("The database is at schema version %1, newer than this "
+                                          "program (version %2); it needs a Pharvel of schema "
+                                          "version %1 or later.")
+                               .arg(current)
+                               .arg(latest),
+                           source);
+}
+
 } // namespace Schema

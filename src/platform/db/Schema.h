@@ -26,6 +26,10 @@ int CurrentVersion(SQLConnection& connection);
 // The version the program expects.
 int LatestVersion(const SQLConnection& connection);
 
+// Refuses a database of another version than the program's, saying what to do: an older one is
+// upgraded with `pharvel-admin create`, a newer one needs the program of its version.
+void RequireLatest(SQLConnection& connection, const QString& source);
+
 // Applies every missing migration, each in its own transaction. Returns the versions applied.
 QList<int> Migrate(SQLConnection& connection);
 

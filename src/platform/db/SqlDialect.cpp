@@ -129,6 +129,11 @@ int ErrorNumberOf(const QSqlError& error, const ConnectionString& target)
     return isServer(target) ? serverErrorNumber(error) : embeddedErrorNumber(error);
 }
 
+bool IsDiskFull(const QSqlError& error, const ConnectionString& target)
+{
+    return !isServer(target) && (error.nativeErrorCode().toInt() & 0xff) == 13; // SQLITE_FULL
+}
+
 bool HasLoginRoles(const SQLConnection& connection)
 {
     return isServer(connection);

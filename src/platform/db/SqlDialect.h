@@ -39,6 +39,8 @@ void SetCommandTimeout(SQLConnection& connection, qint64 milliseconds);
 bool CanReconnect(const ConnectionString& target);
 // The catalogue's error number (ErrorNumber) for a driver's failure.
 int ErrorNumberOf(const QSqlError& error, const ConnectionString& target);
+// Whether the failure was the embedded database's disk running full.
+bool IsDiskFull(const QSqlError& error, const ConnectionString& target);
 
 // Accounts: on the server each pharmacist is a login role that the server knows the session by
 // (and journals under); the embedded files keep the accounts in the profile table.

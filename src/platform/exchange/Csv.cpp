@@ -54,15 +54,21 @@ qsizetype firstMalformedByte(const QByteArray& bytes)
     return -1;
 }
 
-// The line and the place in it (in characters, from 1) of a byte.
-Fault faultAtByte(const QByteArray& bytes, qsizetype at, const QString& text)
+// How many bytes at the end of a piece begin a character that the next piece completes.
+qsizetype cutCharacter(const QByteArray& bytes)
 {
-    const qsizetype lineStart = bytes.lastIndexOf('\n', at - 1) + 1;
-    const int line = static_cast<int>(bytes.left(lineStart).count('\n')) + 1;
-    const int place =
-        static_cast<int>(QString::fromUtf8(bytes.mid(lineStart, at - lineStart)).size()) + 1;
-    return {line, 0, text.arg(place)};
+    const qsizetype size = bytes.size();
+    for (qsizetype k = 1; k <= std::min<qsizetype>(3, size); ++k) {
+        const auto byte = static_cast<unsigned char>(bytes.at(size - k));
+        if ((byte & 0xC0) == 0x80)
+            continue;
+        const qsizetype length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return length > k ? k : 0;
+    }
+    return 0;
 }
+
+constexpr qint64 kPiece = 64 * 1024;
 } // namespace
 
 QByteArray Record(const QStringList& fields)
@@ -91,101 +97,173 @@ QByteArray File(const QStringList& header, const QList<QStringList>& records)
     return bytes;
 }
 
-ReadResult Parse(const QByteArray& raw)
+Reader::Reader(QIODevice& device, qsizetype longestField)
+    : m_device(device), m_longest(longestField)
+{}
+
+std::optional<ReadRecord> Reader::Next()
 {
-    ReadResult result;
-    QByteArray bytes = raw;
-    if (bytes.startsWith(kByteOrderMark))
-        bytes.remove(0, kByteOrderMark.size());
-    if (raw.startsWith("\xFF\xFE") || raw.startsWith("\xFE\xFF")) {
-        result.faults << Fault{1, 0,
-                               QStringLiteral("the file is in UTF-16; save it as CSV in UTF-8")};
-        return result;
+    while (m_ready.isEmpty() && !m_done)
+        m_done = !readPiece();
+    if (m_ready.isEmpty() || m_fault)
+        return std::nullopt;
+    return m_ready.takeFirst();
+}
+
+bool Reader::readPiece()
+{
+    const QByteArray piece = m_device.read(kPiece);
+    if (piece.isEmpty() && !m_device.atEnd()) {
+        fail(0, 0, QStringLiteral("cannot be read: %1").arg(m_device.errorString()));
+        return false;
+    }
+    QByteArray bytes = m_undecoded + piece;
+    m_undecoded.clear();
+    const bool atEnd = m_device.atEnd();
+    if (!m_started) {
+        if (bytes.size() < kByteOrderMark.size() && !atEnd) {
+            m_undecoded = bytes;
+            return true;
+        }
+        m_started = true;
+        if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+            fail(1, 0, QStringLiteral("the file is in UTF-16; save it as CSV in UTF-8"));
+            return false;
+        }
+        if (bytes.startsWith(kByteOrderMark))
+            bytes.remove(0, kByteOrderMark.size());
+    }
+    if (!atEnd) {
+        const qsizetype cut = cutCharacter(bytes);
+        m_undecoded = bytes.right(cut);
+        bytes.chop(cut);
     }
     if (const qsizetype bad = firstMalformedByte(bytes); bad >= 0) {
-        result.faults << faultAtByte(bytes, bad,
-                                     QStringLiteral("the file is not in UTF-8 (character %1 of "
-                                                    "this line); save it as CSV in UTF-8"));
-        return result;
+        const QByteArray before = bytes.left(bad);
+        const qsizetype lineStart = before.lastIndexOf('\n') + 1;
+        const qsizetype place = QString::fromUtf8(before.mid(lineStart)).size() +
+                                (lineStart == 0 ? m_lineCharacters : 0) + 1;
+        fail(m_physicalLine + static_cast<int>(before.count('\n')), 0,
+             QStringLiteral("the file is not in UTF-8 (character %1 of this line); save it as "
+                            "CSV in UTF-8")
+                 .arg(place));
+        return false;
     }
     const QString text = QString::fromUtf8(bytes);
-    if (text.trimmed().isEmpty()) {
-        result.faults << Fault{1, 0, QStringLiteral("the file is empty")};
-        return result;
+    const qsizetype lastBreak = text.lastIndexOf(QLatin1Char('\n'));
+    m_physicalLine += static_cast<int>(text.count(QLatin1Char('\n')));
+    m_lineCharacters = lastBreak < 0 ? m_lineCharacters + text.size() : text.size() - lastBreak - 1;
+    for (const QChar c : text) {
+        take(c);
+        if (m_fault)
+            return false;
     }
+    if (!atEnd)
+        return true;
+    finish();
+    return false;
+}
 
-    int line = 1;
-    ReadRecord record{line, {}};
-    QString field;
-    bool quoted = false;
-    bool inQuotes = false;
-    int quoteLine = 0;
-    const auto endField = [&] {
-        // An empty field that was not quoted stands for no value.
-        record.fields << (quoted && field.isNull() ? QStringLiteral("") : field);
-        field = QString();
-        quoted = false;
-    };
-    const auto endRecord = [&](int nextLine) {
-        endField();
-        const bool blank = record.fields.size() == 1 && record.fields.first().isNull();
-        if (!blank)
-            result.records << record;
-        record = ReadRecord{nextLine, {}};
-    };
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = text.at(i);
-        if (inQuotes) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < size && text.at(i + 1) == QLatin1Char('"')) {
-                    field += c;
-                    ++i;
-                } else {
-                    inQuotes = false;
-                    const QChar next = i + 1 < size ? text.at(i + 1) : QLatin1Char('\n');
-                    if (next != QLatin1Char(',') && next != QLatin1Char('\r') &&
-                        next != QLatin1Char('\n')) {
-                        result.faults
-                            << Fault{line, static_cast<int>(record.fields.size()) + 1,
-                                     QStringLiteral("text follows the closing quote of a field")};
-                        return result;
-                    }
-                }
-            } else {
-                if (c == QLatin1Char('\n'))
-                    ++line;
-                field += c;
-            }
-        } else if (c == QLatin1Char('"')) {
-            if (!field.isNull()) {
-                result.faults << Fault{line, static_cast<int>(record.fields.size()) + 1,
-                                       QStringLiteral("a quote inside a field that is not "
-                                                      "quoted; write the field in quotes")};
-                return result;
-            }
-            inQuotes = true;
-            quoted = true;
-            quoteLine = line;
-        } else if (c == QLatin1Char(',')) {
-            endField();
-        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            if (c == QLatin1Char('\r') && i + 1 < size && text.at(i + 1) == QLatin1Char('\n'))
-                ++i;
-            ++line;
-            endRecord(line);
-        } else {
-            field += c;
+void Reader::take(QChar c)
+{
+    if (m_afterReturn) {
+        m_afterReturn = false;
+        if (c == QLatin1Char('\n'))
+            return;
+    }
+    if (m_quoteInQuotes) {
+        m_quoteInQuotes = false;
+        if (c == QLatin1Char('"')) {
+            append(c);
+            return;
+        }
+        m_inQuotes = false;
+        if (c != QLatin1Char(',') && c != QLatin1Char('\r') && c != QLatin1Char('\n')) {
+            fail(m_line, column(), QStringLiteral("text follows the closing quote of a field"));
+            return;
         }
     }
-    if (inQuotes) {
-        result.faults << Fault{
-            quoteLine, static_cast<int>(record.fields.size()) + 1,
-            QStringLiteral("a quoted field is left open to the end of the file")};
-        return result;
+    if (m_inQuotes) {
+        if (c == QLatin1Char('"')) {
+            m_quoteInQuotes = true;
+            return;
+        }
+        append(c);
+        if (c == QLatin1Char('\n'))
+            ++m_line;
+    } else if (c == QLatin1Char('"')) {
+        if (!m_field.isNull()) {
+            fail(m_line, column(),
+                 QStringLiteral("a quote inside a field that is not quoted; write the field in "
+                                "quotes"));
+            return;
+        }
+        m_inQuotes = true;
+        m_quoted = true;
+        m_quoteLine = m_line;
+    } else if (c == QLatin1Char(',')) {
+        endField();
+    } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+        m_afterReturn = c == QLatin1Char('\r');
+        ++m_line;
+        endRecord();
+    } else {
+        append(c);
     }
-    endRecord(line);
-    return result;
+}
+
+void Reader::append(QChar c)
+{
+    if (c.unicode() == 0)
+        fail(m_line, column(),
+             QStringLiteral("the field holds a NUL character (byte 0), which no text may hold"));
+    else if (m_field.size() >= m_longest)
+        fail(m_line, column(),
+             QStringLiteral("the field is longer than %1 characters").arg(m_longest));
+    else
+        m_field += c;
+}
+
+void Reader::endField()
+{
+    // An empty field that was not quoted stands for no value.
+    m_record.fields << (m_quoted && m_field.isNull() ? QStringLiteral("") : m_field);
+    m_field = QString();
+    m_quoted = false;
+}
+
+void Reader::endRecord()
+{
+    endField();
+    // Lines of nothing are passed over, and so are blanks before the header.
+    const bool blank = m_record.fields.size() == 1 &&
+                       (m_record.fields.first().isNull() ||
+                        (m_records == 0 && m_record.fields.first().trimmed().isEmpty()));
+    if (!blank) {
+        m_ready << m_record;
+        ++m_records;
+    }
+    m_record = ReadRecord{m_line, {}};
+}
+
+void Reader::finish()
+{
+    if (m_quoteInQuotes)
+        m_inQuotes = false;
+    if (m_inQuotes) {
+        fail(m_quoteLine, column(),
+             QStringLiteral("a quoted field is left open to the end of the file"));
+        return;
+    }
+    endRecord();
+    if (m_records == 0)
+        fail(1, 0, QStringLiteral("the file is empty"));
+}
+
+void Reader::fail(int line, int column, const QString& text)
+{
+    if (!m_fault)
+        m_fault = Fault{line, column, text};
 }
 
 } // namespace Csv

@@ -12,7 +12,10 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QUuid>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <unistd.h>
 
 namespace EmbeddedBackup {
 
@@ -92,50 +95,12 @@ public:
 private:
     QString m_name;
 };
-} // namespace
 
-void Backup(const QString& connectionString, const QString& archivePath)
+// The database files an archive holds, each checked against its size and checksum; refused,
+// with what that means (`outcome`), otherwise.
+QList<QByteArray> readArchive(const QString& archivePath, const QString& outcome,
+                              const QString& source)
 {
-    const QString source = QStringLiteral("EmbeddedBackup.Backup");
-    embeddedFolder(connectionString, source);
-    auto connection = SQLConnection::Open(connectionString);
-    QTemporaryDir scratch;
-    if (!scratch.isValid())
-        fail(ErrorNumber::DatabaseError,
-             QStringLiteral("no temporary folder for the backup: %1").arg(scratch.errorString()),
-             source);
-    QByteArray header = kMagic;
-    QByteArray body;
-    for (const Part& part : kParts) {
-        const QString copy = scratch.filePath(QString::fromLatin1(part.fileName));
-        try {
-            // The schema name is our own, never a user's text.
-            connection->Execute(
-                QStringLiteral("VACUUM %1 INTO ?").arg(QString::fromLatin1(part.schema)), {copy});
-        } catch (const PharvelError& error) {
-            throw error.WithSource(source);
-        }
-        QFile file(copy);
-        if (!file.open(QIODevice::ReadOnly))
-            fail(ErrorNumber::DatabaseError,
-                 QStringLiteral("%1 cannot be read: %2").arg(copy, file.errorString()), source);
-        const QByteArray bytes = file.readAll();
-        header += QByteArray(part.fileName) + ' ' + QByteArray::number(bytes.size()) + ' ' +
-                  checksum(bytes) + '\n';
-        body += bytes;
-    }
-    QSaveFile archive(archivePath);
-    if (!archive.open(QIODevice::WriteOnly) || archive.write(header + '\n' + body) < 0 ||
-        !archive.commit())
-        fail(ErrorNumber::DatabaseError,
-             QStringLiteral("%1 cannot be written: %2").arg(archivePath, archive.errorString()),
-             source);
-}
-
-void Restore(const QString& connectionString, const QString& archivePath)
-{
-    const QString source = QStringLiteral("EmbeddedBackup.Restore");
-    const QString folderPath = embeddedFolder(connectionString, source);
     QFile archive(archivePath);
     if (!archive.open(QIODevice::ReadOnly))
         fail(ErrorNumber::DatabaseError,
@@ -144,12 +109,10 @@ void Restore(const QString& connectionString, const QString& archivePath)
     const QByteArray all = archive.readAll();
     if (!all.startsWith(kMagic))
         fail(ErrorNumber::Refused,
-             QStringLiteral("%1 is not a Pharvel backup; nothing was restored").arg(archivePath),
-             source);
+             QStringLiteral("%1 is not a Pharvel backup; %2").arg(archivePath, outcome), source);
     const auto damaged = [&](const QString& why) {
         fail(ErrorNumber::Refused,
-             QStringLiteral("%1 is damaged (%2); nothing was restored").arg(archivePath, why),
-             source);
+             QStringLiteral("%1 is damaged (%2); %3").arg(archivePath, why, outcome), source);
     };
 
     // The header names each file with its size and checksum; the files follow it in that order.
@@ -176,6 +139,76 @@ void Restore(const QString& connectionString, const QString& archivePath)
     }
     if (offset != all.size())
         damaged(QStringLiteral("it holds more than its header lists"));
+    return contents;
+}
+} // namespace
+
+void Backup(const QString& connectionString, const QString& archivePath)
+{
+    const QString source = QStringLiteral("EmbeddedBackup.Backup");
+    embeddedFolder(connectionString, source);
+    auto connection = SQLConnection::Open(connectionString);
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        fail(ErrorNumber::DatabaseError,
+             QStringLiteral("no temporary folder for the backup: %1").arg(scratch.errorString()),
+             source);
+    QByteArray header = kMagic;
+    QByteArray body;
+    QList<QByteArray> parts;
+    for (const Part& part : kParts) {
+        const QString copy = scratch.filePath(QString::fromLatin1(part.fileName));
+        try {
+            // The schema name is our own, never a user's text.
+            connection->Execute(
+                QStringLiteral("VACUUM %1 INTO ?").arg(QString::fromLatin1(part.schema)), {copy});
+        } catch (const PharvelError& error) {
+            throw error.WithSource(source);
+        }
+        QFile file(copy);
+        if (!file.open(QIODevice::ReadOnly))
+            fail(ErrorNumber::DatabaseError,
+                 QStringLiteral("%1 cannot be read: %2").arg(copy, file.errorString()), source);
+        const QByteArray bytes = file.readAll();
+        header += QByteArray(part.fileName) + ' ' + QByteArray::number(bytes.size()) + ' ' +
+                  checksum(bytes) + '\n';
+        body += bytes;
+        parts << bytes;
+    }
+    // Every step of the writing is checked, the file is on the disk before it takes the
+    // archive's name, and it is read back: a full disk or a failing one leaves no archive that
+    // looks whole.
+    const QByteArray bytes = header + '\n' + body;
+    QSaveFile archive(archivePath);
+    const bool written = archive.open(QIODevice::WriteOnly) &&
+                         archive.write(bytes) == bytes.size() && archive.flush() &&
+                         ::fsync(archive.handle()) == 0 && archive.commit();
+    if (!written) {
+        const QString reason = archive.error() != QFileDevice::NoError
+                                   ? archive.errorString()
+                                   : QString::fromLocal8Bit(std::strerror(errno));
+        archive.cancelWriting();
+        fail(
+            ErrorNumber::DatabaseError,
+            QStringLiteral("%1 cannot be written: %2; no backup was made").arg(archivePath, reason),
+            source);
+    }
+    // A file that does not read back is no backup, and is not left to be taken for one.
+    auto removeUnusable = qScopeGuard([&] { QFile::remove(archivePath); });
+    if (readArchive(archivePath, QStringLiteral("the backup is not usable"), source) != parts)
+        fail(ErrorNumber::DatabaseError,
+             QStringLiteral("%1 does not read back as it was written; the backup is not usable")
+                 .arg(archivePath),
+             source);
+    removeUnusable.dismiss();
+}
+
+void Restore(const QString& connectionString, const QString& archivePath)
+{
+    const QString source = QStringLiteral("EmbeddedBackup.Restore");
+    const QString folderPath = embeddedFolder(connectionString, source);
+    const QList<QByteArray> contents =
+        readArchive(archivePath, QStringLiteral("nothing was restored"), source);
 
     // Each file is written beside its place, checked, and only then put in place.
     QDir folder(folderPath);
@@ -201,8 +234,11 @@ void Restore(const QString& connectionString, const QString& archivePath)
         if (check.Scalar(QStringLiteral("PRAGMA integrity_check")) != QLatin1String("ok") ||
             check.Scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = '%1'")
                              .arg(QString::fromLatin1(kParts[i].table))) != QLatin1String("1"))
-            damaged(QStringLiteral("%1 is not a whole catalogue database")
-                        .arg(QString::fromLatin1(kParts[i].fileName)));
+            fail(ErrorNumber::Refused,
+                 QStringLiteral("%1 is damaged (%2 is not a whole catalogue database); nothing "
+                                "was restored")
+                     .arg(archivePath, QString::fromLatin1(kParts[i].fileName)),
+                 source);
     }
 
     // The database in place must be free: leaving write-ahead logging needs every other

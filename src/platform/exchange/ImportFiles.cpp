@@ -1,6 +1,7 @@
 #include "platform/exchange/ImportFiles.h"
 
 #include "platform/db/AtcCode.h"
+#include "platform/db/TextLimits.h"
 #include "platform/exchange/Csv.h"
 #include "platform/exchange/ExchangeFiles.h"
 
@@ -34,6 +35,13 @@ public:
     int Id(const Csv::ReadRecord& row, int column, bool allowEmpty = false);
     // The text of a column; a noted fault when it is blank and must not be.
     QString Name(const Csv::ReadRecord& row, int column);
+    // A fault when the text of a column is longer than the limit.
+    void Limit(const Csv::ReadRecord& row, int column, qsizetype limit)
+    {
+        if (row.fields.at(column - 1).size() > limit)
+            Note(row.line, column,
+                 QStringLiteral("the text is longer than %1 characters").arg(limit));
+    }
     // A fault when the id was given on an earlier row of the file.
     void RequireFirst(QHash<QString, int>& seen, const QString& id, const Csv::ReadRecord& row,
                       int column);
@@ -51,19 +59,22 @@ bool FileReader::Load(const QString& path)
         Note(0, 0, QStringLiteral("cannot be read: %1").arg(file.errorString()));
         return false;
     }
-    Csv::ReadResult read = Csv::Parse(file.readAll());
-    for (const Csv::Fault& fault : std::as_const(read.faults))
-        Note(fault.line, fault.column, fault.text);
-    if (!read.faults.isEmpty())
-        return false;
-    const Csv::ReadRecord header = read.records.takeFirst();
+    Csv::Reader reader(file, TextLimits::kOtherDetails);
+    const auto noteFailure = [&] {
+        if (const auto& fault = reader.Failure())
+            Note(fault->line, fault->column, fault->text);
+        return !reader.Failure();
+    };
+    const std::optional<Csv::ReadRecord> header = reader.Next();
+    if (!header)
+        return noteFailure();
     QStringList found;
-    for (const QString& name : header.fields)
+    for (const QString& name : header->fields)
         found << name.trimmed();
     if (found != m_kind.header) {
         for (qsizetype c = 0; c < std::max(found.size(), m_kind.header.size()); ++c) {
             if (found.value(c) != m_kind.header.value(c)) {
-                Note(header.line, static_cast<int>(c) + 1,
+                Note(header->line, static_cast<int>(c) + 1,
                      QStringLiteral("the header does not match: expected \"%1\"")
                          .arg(m_kind.header.join(QLatin1Char(','))));
                 break;
@@ -71,24 +82,25 @@ bool FileReader::Load(const QString& path)
         }
         return false;
     }
-    if (read.records.size() > ExchangeFiles::kHighestId) {
-        Note(read.records.at(ExchangeFiles::kHighestId).line, 0,
-             QStringLiteral("more than %1 rows; a catalogue holds at most that many of a kind")
-                 .arg(ExchangeFiles::kHighestId));
-        return false;
-    }
-    for (const Csv::ReadRecord& row : std::as_const(read.records)) {
-        if (row.fields.size() != m_kind.header.size()) {
-            const qsizetype column = std::min(row.fields.size(), m_kind.header.size()) + 1;
-            Note(row.line, static_cast<int>(column),
-                 row.fields.size() < m_kind.header.size()
+    qsizetype count = 0;
+    while (const std::optional<Csv::ReadRecord> row = reader.Next()) {
+        if (++count > ExchangeFiles::kHighestId) {
+            Note(row->line, 0,
+                 QStringLiteral("more than %1 rows; a catalogue holds at most that many of a kind")
+                     .arg(ExchangeFiles::kHighestId));
+            return false;
+        }
+        if (row->fields.size() != m_kind.header.size()) {
+            const qsizetype column = std::min(row->fields.size(), m_kind.header.size()) + 1;
+            Note(row->line, static_cast<int>(column),
+                 row->fields.size() < m_kind.header.size()
                      ? QStringLiteral("the column %1 is missing").arg(m_kind.header.at(column - 1))
                      : QStringLiteral("more fields than the header names"));
             continue;
         }
-        m_rows << row;
+        m_rows << *row;
     }
-    return true;
+    return noteFailure();
 }
 
 int FileReader::Id(const Csv::ReadRecord& row, int column, bool allowEmpty)
@@ -101,8 +113,12 @@ int FileReader::Id(const Csv::ReadRecord& row, int column, bool allowEmpty)
     const QString& name = m_kind.header.at(column - 1);
     if (text.isEmpty())
         Note(row.line, column, QStringLiteral("%1 is empty").arg(name));
-    else if (!ok || value < 0 ||
-             std::any_of(text.cbegin(), text.cend(), [](QChar c) { return !c.isDigit(); }))
+    else if (ok && value < 0)
+        Note(row.line, column,
+             QStringLiteral("%1 %2 must be positive (1 to %3)")
+                 .arg(name, text)
+                 .arg(ExchangeFiles::kHighestId));
+    else if (!ok || std::any_of(text.cbegin(), text.cend(), [](QChar c) { return !c.isDigit(); }))
         Note(row.line, column, QStringLiteral("%1 \"%2\" is not a whole number").arg(name, text));
     else if (value < 1 || value > ExchangeFiles::kHighestId)
         Note(row.line, column,
@@ -119,6 +135,8 @@ QString FileReader::Name(const Csv::ReadRecord& row, int column)
     const QString& text = row.fields.at(column - 1);
     if (text.trimmed().isEmpty())
         Note(row.line, column, QStringLiteral("the name is blank"));
+    else
+        Limit(row, column, TextLimits::kName);
     return text;
 }
 
@@ -162,13 +180,11 @@ QDate dateField(FileReader& reader, const Csv::ReadRecord& row, int column)
     return date;
 }
 
-QString textField(FileReader& reader, const Csv::ReadRecord& row, int column, int longest)
+// A text of the formulary: an empty one is none.
+QString textField(FileReader& reader, const Csv::ReadRecord& row, int column, qsizetype longest)
 {
+    reader.Limit(row, column, longest);
     const QString& text = row.fields.at(column - 1);
-    if (text.size() > longest)
-        reader.Note(
-            row.line, column,
-            QStringLiteral("%1 characters; at most %2 are kept").arg(text.size()).arg(longest));
     return text.isEmpty() ? QString() : text;
 }
 
@@ -183,13 +199,13 @@ ImportFiles::FormularyRow formularyRow(FileReader& reader, const Csv::ReadRecord
                     QStringLiteral("status \"%1\" is none of Y, N, R, G (or empty: not yet "
                                    "decided)")
                         .arg(decision.status));
-    decision.restriction = textField(reader, row, 3, FormularyLimits::kRestriction);
+    decision.restriction = textField(reader, row, 3, TextLimits::kRestriction);
     if (FormularyStatus::NeedsText(decision.status) && decision.restriction.trimmed().isEmpty())
         reader.Note(row.line, 3,
                     QStringLiteral("status %1 needs its restriction or guidelines text")
                         .arg(decision.status));
     decision.decidedOn = dateField(reader, row, 4);
-    decision.decisionRef = textField(reader, row, 5, FormularyLimits::kDecisionRef);
+    decision.decisionRef = textField(reader, row, 5, TextLimits::kDecisionRef);
     decision.reviewOn = dateField(reader, row, 6);
     decision.ven = row.fields.at(6).trimmed();
     if (!VenCategory::IsValid(decision.ven))
@@ -206,18 +222,14 @@ ImportFiles::CodeRow codeRow(FileReader& reader, const Csv::ReadRecord& row,
     const ReferenceCode code{row.fields.at(1).trimmed(), row.fields.at(2).trimmed()};
     if (code.system.isEmpty())
         reader.Note(row.line, 2, QStringLiteral("the code system is blank"));
-    else if (code.system.size() > FormularyLimits::kCodeSystem)
-        reader.Note(row.line, 2,
-                    QStringLiteral("the code system is longer than %1 characters")
-                        .arg(FormularyLimits::kCodeSystem));
+    else
+        reader.Limit(row, 2, TextLimits::kCodeSystem);
     if (code.code.isEmpty())
         reader.Note(row.line, 3, QStringLiteral("the code is blank"));
     else if (code.system == AtcCode::kSystem && !AtcCode::IsWellFormed(code.code))
         reader.Note(row.line, 3, AtcCode::Problem(code.code));
-    else if (code.code.size() > FormularyLimits::kCode)
-        reader.Note(
-            row.line, 3,
-            QStringLiteral("the code is longer than %1 characters").arg(FormularyLimits::kCode));
+    else
+        reader.Limit(row, 3, TextLimits::kCode);
     reader.RequireFirst(seen, QStringLiteral("%1 %2 %3").arg(generic).arg(code.system, code.code),
                         row, 3);
     return {row.line, generic, code};
@@ -228,7 +240,7 @@ ImportFiles::AlternativeRow alternativeRow(FileReader& reader, const Csv::ReadRe
 {
     const int generic = reader.Id(row, 1);
     const Alternative alternative{reader.Id(row, 2), row.fields.at(2).trimmed(),
-                                  textField(reader, row, 4, FormularyLimits::kNote)};
+                                  textField(reader, row, 4, TextLimits::kNote)};
     if (alternative.generic != 0 && alternative.generic == generic)
         reader.Note(row.line, 2,
                     QStringLiteral("generic name %1 cannot be its own alternative").arg(generic));
@@ -283,8 +295,12 @@ Content Read(const QString& folderPath)
             DrugRow row{record.line, reader.Id(record, 1), {}};
             reader.RequireFirst(seen, QString::number(row.id), record, 1);
             reader.Name(record, 2);
-            for (size_t f = 0; f < row.fields.size(); ++f)
-                row.fields[f] = record.fields.at(static_cast<qsizetype>(f) + 1);
+            for (size_t f = 0; f < row.fields.size(); ++f) {
+                const int column = static_cast<int>(f) + 2;
+                row.fields[f] = record.fields.at(column - 1);
+                if (f > 0)
+                    reader.Limit(record, column, TextLimits::kDrugField);
+            }
             // A drug always has a description, if an empty one.
             if (row.fields[1].isNull())
                 row.fields[1] = QStringLiteral("");

@@ -45,6 +45,11 @@ struct ReportColumn
     double width = 30;
     Qt::Alignment alignment = Qt::AlignLeft;
     bool bold = false;
+    // Ids and counts: a spreadsheet gets them as numbers, whatever type the table stores.
+    bool number = false;
+    // A value too long for the column goes on over more lines instead of being cut short; only
+    // the last column may wrap.
+    bool wrap = false;
 };
 
 // The detail: one line a record of one table, the first column indented by the record's level.

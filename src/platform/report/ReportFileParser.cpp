@@ -272,7 +272,8 @@ void Parser::ReadDetail(const Section& s, ReportDefinition& d) const
 ReportColumn Parser::ReadColumn(const Section& s) const
 {
     CheckKeys(s, {QStringLiteral("field"), QStringLiteral("caption"), QStringLiteral("width"),
-                  QStringLiteral("align"), QStringLiteral("bold")});
+                  QStringLiteral("align"), QStringLiteral("bold"), QStringLiteral("number"),
+                  QStringLiteral("wrap")});
     ReportColumn column;
     column.field = Identifier(s, "field", true);
     column.caption = Text(s, "caption", column.field);
@@ -287,6 +288,8 @@ ReportColumn Parser::ReadColumn(const Section& s) const
     else
         Fail(LineOf(s, "align"), QStringLiteral("the alignment must be Left, Center or Right."));
     column.bold = Flag(s, "bold", false);
+    column.number = Flag(s, "number", false);
+    column.wrap = Flag(s, "wrap", false);
     return column;
 }
 
@@ -368,6 +371,8 @@ ReportDefinition Parser::Run()
                 Fail(s.line, QStringLiteral("there is more than one [Detail] section."));
             ReadDetail(s, d);
         } else if (s.name == QLatin1String("column")) {
+            if (!d.columns.empty() && d.columns.back().wrap)
+                Fail(s.line, QStringLiteral("only the last column may wrap."));
             d.columns.push_back(ReadColumn(s));
         } else if (s.name == QLatin1String("reportfooter")) {
             d.reportFooter.push_back(ReadTextLine(s));

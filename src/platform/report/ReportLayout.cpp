@@ -8,6 +8,20 @@
 namespace {
 // Space between the page header or the column headings and what follows them.
 constexpr double kGap = 60;
+
+// One paragraph broken into lines of the width, at word boundaries where it can be.
+QStringList wrapped(const QString& paragraph, const QFont& font, double width)
+{
+    QStringList lines;
+    QTextLayout layout(paragraph, font);
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(std::max(width, 1.0));
+        lines << paragraph.mid(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+    return lines;
+}
 } // namespace
 
 QFont ReportLayout::Font(double pointSize, bool bold)
@@ -40,6 +54,10 @@ ReportLayout::ReportLayout(std::shared_ptr<const ReportContent> content, const Q
         m_columnWidth.push_back(width);
         left += width;
     }
+    if (!d.columns.empty() && d.columns.back().wrap) {
+        m_wrapColumn = static_cast<int>(d.columns.size()) - 1;
+        m_wrapped.resize(static_cast<size_t>(m_content->RecordCount()));
+    }
     Paginate();
 }
 
@@ -58,15 +76,35 @@ void ReportLayout::WrapNote(const QString& note, double width, int record)
             m_noteRecord.push_back(record);
             continue;
         }
-        QTextLayout layout(paragraph, font);
-        layout.beginLayout();
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(std::max(width, 1.0));
-            m_noteLines.push_back(paragraph.mid(line.textStart(), line.textLength()));
+        for (const QString& line : wrapped(paragraph, font, width)) {
+            m_noteLines.push_back(line);
             m_noteRecord.push_back(record);
         }
-        layout.endLayout();
     }
+}
+
+const QStringList& ReportLayout::WrappedCell(int record) const
+{
+    static const QStringList none;
+    return m_wrapColumn < 0 ? none : m_wrapped.at(static_cast<size_t>(record));
+}
+
+int ReportLayout::WrapRecord(int record)
+{
+    if (m_wrapColumn < 0)
+        return 1;
+    const ReportContent& content = *m_content;
+    const double shift = m_wrapColumn == 0 ? Indent(record) : 0;
+    const double width = ColumnWidth(m_wrapColumn) - shift - FromMillimetres(kReportColumnPadding);
+    const QFont font =
+        Font(content.Definition().detail.pointSize, content.IsBold(record, m_wrapColumn));
+    QStringList& lines = m_wrapped[static_cast<size_t>(record)];
+    const QString text = content.CellText(record, m_wrapColumn);
+    if (!text.isEmpty()) {
+        for (const QString& paragraph : text.split(QLatin1Char('\n')))
+            lines << wrapped(paragraph, font, width);
+    }
+    return std::max<int>(1, static_cast<int>(lines.size()));
 }
 
 void ReportLayout::Paginate()
@@ -110,7 +148,7 @@ void ReportLayout::Paginate()
     startPage();
     const bool hasNotes = !d.detail.noteField.isEmpty();
     for (int record = 0; record < content.RecordCount(); ++record) {
-        place(Kind::Record, record, recordHeight);
+        place(Kind::Record, record, recordHeight * WrapRecord(record));
         if (!hasNotes)
             continue;
         const QString note = content.Note(record);

@@ -4,6 +4,7 @@
 #include <QPageLayout>
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -45,6 +46,11 @@ public:
     double NoteIndent() const { return m_noteIndent; }
 
     const QString& NoteLine(int line) const { return m_noteLines.at(static_cast<size_t>(line)); }
+    // The lines of the record's value in the column that wraps, one a line of the record's band;
+    // empty when no column wraps.
+    const QStringList& WrappedCell(int record) const;
+    // The column whose values wrap, or -1.
+    int WrapColumn() const { return m_wrapColumn; }
     int NoteRecord(int line) const { return m_noteRecord.at(static_cast<size_t>(line)); }
 
     // The report's type at a size in points.
@@ -55,6 +61,8 @@ public:
 private:
     void Paginate();
     void WrapNote(const QString& note, double width, int record);
+    // The record's line count: more than one where its wrapping value needs them.
+    int WrapRecord(int record);
 
     std::shared_ptr<const ReportContent> m_content;
     QPageLayout m_page;
@@ -65,4 +73,6 @@ private:
     std::vector<std::vector<Band>> m_pages;
     std::vector<QString> m_noteLines;
     std::vector<int> m_noteRecord;
+    int m_wrapColumn = -1;
+    std::vector<QStringList> m_wrapped; // by record, when a column wraps
 };

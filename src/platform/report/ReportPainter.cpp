@@ -5,6 +5,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 const double kColumnPadding = ReportLayout::FromMillimetres(kReportColumnPadding);
@@ -71,11 +72,22 @@ void ReportPainter::PaintPage(QPainter& painter, const ReportLayout& layout, int
             break;
         case Kind::Record: {
             const double indent = layout.Indent(band.index);
+            // A record of several lines has its one-line values on its first line.
+            const double lineHeight = ReportLayout::LineHeight(d.detail.pointSize, false);
+            const double firstLine = std::min(band.height, lineHeight);
             for (int c = 0; c < static_cast<int>(d.columns.size()); ++c) {
                 painter.setFont(content.IsBold(band.index, c) ? bold : normal);
-                drawCell(painter, cellRect(layout, c, indent, band.top, band.height),
-                         content.CellText(band.index, c),
-                         d.columns[static_cast<size_t>(c)].alignment);
+                const Qt::Alignment alignment = d.columns[static_cast<size_t>(c)].alignment;
+                if (c != layout.WrapColumn()) {
+                    drawCell(painter, cellRect(layout, c, indent, band.top, firstLine),
+                             content.CellText(band.index, c), alignment);
+                    continue;
+                }
+                double top = band.top;
+                for (const QString& line : layout.WrappedCell(band.index)) {
+                    drawCell(painter, cellRect(layout, c, indent, top, firstLine), line, alignment);
+                    top += lineHeight;
+                }
             }
             break;
         }

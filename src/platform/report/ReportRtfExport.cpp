@@ -85,9 +85,19 @@ QByteArray ReportRtfExport::Document(const ReportContent& content)
         rtf.AddParagraph(headings);
     }
     const double indentPerLevel = d.detail.indentPerLevel;
+    double wrapLeft = 0;
+    if (d.columns.size() > 1 && d.columns.back().wrap) {
+        for (size_t c = 0; c + 1 < d.columns.size(); ++c)
+            wrapLeft += d.columns[c].width;
+    }
     for (int record = 0; record < content.RecordCount(); ++record) {
         const double indent = indentPerLevel * (content.Level(record) - 1);
         RtfWriter::Paragraph line{{}, twips(indent), Qt::AlignLeft, size, tabs};
+        if (wrapLeft > 0) {
+            // The lines a long value of the last column takes stand under that column.
+            line.leftIndentTwips = twips(wrapLeft);
+            line.firstLineIndentTwips = twips(indent) - twips(wrapLeft);
+        }
         for (int c = 0; c < static_cast<int>(d.columns.size()); ++c) {
             if (c > 0)
                 line.runs.append(tab);

@@ -22,6 +22,13 @@ bool isNumber(const QVariant& value)
         return false;
     }
 }
+// The value of a Number column as a number: the tables keep some ids as text.
+QVariant asNumber(const QVariant& value)
+{
+    bool ok = false;
+    const qlonglong whole = value.toString().trimmed().toLongLong(&ok);
+    return ok ? QVariant(whole) : value;
+}
 } // namespace
 
 QByteArray ReportXlsExport::Workbook(const ReportContent& content)
@@ -54,7 +61,9 @@ QByteArray ReportXlsExport::Workbook(const ReportContent& content)
         if (hasLevels)
             sheet.SetNumber(row, 0, level);
         for (int c = 0; c < columns; ++c) {
-            const QVariant value = content.CellValue(record, c);
+            const QVariant cell = content.CellValue(record, c);
+            const QVariant value =
+                d.columns[static_cast<size_t>(c)].number && !isNumber(cell) ? asNumber(cell) : cell;
             if (isNumber(value))
                 sheet.SetNumber(row, first + c, value.toDouble());
             else if (!value.isNull())

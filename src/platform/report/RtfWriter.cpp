@@ -60,7 +60,10 @@ QByteArray RtfWriter::EscapeText(QStringView text)
 QByteArray RtfWriter::Encode(const Paragraph& paragraph)
 {
     QByteArray out = "\\pard\\plain" + alignmentWord(paragraph.alignment) + "\\li" +
-                     number(paragraph.leftIndentTwips) + "\\fs" + number(paragraph.pointSize * 2);
+                     number(paragraph.leftIndentTwips);
+    if (paragraph.firstLineIndentTwips != 0)
+        out += "\\fi" + number(paragraph.firstLineIndentTwips);
+    out += "\\fs" + number(paragraph.pointSize * 2);
     for (const TabStop& tab : paragraph.tabStops) {
         if (tab.alignment & Qt::AlignRight)
             out += "\\tqr";

@@ -30,6 +30,9 @@ public:
         Qt::Alignment alignment = Qt::AlignLeft;
         int pointSize = 10;
         QList<TabStop> tabStops;
+        // Where the first line starts, from the left indent: below 0 for a paragraph whose
+        // later lines stand further in than its first.
+        int firstLineIndentTwips = 0;
     };
 
     explicit RtfWriter(const QPageLayout& page);

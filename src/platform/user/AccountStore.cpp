@@ -86,13 +86,18 @@ void grantRights(SQLConnection& connection, const QString& role, bool viewOnly)
         QStringLiteral(
             "GRANT USAGE, SELECT ON ALL SEQUENCES IN SCHEMA inventory, patient_data TO ") +
         role);
+    // The hospital's header is the administrator's too. The server journals a pharmacist's
+    // changes itself, so the role writes no journal row of its own.
     connection.Execute(
         QStringLiteral("REVOKE INSERT, UPDATE, DELETE ON patient_data.tbUserProfile, "
-                       "inventory.tbSchemaVersion, inventory.tbAtcIndex FROM ") +
+                       "inventory.tbSchemaVersion, patient_data.tbHospitalInfo, "
+                       "inventory.tbCatalogueJournal FROM ") +
         role);
-    // A pharmacist adds journal rows with the changes, but never rewrites or deletes one.
-    connection.Execute(
-        QStringLiteral("REVOKE UPDATE, DELETE ON inventory.tbCatalogueJournal FROM ") + role);
+    // Rights are given again at each version on the way up, before the index was there.
+    if (SqlDialect::TableExists(connection, QStringLiteral("inventory"),
+                                QStringLiteral("tbAtcIndex")))
+        connection.Execute(
+            QStringLiteral("REVOKE INSERT, UPDATE, DELETE ON inventory.tbAtcIndex FROM ") + role);
 }
 
 void revokeRights(SQLConnection& connection, const QString& role)

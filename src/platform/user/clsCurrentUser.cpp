@@ -3,6 +3,7 @@
 #include "platform/db/ConnectionString.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
+#include "platform/db/Schema.h"
 #include "platform/db/ServerProcedures.h"
 #include "platform/user/AccountStore.h"
 #include "platform/user/LoginDialog.h"
@@ -108,6 +109,7 @@ void clsCurrentUser::Login(const QString& server, const QString& userId, const Q
     std::optional<UserProfile> profile;
     if (target.engine == ConnectionString::Engine::SQLite) {
         connection = ::SQLConnection::Open(target.WithCredentials(userId, {}));
+        Schema::RequireLatest(*connection, kLoginSource);
         profile = AccountStore::FindAccount(*connection, userId);
         const bool matches =
             PasswordHash::Verify(profile ? profile->passwordHash : stand_inHash(), password);
@@ -116,6 +118,7 @@ void clsCurrentUser::Login(const QString& server, const QString& userId, const Q
     } else {
         try {
             connection = ::SQLConnection::Open(target.WithCredentials(userId, password));
+            Schema::RequireLatest(*connection, kLoginSource);
             profile = AccountStore::FindAccount(*connection, userId);
         } catch (const PharvelError& error) {
             // A role with no rights on this catalogue is no account of it either.

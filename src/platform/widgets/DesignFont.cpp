@@ -38,3 +38,31 @@ void FitCaption(QWidget* control, int room)
         control->setFont(font);
     }
 }
+
+void FitCaptionRow(const QList<QWidget*>& row, int room)
+{
+    QList<QRect> designed;
+    for (const QWidget* control : row)
+        designed << control->geometry();
+    const auto fits = [&row, &designed, room] {
+        int end = 0;
+        for (qsizetype n = 0; n < row.size(); ++n) {
+            QWidget* control = row[n];
+            // A grown neighbour keeps a character's width of space before the next caption.
+            const int left =
+                n == 0 ? designed[n].x()
+                       : std::max(designed[n].x(), end + control->fontMetrics().averageCharWidth());
+            control->setGeometry(left, designed[n].y(),
+                                 std::max(designed[n].width(), control->sizeHint().width()),
+                                 designed[n].height());
+            end = control->geometry().right() + 1;
+        }
+        return end <= room;
+    };
+    QFont font = row.isEmpty() ? QFont() : row.front()->font();
+    while (!fits() && font.pointSizeF() > 7) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+        for (QWidget* control : row)
+            control->setFont(font);
+    }
+}

@@ -19,6 +19,8 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), m_model(new FlexGridMo
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setMouseTracking(true);
     setWordWrap(false);
+    // Tab leaves the grid for the window's next control; the arrow keys move inside it.
+    setTabKeyNavigation(false);
 
     // One fixed row height: sizing 20,000 rows to their contents would cost a visible pause.
     verticalHeader()->hide();

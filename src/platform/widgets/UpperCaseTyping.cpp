@@ -1,4 +1,4 @@
-#include "register/UpperCaseTyping.h"
+#include "platform/widgets/UpperCaseTyping.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

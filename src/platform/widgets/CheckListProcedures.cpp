@@ -1,4 +1,5 @@
-#include "assign/CheckListProcedures.h"
+#include "platform/widgets/CheckListProcedures.h"
+
 #include "platform/widgets/CheckListImages.h"
 #include "platform/widgets/FlexGrid.h"
 
