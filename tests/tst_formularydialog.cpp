@@ -131,6 +131,20 @@ void tst_formularydialog::editedCheckedAndSaved()
         WithForm(window, [&](frmFormulary* form) {
             QCOMPARE(form->windowTitle(), s("Formulary of Morphine"));
             QVERIFY(form->cmdSave->isEnabled());
+            // The access keys reach their fields from anywhere in the window.
+            QApplication::setActiveWindow(form);
+            QVERIFY(QTest::qWaitForWindowActive(form));
+            const std::pair<Qt::Key, QWidget*> accessKeys[] = {
+                {Qt::Key_T, form->cboStatus},
+                {Qt::Key_R, form->txtRestriction},
+                {Qt::Key_F, form->txtReference},
+                {Qt::Key_V, form->cboVen},
+                {Qt::Key_I, form->txtFindAlternative}};
+            for (const auto& [key, field] : accessKeys) {
+                form->cmdClose->setFocus();
+                QTest::keyClick(form->cmdClose, key, Qt::AltModifier);
+                QCOMPARE(QApplication::focusWidget(), field);
+            }
             const Mistake mistakes[] = {
                 {"restricted without text", [](auto f) { ChooseStatus(f, "R"); },
                  [](auto f) { return f->lblRestrictionProblem; }, "who may prescribe it",
@@ -145,7 +159,7 @@ void tst_formularydialog::editedCheckedAndSaved()
                  [](auto f) { QTest::keyClicks(f->txtRestriction, s("Opioid guideline.")); }},
                 {"reference too long",
                  [](auto f) { f->txtReference->setText(QString(201, QLatin1Char('x'))); },
-                 [](auto f) { return f->lblReferenceProblem; }, "at most 200",
+                 [](auto f) { return f->lblReferenceProblem; }, "longer than 200",
                  [](auto f) { TypeInto(f->txtReference, s("DTC 2026/03 item 4")); }},
                 {"code without code", [](auto f) { f->cmdAddCode->click(); },
                  [](auto f) { return f->lblCodesProblem; }, "Code 1: A reference code needs",

@@ -20,7 +20,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -137,7 +136,7 @@ QPushButton* MoveButton(const QString& text, const QString& toolTip, QWidget* pa
 
 frmFormulary::frmFormulary(ClassPharvel::clsFormulary& formulary,
                            ClassPharvel::clsGenerics& generics, QWidget* parent)
-    : QDialog(parent), m_formulary(formulary), m_generics(generics)
+    : FreshReadDialog(parent), m_formulary(formulary), m_generics(generics)
 {
     setObjectName(QStringLiteral("frmFormulary"));
     setSizeGripEnabled(true);
@@ -337,22 +336,6 @@ void frmFormulary::SetGeneric(CatalogueId::Generic genericCode, const QString& g
     m_generic = genericCode;
     m_genericName = genericName;
     setWindowTitle(tr("Formulary of %1").arg(genericName));
-}
-
-void frmFormulary::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
-    bool loaded = false;
-    Guarded([this, &loaded] {
-        Form_Load();
-        loaded = true;
-    });
-    // A formulary that could not be read is never shown, nor saved over.
-    if (!loaded)
-        QMetaObject::invokeMethod(
-            this, [this] { QDialog::reject(); }, Qt::QueuedConnection);
 }
 
 void frmFormulary::Form_Load()

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "details/FreshReadDialog.h"
 #include "platform/db/FormularyRecord.h"
-
-#include <QDialog>
 
 class QCheckBox;
 class QComboBox;
@@ -26,7 +25,7 @@ class clsGenerics;
 // "Save" is offered only while there is none. Saving is checked against what this opening read:
 // when another desktop saved meanwhile the user is told who and when, and chooses to overwrite
 // theirs or to keep it (shown in the form).
-class frmFormulary : public QDialog
+class frmFormulary : public FreshReadDialog
 {
     Q_OBJECT
 
@@ -94,13 +93,12 @@ public slots:
     void reject() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void Form_Load() override;
 
 private:
     QWidget* CreateDecision();
     QWidget* CreateCodes();
     QWidget* CreateAlternatives();
-    void Form_Load();
     void ShowRecord(const FormularyRecord& record);
     void ShowCodes();
     void ShowAlternatives();
