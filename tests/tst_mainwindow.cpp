@@ -143,7 +143,8 @@ void tst_mainwindow::frameAfterLoad()
     QCOMPARE(
         Captions(window->mnuNew),
         (QStringList{QStringLiteral("&Classification|Ctrl+C"), QStringLiteral("&Generic|Ctrl+G"),
-                     QStringLiteral("&Drug|Ctrl+D"), QStringLiteral("&Other Details|Ctrl+R")}));
+                     QStringLiteral("&Drug|Ctrl+D"), QStringLiteral("&Other Details|Ctrl+R"),
+                     QString::fromUtf8("&Formulary…|")}));
     QCOMPARE(Captions(window->mnuBuildFile), QStringList{QStringLiteral("&Generic Names|")});
     QCOMPARE(Captions(window->mnuFind),
              (QStringList{QStringLiteral("&Find Entry|Ctrl+F"), QStringLiteral("&Refresh Tree|"),

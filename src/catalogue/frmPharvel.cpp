@@ -170,6 +170,7 @@ void frmPharvel::CreateMenus()
     mnuNewGeneric = AddItem(mnuNew, tr("&Generic"), QKeySequence(tr("Ctrl+G")));
     mnuNewDrug = AddItem(mnuNew, tr("&Drug"), QKeySequence(tr("Ctrl+D")));
     mnuOther = AddItem(mnuNew, tr("&Other Details"), QKeySequence(tr("Ctrl+R")));
+    mnuFormulary = AddItem(mnuNew, tr("&Formulary…"));
     mnuSep1 = mnuPopup->addSeparator();
     mnuDelete = AddItem(mnuPopup, tr("&Delete"));
     mnuRename = AddItem(mnuPopup, tr("&Rename"));

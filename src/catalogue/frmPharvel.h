@@ -27,6 +27,7 @@ class SplitterImage;
 class StretchedPicture;
 class frmDrugInformation;
 class frmDrugList;
+class frmFormulary;
 class frmEntry;
 class frmFind;
 class frmGeneric;
@@ -92,6 +93,9 @@ public:
     void mnuNewGeneric_Click();
     void mnuNewDrug_Click();
     void mnuOther_Click();
+    // "&Formulary…": the formulary window for the selected generic name; FormularySaved tells
+    // when it saved.
+    void mnuFormulary_Click();
     void mnuDelete_Click();
     void mnuRename_Click();
     void mnuGenericFiles_Click();
@@ -117,6 +121,7 @@ public:
     frmEntry& EntryWindow();
     frmGeneric& GenericWindow();
     frmDrugInformation& DrugInformationWindow();
+    frmFormulary& FormularyWindow();
     frmMedDetails& MedDetailsWindow();
     frmList& ListWindow();
     frmDrugList& DrugListWindow();
@@ -157,6 +162,7 @@ public:
     QAction* mnuNewGeneric;
     QAction* mnuNewDrug;
     QAction* mnuOther;
+    QAction* mnuFormulary;
     QAction* mnuSep1;
     QAction* mnuDelete;
     QAction* mnuRename;
@@ -193,6 +199,10 @@ public:
     QAction* tbRename;
     QAction* tbGenericFiles;
     QAction* tbFindEntry;
+
+signals:
+    // The formulary window saved the generic name's formulary.
+    void FormularySaved(int genericCode);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -232,6 +242,7 @@ private:
     frmEntry* m_entryWindow = nullptr;
     frmGeneric* m_genericWindow = nullptr;
     frmDrugInformation* m_drugInformationWindow = nullptr;
+    frmFormulary* m_formularyWindow = nullptr;
     frmMedDetails* m_medDetailsWindow = nullptr;
     frmList* m_listWindow = nullptr;
     frmDrugList* m_drugListWindow = nullptr;

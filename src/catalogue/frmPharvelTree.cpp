@@ -182,7 +182,7 @@ void frmPharvel::SetCommandsForSelection()
 void frmPharvel::DisableNodeCommands()
 {
     for (QAction* command : {tbNewGeneric, tbNewDrug, mnuNewGeneric, mnuNewDrug, mnuDelete,
-                             mnuRename, tbDelete, tbRename}) {
+                             mnuRename, tbDelete, tbRename, mnuFormulary}) {
         command->setEnabled(false);
     }
 }
@@ -205,4 +205,6 @@ void frmPharvel::SetCommandsForType(const QString& nodeType)
         for (QAction* action : twins[command])
             action->setEnabled(*states[command]);
     }
+    // A formulary is kept for generic names only, and changed by those who may edit.
+    mnuFormulary->setEnabled(nodeType == NodeType::Generic && !viewOnly);
 }
