@@ -41,6 +41,11 @@ void frmPharvel::CreateFormularyPane()
             });
     connectGuarded(m_formularyPane, &FormularyPane::AlternativeChosen, this,
                    &frmPharvel::ShowGenericInTree);
+    // The pane shows the selected generic name, so its button edits the one the menu item does;
+    // a save shows at once in the pane and in the tree's mark.
+    connectGuarded(m_formularyPane, &FormularyPane::FormularyRequested, this,
+                   &frmPharvel::mnuFormulary_Click);
+    connect(this, &frmPharvel::FormularySaved, m_formularyPane, &FormularyPane::Refresh);
 }
 
 void frmPharvel::ShowGenericInTree(CatalogueId::Generic generic)
