@@ -171,7 +171,7 @@ void tst_formulary::savedAsReadAndRefused()
         s(">status: R restricted\nrestriction: Pain team only, 5 days."));
 
     // The screens' reads.
-    QCOMPARE(formulary.Statuses().value(c.catalogue.morphine), s("R"));
+    QCOMPARE(formulary.Statuses().value(s("_1.1.1")), s("R"));
     const QMap<QString, int> underAnalgesics = formulary.StatusCounts(s("_1"));
     QCOMPARE(underAnalgesics, (QMap<QString, int>{{s("R"), 1}, {s(""), 1}}));
     QCOMPARE(formulary.StatusCounts(s("_2")), (QMap<QString, int>{{s(""), 1}}));

@@ -5,6 +5,7 @@
 #include "catalogue/frmPharvel.h"
 #include "fixtures/MainWindowDriver.h"
 #include "fixtures/TestDatabase.h"
+#include "fixtures/WhileOpen.h"
 #include "platform/db/AtcCode.h"
 #include "platform/db/AtcIndexStore.h"
 #include "platform/db/Formulary.h"
@@ -178,7 +179,12 @@ void tst_formularypane::paneFollowsSelection()
         // The tree's mark follows what the pane read.
         QCOMPARE(w.Tree()->Find(s("_1.1.1")).Image(), StatusMarks::ImageKey(c.status));
     }
+    // The button opens the formulary window, as the menu item does; it is closed again here.
+    QString opened;
+    if (rights.isEmpty())
+        WhileOpen([&] { opened = QApplication::activeModalWidget()->objectName(); });
     pane->cmdFormulary->click();
+    QCOMPARE(opened, rights.isEmpty() ? s("frmFormulary") : QString());
     QCOMPARE(asked.size(), rights.isEmpty() ? 1 : 0);
     if (rights.isEmpty())
         QCOMPARE(asked.at(0).at(0).toInt(), kMorphine);
@@ -189,6 +195,9 @@ void tst_formularypane::paneFollowsSelection()
     WriteFormulary(db, record);
     Select(w.window, s("_1.1.1.1"));
     QCOMPARE(pane->lblKind->text(), s("Drug"));
+    if (qEnvironmentVariableIsSet("PANE_SHOT")) {
+        pane->grab().save(s("/tmp/pane-drug.png"));
+    }
     QCOMPARE(pane->lblPath->text(), s("Analgesics › Opioids › Morphine"));
     QCOMPARE(pane->lblGeneric->text(), s("Morphine"));
     QVERIFY(Plain(pane->lblStatus).endsWith(s("restricted")));

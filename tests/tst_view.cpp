@@ -9,6 +9,7 @@
 #include "platform/db/Formulary.h"
 #include "platform/db/Journal.h"
 #include "platform/db/PharvelError.h"
+#include "platform/db/ScopedTransaction.h"
 #include "platform/db/ServerProcedures.h"
 #include "platform/report/Report.h"
 #include "platform/report/ReportContent.h"
@@ -667,7 +668,7 @@ void tst_view::unknownReportNumberOpensNothing()
     ReportRun r(QStringLiteral("sqlite"));
     MessageLog log(MsgBox::Answer::No);
     frmView view;
-    view.SetWhatReport(5);
+    view.SetWhatReport(6);
     try {
         view.Show();
         QFAIL("a report number without a report opened the window");
@@ -676,7 +677,7 @@ void tst_view::unknownReportNumberOpensNothing()
     }
     QVERIFY(log.messages.isEmpty());
     QVERIFY(!view.isVisible());
-    QCOMPARE(view.WhatReport(), 5);
+    QCOMPARE(view.WhatReport(), 6);
 }
 
 QTEST_MAIN(tst_view)
@@ -694,7 +695,9 @@ void tst_view::formularyReport()
     morphine.alternatives = {{r.catalogue.paracetamol, AlternativeKind::Preferred}};
     FormularyRecord amoxicillin{r.catalogue.amoxicillin, FormularyStatus::InFormulary};
     amoxicillin.codes = {{AtcCode::kSystem, s("J01CA04")}, {AtcCode::kSystem, s("J01CA01")}};
+    ScopedTransaction transaction(c);
     Formulary::Write(c, {{{morphine.generic}, morphine}, {{amoxicillin.generic}, amoxicillin}});
+    transaction.Commit();
 
     frmView view;
     view.SetWhatReport(5);

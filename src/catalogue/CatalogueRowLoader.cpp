@@ -20,11 +20,10 @@ struct CatalogueColumns
           drug(rows.ColumnIndex(QStringLiteral("DrugName"))),
           itemId(rows.ColumnIndex(QStringLiteral("ItemID"))),
           parent(rows.ColumnIndex(QStringLiteral("Node_Parent"))),
-          key(rows.ColumnIndex(QStringLiteral("Node_Key"))),
-          id(rows.ColumnIndex(QStringLiteral("Node_ID")))
+          key(rows.ColumnIndex(QStringLiteral("Node_Key")))
     {}
 
-    int type, classification, generic, drug, itemId, parent, key, id;
+    int type, classification, generic, drug, itemId, parent, key;
 };
 
 } // namespace
@@ -47,8 +46,8 @@ void CatalogueRowLoader::AddRows(RowSet& rows, const std::function<void()>& rowD
             name = rows.Text(column.classification);
         } else if (type == NodeType::Generic) {
             name = rows.Text(column.generic);
-            if (m_readStatuses && column.id >= 0) {
-                status = StatusOf(rows.Value(column.id).toInt());
+            if (m_readStatuses) {
+                status = StatusOf(rows.Text(column.key));
                 image = StatusMarks::ImageKey(*status);
             }
         } else if (type == NodeType::Drug) {
@@ -102,9 +101,9 @@ bool CatalogueRowLoader::ParentKnown(RowSet& rows, const QString& parentKey)
     return m_known->contains(parentKey);
 }
 
-QString CatalogueRowLoader::StatusOf(int genericCode)
+QString CatalogueRowLoader::StatusOf(const QString& nodeKey)
 {
     if (!m_statuses)
         m_statuses = m_readStatuses();
-    return m_statuses->value(genericCode);
+    return m_statuses->value(nodeKey);
 }

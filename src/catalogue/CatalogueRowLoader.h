@@ -30,7 +30,7 @@ public:
 
     // The formulary status of every generic name that has one, by generic code. Without it (or
     // without the row set's Node_ID) generic names get no mark.
-    using Statuses = std::function<QHash<int, QString>()>;
+    using Statuses = std::function<QHash<QString, QString>()>;
 
     CatalogueRowLoader(KeyedTree& tree, KnownNodes knownNodes, Statuses statuses = {});
 
@@ -40,13 +40,13 @@ public:
 
 private:
     bool ParentKnown(RowSet& rows, const QString& parentKey);
-    QString StatusOf(int genericCode);
+    QString StatusOf(const QString& nodeKey);
 
     KeyedTree& m_tree;
     KnownNodes m_knownNodes;
     std::optional<QSet<QString>> m_known;
     Statuses m_readStatuses;
-    std::optional<QHash<int, QString>> m_statuses;
+    std::optional<QHash<QString, QString>> m_statuses;
     // The tooltip line of each status met so far.
     QHash<QString, QString> m_toolTipLines;
 };

@@ -15,7 +15,7 @@ const QString kTreeRows =
     QStringLiteral(
         "SELECT p.Node_Type AS \"node_type\", c.ClassificationName AS \"ClassificationName\", "
         "g.genericname AS \"GenericName\", d.DrugName AS \"DrugName\", d.itemid AS \"ItemID\", "
-        "p.Node_Parent AS \"Node_Parent\", p.Node_Key AS \"Node_Key\", p.Node_ID AS \"Node_ID\" "
+        "p.Node_Parent AS \"Node_Parent\", p.Node_Key AS \"Node_Key\" "
         "FROM inventory.tbPharvel p") +
     NodeEntryJoins(QStringLiteral("p"));
 } // namespace

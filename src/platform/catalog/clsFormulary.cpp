@@ -61,7 +61,7 @@ clsFormulary::SaveOutcome clsFormulary::SaveFormulary(const FormularyRecord& cha
     return outcome;
 }
 
-QHash<CatalogueId::Generic, QString> clsFormulary::Statuses()
+QHash<QString, QString> clsFormulary::Statuses()
 {
     return m_session.Read(QStringLiteral("Pharvel.Statuses"),
                           [&] { return FormularyStore::Statuses(m_session.Connection()); });

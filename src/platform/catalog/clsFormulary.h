@@ -41,7 +41,7 @@ public:
 
     // The status letter of every generic name that has one, by generic code: for the tree's
     // marks, read once per load.
-    QHash<CatalogueId::Generic, QString> Statuses();
+    QHash<QString, QString> Statuses();
     // How many generic names lie under the classification node (at any depth; the root's key:
     // all), by status letter; "" counts those not yet decided. Statuses with none are absent.
     QMap<QString, int> StatusCounts(const QString& classificationKey);

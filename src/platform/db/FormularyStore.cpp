@@ -58,15 +58,17 @@ std::optional<FormularyRecord> FormularyStore::Find(SQLConnection& connection,
     return FromRow(rows, 0);
 }
 
-QHash<CatalogueId::Generic, QString> FormularyStore::Statuses(SQLConnection& connection)
+QHash<QString, QString> FormularyStore::Statuses(SQLConnection& connection)
 {
+    // By node key, as the tree knows its nodes: the tree's rows carry no generic code.
     const RowSet rows = connection.OpenRowSet(
-        QStringLiteral("SELECT GenericCode, Status FROM inventory.tbFormulary "
-                       "WHERE Status IS NOT NULL"));
-    QHash<CatalogueId::Generic, QString> statuses;
+        QStringLiteral("SELECT p.Node_Key, f.Status FROM inventory.tbPharvel p "
+                       "JOIN inventory.tbFormulary f ON f.GenericCode = p.Node_ID "
+                       "WHERE p.Node_Type = '2' AND f.Status IS NOT NULL"));
+    QHash<QString, QString> statuses;
     statuses.reserve(rows.RecordCount());
     for (int r = 0; r < rows.RecordCount(); ++r)
-        statuses.insert(rows.At(r, 0).toInt(), rows.At(r, 1).toString());
+        statuses.insert(rows.At(r, 0).toString(), rows.At(r, 1).toString());
     return statuses;
 }
 

@@ -22,7 +22,7 @@ struct FormularyStore : RecordStore<FormularyStore, FormularyRecord>
     static std::optional<FormularyRecord> Find(SQLConnection& connection,
                                                CatalogueId::Generic code);
     // The status of every generic name that has one, by generic code (for the tree's marks).
-    static QHash<CatalogueId::Generic, QString> Statuses(SQLConnection& connection);
+    static QHash<QString, QString> Statuses(SQLConnection& connection);
     // How many generic names are filed under the classification node classificationKey, at any
     // depth (the root's key: the whole tree), by status; "" counts those not yet decided.
     static QMap<QString, int> StatusCounts(SQLConnection& connection,
