@@ -36,10 +36,8 @@ private slots:
     void initTestCase();
     void cleanup();
 
-    void preparedReportsFromMenu_data() { TestDatabase::AddEngineRows(); }
-    void preparedReportsFromMenu();
-    void drugsWithNoGenericFromMenu_data() { TestDatabase::AddEngineRows(); }
-    void drugsWithNoGenericFromMenu();
+    ON_EVERY_ENGINE(preparedReportsFromMenu);
+    ON_EVERY_ENGINE(drugsWithNoGenericFromMenu);
     void failingProcedureOpensNoViewer_data();
     void failingProcedureOpensNoViewer();
     void failingViewerReachesTheCommand();
