@@ -42,15 +42,17 @@ QString CheckedBase(const QString& text)
     QString base = text.trimmed();
     while (base.endsWith(QLatin1Char('/')))
         base.chop(1);
+    // The bundle's entries take their full URLs under the base, and references between them
+    // resolve only against an http or https one.
     const QUrl url(base, QUrl::StrictMode);
-    const QString scheme = url.scheme();
-    const bool web = scheme == QLatin1String("http") || scheme == QLatin1String("https");
-    if (!url.isValid() || base.contains(QRegularExpression(QStringLiteral("\\s"))) ||
-        url.hasQuery() || url.hasFragment() || (web && url.host().isEmpty()) ||
-        (!web && scheme != QLatin1String("urn")))
+    const bool web =
+        url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
+    if (!url.isValid() || !web || url.host().isEmpty() ||
+        base.contains(QRegularExpression(QStringLiteral("\\s"))) || url.hasQuery() ||
+        url.hasFragment() || !url.userInfo().isEmpty())
         throw PharvelError(ErrorNumber::Refused,
                            QStringLiteral("\"%1\" is no base URL for the FHIR export: give an "
-                                          "absolute http, https or urn address without spaces, "
+                                          "absolute http or https address without spaces, "
                                           "query or fragment.")
                                .arg(text),
                            QStringLiteral("FhirNames.CheckedBase"));

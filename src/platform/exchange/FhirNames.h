@@ -20,8 +20,8 @@ inline const QString kFormularyStatusSystem =
 // receiving system takes the names for published ones).
 QString Base(const std::optional<HospitalRecord>& hospital);
 // The setting as the administrator gave it, made plain (no slash at the end); raises
-// PharvelError (Refused) for anything but an absolute http, https or urn address without
-// spaces, query or fragment.
+// PharvelError (Refused) for anything but an absolute http or https address without spaces,
+// query or fragment.
 QString CheckedBase(const QString& text);
 
 QString ClassificationSystem(const QString& base);
