@@ -1,3 +1,4 @@
+#include "fixtures/CatalogueInvariants.h"
 #include "fixtures/TestDatabase.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/ScopedTransaction.h"
@@ -306,8 +307,7 @@ void tst_procedures::reportPreparationOrdersTheTree()
     addNode(c, QStringLiteral("_1.1.2"), QStringLiteral("_1.1"), QStringLiteral("3"), 8);
 
     for (int run = 0; run < 2; ++run) { // a second preparation replaces the first
-        ServerProcedures::Pharvel_NodeLevel(c);
-        ServerProcedures::Pharvel_Generate(c);
+        ServerProcedures::Pharvel_Generate(c, ServerProcedures::Pharvel_NodeLevel(c));
     }
     RowSet levels = c.OpenRowSet(QStringLiteral(
         "SELECT Node_Key, Node_Level FROM inventory.tbPharvelNodeLevel ORDER BY Node_Key"));
@@ -374,8 +374,8 @@ void tst_procedures::concurrentPreparationsStayWhole()
                 try {
                     auto connection = db.OpenAnother();
                     for (int run = 0; run < 4; ++run) {
-                        ServerProcedures::Pharvel_NodeLevel(*connection);
-                        ServerProcedures::Pharvel_Generate(*connection);
+                        ServerProcedures::Pharvel_Generate(
+                            *connection, ServerProcedures::Pharvel_NodeLevel(*connection));
                     }
                 } catch (const PharvelError& error) {
                     failures[u] = QString::fromUtf8(error.what());
@@ -385,8 +385,10 @@ void tst_procedures::concurrentPreparationsStayWhole()
     }
     QVERIFY2(failures[0].isEmpty(), qPrintable(failures[0]));
     QVERIFY2(failures[1].isEmpty(), qPrintable(failures[1]));
-    QCOMPARE(count(c, QStringLiteral("inventory.tbPharvelNodeLevel")), 300);
-    QCOMPARE(count(c, QStringLiteral("inventory.tbPharvelReport")), 300);
+    // Each user's last preparation is left, whole.
+    QCOMPARE(PreparationSizes(c, QStringLiteral("inventory.tbPharvelNodeLevel")),
+             QList<int>(2, 300));
+    QCOMPARE(PreparationSizes(c, QStringLiteral("inventory.tbPharvelReport")), QList<int>(2, 300));
 }
 
 void tst_procedures::largeCatalogueGeneratesInTreeOrder()
@@ -426,8 +428,7 @@ void tst_procedures::largeCatalogueGeneratesInTreeOrder()
     }
     QCOMPARE(count(c, QStringLiteral("inventory.tbPharvel")), 32101);
 
-    ServerProcedures::Pharvel_NodeLevel(c);
-    ServerProcedures::Pharvel_Generate(c);
+    ServerProcedures::Pharvel_Generate(c, ServerProcedures::Pharvel_NodeLevel(c));
     QCOMPARE(count(c, QStringLiteral("inventory.tbPharvelReport")), 32100);
     QCOMPARE(c.Scalar(QStringLiteral("SELECT Node_Key FROM inventory.tbPharvelReport "
                                      "WHERE SortOrder = ?"),
@@ -441,9 +442,12 @@ void tst_procedures::failureNamesTheProcedure()
     QFETCH(QString, engine);
     TestDatabase db(engine);
     SQLConnection& c = db.Connection();
+    addClassification(c, 1, QStringLiteral("Only"));
+    addNode(c, QStringLiteral("_1"), QStringLiteral("_0"), QStringLiteral("1"), 1);
+    const ReportPreparation::Id preparation = ServerProcedures::Pharvel_NodeLevel(c);
     c.Execute(QStringLiteral("DROP TABLE inventory.tbPharvelReport"));
     try {
-        ServerProcedures::Pharvel_Generate(c);
+        ServerProcedures::Pharvel_Generate(c, preparation);
         QFAIL("the report was prepared without its table");
     } catch (const PharvelError& error) {
         QCOMPARE(error.Source(), QStringLiteral("Pharvel_Generate"));

@@ -128,12 +128,41 @@ void tst_rights::viewOnlyRoleReadsButCannotChange()
     QCOMPARE(looker.LoadClassifications(s("_0"), true).RecordCount(), nodes - 1);
     QVERIFY(ServerProcedures::For_SearchNodeList(*viewing, s("mor")).RecordCount() > 0);
     ServerProcedures::For_TraceParent(*viewing, s("_1.1.1"));
-    ServerProcedures::Pharvel_NodeLevel(*viewing);
-    ServerProcedures::Pharvel_Generate(*viewing);
+    ServerProcedures::Pharvel_Generate(*viewing, ServerProcedures::Pharvel_NodeLevel(*viewing));
     ServerProcedures::Pharvel_Changes(*viewing, QDate::currentDate().addDays(-30),
                                       QDate::currentDate());
     QCOMPARE(viewing->Scalar(s("SELECT count(*) FROM inventory.tbPharvelReport")).toInt(),
              nodes - 1);
+    // Nor does it put a row into another's report, or take one out: a pharmacist's
+    // preparation is beyond its reach, and an id of its own choosing is not taken.
+    Account pharmacist(db.Connection(), "pharmacist", {});
+    auto working = SQLConnection::Open(pharmacist.Url(db.ConnectionString()));
+    const ReportPreparation::Id theirs = ServerProcedures::Pharvel_NodeLevel(*working);
+    ServerProcedures::Pharvel_Generate(*working, theirs);
+    const QString forged = s("INSERT INTO inventory.tbPharvelReport (PreparationID, SortOrder, "
+                             "Node_Level, Node_Type, ItemName) VALUES (%1, %2, 1, '1', "
+                             "'FORGED BY GUEST')");
+    QVERIFY(refusedByServer(*viewing, forged.arg(theirs).arg(nodes)));
+    QVERIFY(refusedByServer(*viewing, forged.arg(theirs + 1).arg(1)));
+    QVERIFY(refusedByServer(*viewing, s("INSERT INTO inventory.tbCatalogueChangesPeriod VALUES "
+                                        "('forged', 0, %1)")
+                                          .arg(theirs)));
+    for (SQLConnection* role : {viewing.get(), working.get()})
+        QVERIFY(refusedByServer(*role, s("UPDATE inventory.tbReportPreparation "
+                                         "SET PreparationID = PreparationID + 1")));
+    const QString theirRows = s("SELECT count(*) FROM inventory.tbPharvelReport "
+                                "WHERE PreparationID = ?");
+    QCOMPARE(viewing->Execute(s("DELETE FROM inventory.tbPharvelReport")), nodes - 1); // its own
+    QCOMPARE(viewing->Scalar(theirRows, {theirs}).toInt(), 0);
+    QCOMPARE(working->Scalar(theirRows, {theirs}).toInt(), nodes - 1);
+    viewing->Execute(s("INSERT INTO inventory.tbReportPreparation (PreparationID, PreparedBy, "
+                       "PreparedAt) VALUES (?, ?, now())"),
+                     {theirs + 1, pharmacist.id});
+    const ReportPreparation::Id next = ServerProcedures::Pharvel_NodeLevel(*working);
+    ServerProcedures::Pharvel_Generate(*working, next);
+    QVERIFY(next > theirs + 1);
+    QCOMPARE(working->Scalar(theirRows, {next}).toInt(), nodes - 1);
+
     // The component refuses before the server is asked; both say nothing was changed.
     QVERIFY_THROWS_EXCEPTION(PharvelError, looker.Generics().NewGeneric(s("Codeine")));
     QCOMPARE(db.Connection().Scalar(s("SELECT count(*) FROM inventory.tbPharvel")).toInt(), nodes);
@@ -160,8 +189,7 @@ void tst_rights::pharmacistRoleChangesTheCatalogueOnly()
     working.Execute(s("INSERT INTO inventory.tbPharvelOtherDetails VALUES (?, ?)"),
                     {sample.amoxicillin, s("Take with food")});
     ServerProcedures::Delete_Generic(working, sample.ibuprofen);
-    ServerProcedures::Pharvel_NodeLevel(working);
-    ServerProcedures::Pharvel_Generate(working);
+    ServerProcedures::Pharvel_Generate(working, ServerProcedures::Pharvel_NodeLevel(working));
 
     // The accounts, the schema and its version are the administrator's.
     for (const char* table : kAdministratorTables)

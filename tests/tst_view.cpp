@@ -7,6 +7,7 @@
 #include "platform/catalog/Pharvel.h"
 #include "platform/db/Journal.h"
 #include "platform/db/PharvelError.h"
+#include "platform/db/ScopedTransaction.h"
 #include "platform/db/ServerProcedures.h"
 #include "platform/report/Report.h"
 #include "platform/report/ReportContent.h"
@@ -57,6 +58,8 @@ private slots:
     void exportFolderMadeOrFailureSaid();
     void catalogueChangesOfAPeriod_data() { TestDatabase::AddEngineRows(); }
     void catalogueChangesOfAPeriod();
+    void twoDesktopsPrepareApart_data() { TestDatabase::AddEngineRows(); }
+    void twoDesktopsPrepareApart();
     void imageButtonsExport_data() { TestDatabase::AddEngineRows(); }
     void imageButtonsExport();
     void printsToPdf();
@@ -98,8 +101,8 @@ struct ReportRun
             QStringLiteral("INSERT INTO inventory.tbPharvelOtherDetails (GenericID, OtherDetails) "
                            "VALUES (?, ?)"),
             {catalogue.paracetamol, QStringLiteral("Max 4 g a day.\nHepatotoxic in overdose.")});
-        ServerProcedures::Pharvel_NodeLevel(db.Connection());
-        ServerProcedures::Pharvel_Generate(db.Connection());
+        ServerProcedures::Pharvel_Generate(db.Connection(),
+                                           ServerProcedures::Pharvel_NodeLevel(db.Connection()));
         run = std::make_unique<LoggedInRun>(db);
         mdlPharvel::Hospital = {QStringLiteral("St Ann"), QStringLiteral("St Ann's Hospital"),
                                 QStringLiteral("1 Main Road, Harbour Town")};
@@ -507,6 +510,82 @@ void tst_view::exportFolderMadeOrFailureSaid()
     QVERIFY(QFile::exists(documents + name));
 }
 
+// What the viewer shows of a prepared report: the page header's centre lines and each record's
+// first two cells.
+QStringList Shown(qint16 whatReport, ReportPreparation::Id preparation)
+{
+    frmView view;
+    view.SetWhatReport(whatReport);
+    view.SetPreparation(preparation);
+    MessageLog log(MsgBox::Answer::No);
+    QStringList shown;
+    ModalWindowDriver driver([&](QWidget*) {
+        const ReportContent& content = view.Report()->Content();
+        for (const ReportTextLine& line : content.Definition().pageHeader)
+            shown << content.Expand(line.center, 1, 1);
+        for (int record = 0; record < content.RecordCount(); ++record)
+            shown << content.CellText(record, 0) + QLatin1Char('|') + content.CellText(record, 1);
+    });
+    view.Show();
+    return shown;
+}
+
+void tst_view::twoDesktopsPrepareApart()
+{
+    QFETCH(QString, engine);
+    ReportRun r(engine);
+    SampleCatalogue::AllowWrites(r.db.Connection(), r.db.ConnectionString());
+    ClassPharvel::Pharvel first;
+    ClassPharvel::Pharvel second;
+    QVERIFY(first.Connect(r.db.ConnectionString()));
+    QVERIFY(second.Connect(r.db.ConnectionString()));
+    SQLConnection& a = first.Connection();
+    SQLConnection& b = second.Connection();
+    const QDate today = QDateTime::currentDateTimeUtc().date();
+
+    // Interleaved: each desktop's structure shows the catalogue as its own preparation read it.
+    const ReportPreparation::Id before = ServerProcedures::Pharvel_NodeLevel(a);
+    const ReportPreparation::Id after = ServerProcedures::Pharvel_NodeLevel(b);
+    ServerProcedures::Pharvel_Generate(a, before);
+    QVERIFY(second.Generics().RenameGeneric(QString::number(r.catalogue.amoxicillin),
+                                            QStringLiteral("Amoxicillin trihydrate")));
+    ServerProcedures::Pharvel_Generate(b, after);
+    // Two periods' changes: the old one holds none, today's the rename.
+    const ReportPreparation::Id old =
+        ServerProcedures::Pharvel_Changes(a, today.addDays(-60), today.addDays(-31));
+    const ReportPreparation::Id recent = ServerProcedures::Pharvel_Changes(b, today, today);
+
+    const QString amoxicillin = QStringLiteral("Amoxicillin|");
+    const QStringList structureBefore = Shown(1, before);
+    const QStringList structureAfter = Shown(1, after);
+    QVERIFY(structureBefore.contains(amoxicillin));
+    QVERIFY(!structureBefore.contains(QStringLiteral("Amoxicillin trihydrate|")));
+    QVERIFY(structureAfter.contains(QStringLiteral("Amoxicillin trihydrate|")));
+    QVERIFY(!structureAfter.contains(amoxicillin));
+    QCOMPARE(structureBefore.size(), structureAfter.size());
+
+    const QString format = QStringLiteral("yyyy-MM-dd");
+    const QStringList oldChanges = Shown(4, old);
+    const QStringList recentChanges = Shown(4, recent);
+    QVERIFY(oldChanges.contains(
+        QStringLiteral("From %1 to %2 (UTC)")
+            .arg(today.addDays(-60).toString(format), today.addDays(-31).toString(format))));
+    QCOMPARE(oldChanges.size(), 5); // the page header alone
+    QVERIFY(
+        recentChanges.contains(QStringLiteral("From %1 to %1 (UTC)").arg(today.toString(format))));
+    QCOMPARE(recentChanges.size(), 5 + 2); // today's date, then the rename
+
+    if (engine == QLatin1String("postgresql")) {
+        // A preparation not yet committed holds back neither another's nor a writer.
+        ScopedTransaction open(a);
+        ServerProcedures::Pharvel_Generate(a, ServerProcedures::Pharvel_NodeLevel(a));
+        b.SetCommandTimeout(2);
+        ServerProcedures::Pharvel_Generate(b, ServerProcedures::Pharvel_NodeLevel(b));
+        QVERIFY(second.Generics().RenameGeneric(QString::number(r.catalogue.amoxicillin),
+                                                QStringLiteral("Amoxicillin")));
+    }
+}
+
 void tst_view::imageButtonsExport()
 {
     QFETCH(QString, engine);
@@ -627,8 +706,8 @@ void tst_view::printsToPdf()
     for (int i = 1; i <= 150; ++i)
         r.catalogue.AddDrug(QStringLiteral("DRUG %1").arg(i, 3, 10, QLatin1Char('0')),
                             QStringLiteral("tablet"), QStringLiteral("_1.2.%1").arg(i + 2));
-    ServerProcedures::Pharvel_NodeLevel(r.db.Connection());
-    ServerProcedures::Pharvel_Generate(r.db.Connection());
+    ServerProcedures::Pharvel_Generate(r.db.Connection(),
+                                       ServerProcedures::Pharvel_NodeLevel(r.db.Connection()));
     MessageLog log(MsgBox::Answer::No);
     frmView view;
     view.SetWhatReport(1);
