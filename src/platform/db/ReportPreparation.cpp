@@ -16,16 +16,10 @@ const QString kRowTables[] = {QStringLiteral("inventory.tbPharvelNodeLevel"),
                               QStringLiteral("inventory.tbCatalogueChanges"),
                               QStringLiteral("inventory.tbCatalogueChangesPeriod")};
 
-// Removes the preparations the query chooses, rows and all.
-void removeChosen(SQLConnection& connection, const QString& chosen, const QVariantList& values)
-{
-    for (const QString& table : kRowTables)
-        connection.Execute(
-            QStringLiteral("DELETE FROM %1 WHERE PreparationID IN (%2)").arg(table, chosen),
-            values);
-    connection.Execute(
-        QStringLiteral("DELETE FROM %1 WHERE PreparationID IN (%2)").arg(kTable, chosen), values);
-}
+// This session's earlier preparations of a kind, with the kind and the current id bound.
+const QString kEarlier =
+    QStringLiteral("SELECT PreparationID FROM tbSessionPreparation WHERE Kind = ? AND "
+                   "PreparationID <> ?");
 } // namespace
 
 Id Begin(SQLConnection& connection, Kind kind)
@@ -34,17 +28,19 @@ Id Begin(SQLConnection& connection, Kind kind)
     connection.AddSessionSetup(QStringLiteral("CREATE TEMPORARY TABLE IF NOT EXISTS %1 "
                                               "(Kind INTEGER, PreparationID BIGINT)")
                                    .arg(kSessionTable));
-    const QString gone = QStringLiteral("SELECT PreparationID FROM %1 WHERE Kind = ? UNION "
-                                        "SELECT PreparationID FROM %2 WHERE PreparedAt < %3")
-                             .arg(kSessionTable, kTable, SqlDialect::TimeParameter(connection));
-    const QVariantList chosen{
-        static_cast<int>(kind),
+    const QString stale = QStringLiteral("SELECT PreparationID FROM %1 WHERE PreparedAt < %2")
+                              .arg(kTable, SqlDialect::TimeParameter(connection));
+    const QVariantList dayAgo{
         SqlDialect::BoundTime(connection, QDateTime::currentDateTimeUtc().addDays(-1))};
-    if (connection.Scalar(QStringLiteral("SELECT count(*) FROM (%1) AS gone").arg(gone), chosen)
+    if (connection.Scalar(QStringLiteral("SELECT count(*) FROM (%1) AS stale").arg(stale), dayAgo)
             .toInt() > 0) {
-        removeChosen(connection, gone, chosen);
-        connection.Execute(QStringLiteral("DELETE FROM %1 WHERE Kind = ?").arg(kSessionTable),
-                           {static_cast<int>(kind)});
+        for (const QString& table : kRowTables)
+            connection.Execute(
+                QStringLiteral("DELETE FROM %1 WHERE PreparationID IN (%2)").arg(table, stale),
+                dayAgo);
+        connection.Execute(
+            QStringLiteral("DELETE FROM %1 WHERE PreparationID IN (%2)").arg(kTable, stale),
+            dayAgo);
     }
     // On a server the id, who and when are the server's, whatever a client sends.
     const Id id =
@@ -56,6 +52,23 @@ Id Begin(SQLConnection& connection, Kind kind)
         QStringLiteral("INSERT INTO %1 (Kind, PreparationID) VALUES (?, ?)").arg(kSessionTable),
         {static_cast<int>(kind), id});
     return id;
+}
+
+void RemoveEarlierRows(SQLConnection& connection, Kind kind, Id current, const QString& table)
+{
+    connection.Execute(
+        QStringLiteral("DELETE FROM %1 WHERE PreparationID IN (%2)").arg(table, kEarlier),
+        {static_cast<int>(kind), current});
+}
+
+void ForgetEarlier(SQLConnection& connection, Kind kind, Id current)
+{
+    const QVariantList values{static_cast<int>(kind), current};
+    connection.Execute(
+        QStringLiteral("DELETE FROM %1 WHERE PreparationID IN (%2)").arg(kTable, kEarlier), values);
+    connection.Execute(
+        QStringLiteral("DELETE FROM %1 WHERE Kind = ? AND PreparationID <> ?").arg(kSessionTable),
+        values);
 }
 
 } // namespace ReportPreparation

@@ -21,8 +21,13 @@ inline const QString kColumn = QStringLiteral("PreparationID");
 enum class Kind { Catalogue = 1, Changes = 2 };
 
 // Begins a preparation of that kind inside the caller's transaction and returns its id. The
-// rows of this session's previous preparation of the kind go (its report has read them), and so
-// do those of any preparation begun more than a day ago, whose session is long over.
+// preparations begun more than a day ago go, rows and all: their sessions are long over.
 Id Begin(SQLConnection& connection, Kind kind);
+
+// A session's new preparation replaces its earlier ones of the kind, whose reports have read
+// them: each procedure removes their rows from the table it writes, and the last one of the
+// preparation then forgets them.
+void RemoveEarlierRows(SQLConnection& connection, Kind kind, Id current, const QString& table);
+void ForgetEarlier(SQLConnection& connection, Kind kind, Id current);
 
 } // namespace ReportPreparation

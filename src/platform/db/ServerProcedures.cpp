@@ -184,6 +184,9 @@ ReportPreparation::Id Pharvel_NodeLevel(SQLConnection& connection)
     return AsProcedure(connection, QStringLiteral("Pharvel_NodeLevel"), [&] {
         const ReportPreparation::Id preparation =
             ReportPreparation::Begin(connection, ReportPreparation::Kind::Catalogue);
+        ReportPreparation::RemoveEarlierRows(connection, ReportPreparation::Kind::Catalogue,
+                                             preparation,
+                                             QStringLiteral("inventory.tbPharvelNodeLevel"));
         connection.Execute(
             QStringLiteral(
                 "INSERT INTO inventory.tbPharvelNodeLevel"
@@ -215,6 +218,9 @@ void Pharvel_Generate(SQLConnection& connection, ReportPreparation::Id preparati
         childrenOf[node.parent].push_back(&node);
 
     AsProcedure(connection, source, [&] {
+        const auto kind = ReportPreparation::Kind::Catalogue;
+        ReportPreparation::RemoveEarlierRows(connection, kind, preparation,
+                                             QStringLiteral("inventory.tbPharvelReport"));
         // Pre-order: each node before its children. The stack holds the children of each open
         // level in reverse, so the first child is taken first.
         PreparedInsert rows(connection, QStringLiteral("inventory.tbPharvelReport"),
@@ -242,6 +248,7 @@ void Pharvel_Generate(SQLConnection& connection, ReportPreparation::Id preparati
             pushChildren(node->key, level + 1);
         }
         rows.Flush();
+        ReportPreparation::ForgetEarlier(connection, kind, preparation);
     });
 }
 
@@ -249,8 +256,11 @@ ReportPreparation::Id Pharvel_Changes(SQLConnection& connection, const QDate& fi
                                       const QDate& last)
 {
     return AsProcedure(connection, QStringLiteral("Pharvel_Changes"), [&] {
-        const ReportPreparation::Id preparation =
-            ReportPreparation::Begin(connection, ReportPreparation::Kind::Changes);
+        const auto kind = ReportPreparation::Kind::Changes;
+        const ReportPreparation::Id preparation = ReportPreparation::Begin(connection, kind);
+        for (const QString& table : {QStringLiteral("inventory.tbCatalogueChanges"),
+                                     QStringLiteral("inventory.tbCatalogueChangesPeriod")})
+            ReportPreparation::RemoveEarlierRows(connection, kind, preparation, table);
         const QDateTime since(first, QTime(0, 0), Qt::UTC);
         const QDateTime until(last.addDays(1), QTime(0, 0), Qt::UTC);
         RowSet rows = Journal::List(connection, {since, until, {}, {}});
@@ -282,6 +292,7 @@ ReportPreparation::Id Pharvel_Changes(SQLConnection& connection, const QDate& fi
                             QStringLiteral("From %1 to %2 (UTC)")
                                 .arg(first.toString(format), last.toString(format)),
                             rows.RecordCount()});
+        ReportPreparation::ForgetEarlier(connection, kind, preparation);
         return preparation;
     });
 }
