@@ -12,6 +12,7 @@
 #include "CatalogueBench.h"
 #include "ExchangeBench.h"
 #include "FindBench.h"
+#include "PaneBench.h"
 #include "RegisterBench.h"
 #include "ReportBench.h"
 
@@ -141,6 +142,7 @@ void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)
         PrintDrugWindow(AssignBench::MeasureDrugWindow(synthetic.Target(), synthetic.UserId(),
                                                        BenchDatabase::Password()));
         FindBench::Run(synthetic.Target(), synthetic.UserId(), BenchDatabase::Password());
+        PaneBench::Run(synthetic.Target(), synthetic.UserId(), BenchDatabase::Password());
     }
     {
         BenchDatabase empty(engine, serverUrl, BenchDatabase::Content::Empty, 0);

@@ -57,7 +57,8 @@ template <size_t N> QByteArray raw(const char (&text)[N])
 
 // A small catalogue in the exchange files, exactly as an export writes it: apostrophes, quotes,
 // commas, line breaks (LF and CR LF inside fields), right-to-left text, emoji, a missing value
-// next to an empty one. It holds one of every finding the check reports and breaks no rule.
+// next to an empty one. It holds one of every finding the check reports and breaks no rule (the
+// ATC code not in the index once the check's test loads one).
 const QList<std::pair<QString, QByteArray>> kSample = {
     {QStringLiteral("classifications.csv"),
      u8("\xEF\xBB\xBF"
@@ -96,6 +97,25 @@ const QList<std::pair<QString, QByteArray>> kSample = {
                                              "generic_code,other_details\r\n"
                                              "1,\"O'Brien's note\nsecond line\"\r\n"
                                              "2,\"\"\r\n")},
+    {QStringLiteral("formulary.csv"),
+     u8("\xEF\xBB\xBF"
+        "generic_code,status,restriction,decided_on,decision_ref,review_on,ven\r\n"
+        "1,Y,,2026-02-12,\"DTC 2026/02, item 3\",2001-01-01,E\r\n"
+        "2,R,\"Microbiology only,\nfor 5 days\",2026-02-12,,2999-01-01,V\r\n"
+        "3,N,,,,,\r\n"
+        "4,N,,,,,N\r\n"
+        "5,G,\"Guideline \"\"G7\"\"\",,,,\r\n")},
+    {QStringLiteral("reference_codes.csv"), u8("\xEF\xBB\xBF"
+                                               "generic_code,code_system,code\r\n"
+                                               "1,ATC,Q01XY01\r\n"
+                                               "1,HOSP,\"p-1, a\"\r\n"
+                                               "2,ATC,Q02\r\n"
+                                               "3,national,X 1\r\n")},
+    {QStringLiteral("alternatives.csv"), u8("\xEF\xBB\xBF"
+                                            "generic_code,alternative_code,kind,note\r\n"
+                                            "3,4,T,\r\n"
+                                            "4,2,P,1 g \xE2\x89\x88 2 tablets\r\n"
+                                            "4,1,T,\r\n")},
 };
 
 void writeFile(const QString& path, const QByteArray& bytes)
@@ -250,6 +270,9 @@ void tst_exchange::badInputWritesNothing_data()
     for (int i = 1; i <= 40000; ++i)
         manyRows += QByteArray::number(i) + ",G" + QByteArray::number(i) + "\r\n";
     const QByteArray sampleFiling = kSample.at(3).second;
+    const QByteArray kFormularyHeader(
+        "generic_code,status,restriction,decided_on,decision_ref,review_on,ven\r\n");
+    const QByteArray kAlternativesHeader("generic_code,alternative_code,kind,note\r\n");
     struct Case
     {
         const char* name;
@@ -285,6 +308,21 @@ void tst_exchange::badInputWritesNothing_data()
          "generic_names.csv, line 2, column 2"},
         {"filed under a generic in no classification", "filing.csv", sampleFiling + "drug,3,5\r\n",
          "filing.csv, line 9, column 3"},
+        {"status letter", "formulary.csv", kFormularyHeader + "1,y,,,,,\r\n",
+         "formulary.csv, line 2, column 2"},
+        {"R without text", "formulary.csv", kFormularyHeader + "1,R, ,,,,\r\n",
+         "formulary.csv, line 2, column 3"},
+        {"formulary date", "formulary.csv", kFormularyHeader + "1,Y,,2026-13-01,,,\r\n",
+         "formulary.csv, line 2, column 4"},
+        {"formulary of an unknown generic", "formulary.csv", kFormularyHeader + "99,Y,,,,,\r\n",
+         "formulary.csv, line 2, column 1"},
+        {"malformed ATC code", "reference_codes.csv",
+         "generic_code,code_system,code\r\n1,HOSP,q1\r\n1,ATC,q01\r\n",
+         "reference_codes.csv, line 3, column 3"},
+        {"alternative naming itself", "alternatives.csv", kAlternativesHeader + "1,1,P,\r\n",
+         "alternatives.csv, line 2, column 2"},
+        {"unknown alternative", "alternatives.csv", kAlternativesHeader + "1,99,P,\r\n",
+         "alternatives.csv, line 2, column 2"},
         {"NUL in a name", "generic_names.csv", raw("generic_code,name\r\n1,ASP\0IRIN\r\n"),
          "generic_names.csv, line 2, column 2"},
         {"NUL on the second line of a quoted field", "drugs.csv",
@@ -364,6 +402,40 @@ void tst_exchange::checkFindsEveryKind()
     QCOMPARE(found("generic names the same but for letter case, blanks and punctuation"),
              QStringLiteral("3 4"));
     QCOMPARE(found("classifications of the same name under one parent"), QStringLiteral("5 6"));
+    QCOMPARE(found("formulary review date passed"), QStringLiteral("1"));
+    QCOMPARE(found("not in the formulary, with no formulary alternative"), QStringLiteral("3"));
+    QCOMPARE(found("an alternative that is not in the formulary"), QStringLiteral("3"));
+    QCOMPARE(found("ATC code not in the loaded index"), QString()); // none loaded
+
+    // The hospital's index, loaded and then replaced by next year's, which drops one code the
+    // catalogue uses and renames another; a bad row writes nothing.
+    QTemporaryDir indexes;
+    const QString index = indexes.filePath(QStringLiteral("index.csv"));
+    const QByteArray header("code,name,ddd,unit,route,note\r\n");
+    writeFile(index, header + "Q01,test group,,,,\r\nQ01XY01,testamol,2,g,O,\r\nQ02,old,,,,\r\n");
+    QCOMPARE(
+        runAdmin({QStringLiteral("atc"), QStringLiteral("import"), db.ConnectionString(), index})
+            .exitCode,
+        0);
+    writeFile(index, header + "Q01,test group,,,,\r\nQ01XY0,x,,,,\r\n");
+    const Run refused =
+        runAdmin({QStringLiteral("atc"), QStringLiteral("import"), db.ConnectionString(), index});
+    QCOMPARE(refused.exitCode, 1);
+    QVERIFY2(refused.output.contains(QLatin1String("index.csv, line 3, column 1: ")),
+             qPrintable(refused.output));
+    writeFile(index, header + "Q01,test group,,,,\r\nQ01XY01,testamol B,2,g,O,\r\n");
+    const Run loaded =
+        runAdmin({QStringLiteral("atc"), QStringLiteral("import"), db.ConnectionString(), index});
+    QCOMPARE(loaded.exitCode, 0);
+    QVERIFY2(loaded.output.contains(QLatin1String("gone: Q02 \"old\", used by AMOXICILLIN\n")) &&
+                 loaded.output.contains(QLatin1String("renamed: Q01XY01 \"testamol\" is now "
+                                                      "\"testamol B\", used by PARACETAMOL\n")),
+             qPrintable(loaded.output));
+    QStringList notInIndex;
+    for (const CatalogueCheck::Item& item : CatalogueCheck::Run(db.Connection()).items)
+        if (item.check == QLatin1String("ATC code not in the loaded index"))
+            notInIndex << item.id + QLatin1Char(' ') + item.detail;
+    QCOMPARE(notInIndex, QStringList{QStringLiteral("2 Q02")});
     const Run clean = runAdmin({QStringLiteral("check"), db.ConnectionString()});
     QCOMPARE(clean.exitCode, 0);
     const Run asCsv =

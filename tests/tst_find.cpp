@@ -9,7 +9,10 @@
 #include "fixtures/SampleCatalogue.h"
 #include "fixtures/TestDatabase.h"
 #include "fixtures/WhileOpen.h"
+#include "platform/db/AtcCode.h"
+#include "platform/db/Formulary.h"
 #include "platform/db/SQLConnection.h"
+#include "platform/db/ScopedTransaction.h"
 #include "platform/db/ServerProcedures.h"
 #include "platform/user/AccountStore.h"
 #include "platform/user/clsCurrentUser.h"
@@ -54,6 +57,8 @@ private slots:
     void closeWalksNoOldTrace();
     void twoSessionsWalkTheirOwnTrace_data() { TestDatabase::AddEngineRows(); }
     void twoSessionsWalkTheirOwnTrace();
+    void findByCode_data() { TestDatabase::AddEngineRows(); }
+    void findByCode();
 };
 
 namespace {
@@ -554,3 +559,70 @@ void tst_find::twoSessionsWalkTheirOwnTrace()
 
 QTEST_MAIN(tst_find)
 #include "tst_find.moc"
+
+void tst_find::findByCode()
+{
+    QFETCH(QString, engine);
+    MainWindowRun r(engine);
+    SQLConnection& c = r.db.Connection();
+    const auto coded = [&c](const char* generic, QList<ReferenceCode> codes) {
+        const int code = c.Scalar(QStringLiteral("SELECT GenericCode FROM inventory.tbforgeneric "
+                                                 "WHERE genericname = ?"),
+                                  {QString::fromLatin1(generic)})
+                             .toInt();
+        FormularyRecord record{code};
+        record.codes = std::move(codes);
+        return Formulary::Change{{code}, record};
+    };
+    const QString atc = AtcCode::kSystem;
+    ScopedTransaction transaction(c);
+    Formulary::Write(c, {coded("Amoxicillin", {{atc, QStringLiteral("J01CA04")},
+                                               {QStringLiteral("HOSP"), QStringLiteral("AMX-1")}}),
+                         coded("Morphine", {{atc, QStringLiteral("N02AA01")}}),
+                         coded("Paracetamol", {{atc, QStringLiteral("N02BE01")}}),
+                         // Filed nowhere, so there is no node to open: not listed.
+                         coded("Ibuprofen", {{atc, QStringLiteral("J01XX01")}})});
+    transaction.Commit();
+    const QString amoxicillin = QStringLiteral("Amoxicillin (code ATC J01CA04)|antibiotics|_2.1");
+    const QString morphine = QStringLiteral("Morphine (code ATC N02AA01)|Opioids|_1.1.1");
+    const QString paracetamol = QStringLiteral("Paracetamol (code ATC N02BE01)|Analgesics|_1.2");
+
+    const struct
+    {
+        const char* text;
+        QStringList byCode; // the last rows of the list, found by a code they carry
+    } cases[] = {
+        {"j01", {amoxicillin}},
+        {"amx-1", {QStringLiteral("Amoxicillin (code HOSP AMX-1)|antibiotics|_2.1")}},
+        {"N02AA01", {morphine}},
+        {"n02", {morphine, paracetamol}},
+        // A prefix that also names entries: those first, as a plain search lists them.
+        {"n", {morphine, paracetamol}},
+        {"mor", {}},
+    };
+    WhileModal([&](frmFind& find) {
+        for (const auto& test : cases) {
+            Search(find, QString::fromLatin1(test.text));
+            const QStringList rows = Rows(find);
+            const int plain =
+                ServerProcedures::For_SearchNodeList(c, find.txtFind->text()).RecordCount();
+            QCOMPARE(rows.size(), plain + test.byCode.size());
+            QCOMPARE(rows.mid(plain), test.byCode);
+            // Sorting by another column keeps the code matches last.
+            find.lvFind->header()->sectionClicked(frmFind::ParentColumn);
+            QStringList last = Rows(find).mid(plain);
+            QStringList expected = test.byCode;
+            last.sort();
+            expected.sort();
+            QCOMPARE(last, expected);
+            for (int i = 0; i < rows.size(); ++i)
+                QCOMPARE(find.lvFind->topLevelItem(i)->font(0).italic(), i >= plain);
+        }
+    });
+    r.window->mnuFindEntry->trigger();
+
+    // Opening a code match walks the tree to the generic name.
+    FindEntry(*r.window, QStringLiteral("J01CA"), QStringLiteral("_2.1"));
+    QCOMPARE(r.Selected(), QStringLiteral("_2.1"));
+    QVERIFY(r.Expanded(QStringLiteral("_2")));
+}

@@ -143,15 +143,17 @@ void tst_mainwindow::frameAfterLoad()
     QCOMPARE(
         Captions(window->mnuNew),
         (QStringList{QStringLiteral("&Classification|Ctrl+C"), QStringLiteral("&Generic|Ctrl+G"),
-                     QStringLiteral("&Drug|Ctrl+D"), QStringLiteral("&Other Details|Ctrl+R")}));
+                     QStringLiteral("&Drug|Ctrl+D"), QStringLiteral("&Other Details|Ctrl+R"),
+                     QString::fromUtf8("&Formulary…|")}));
     QCOMPARE(Captions(window->mnuBuildFile), QStringList{QStringLiteral("&Generic Names|")});
     QCOMPARE(Captions(window->mnuFind),
              (QStringList{QStringLiteral("&Find Entry|Ctrl+F"), QStringLiteral("&Refresh Tree|"),
                           QStringLiteral("&Load All|")}));
-    QCOMPARE(Captions(window->mnuReport), (QStringList{QStringLiteral("&Pharvel Structure|"),
-                                                       QStringLiteral("&Drugs with no Generic|"),
-                                                       QStringLiteral("&Drugs with other Details|"),
-                                                       QStringLiteral("&Catalogue Changes|")}));
+    QCOMPARE(Captions(window->mnuReport),
+             (QStringList{QStringLiteral("&Pharvel Structure|"),
+                          QStringLiteral("&Drugs with no Generic|"),
+                          QStringLiteral("&Drugs with other Details|"),
+                          QStringLiteral("&Formulary|"), QStringLiteral("&Catalogue Changes|")}));
 
     QStringList toolbar;
     for (const QAction* button : window->tbPharvel->actions()) {

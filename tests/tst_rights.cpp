@@ -29,13 +29,15 @@ const char* const kCatalogueTables[] = {
     "inventory.tbForClassification",   "inventory.tbforgeneric",
     "inventory.tbinvmaster",           "inventory.tbPharvel",
     "inventory.tbPharvelOtherDetails", "patient_data.tbHospitalInfo",
+    "inventory.tbFormulary",           "inventory.tbGenericCode",
+    "inventory.tbAlternative",
 };
 // What nobody but the administrator's tool may do to the change journal.
 const char* const kJournalRewrites[] = {"UPDATE inventory.tbCatalogueJournal SET Action = 'x'",
                                         "DELETE FROM inventory.tbCatalogueJournal",
                                         "TRUNCATE inventory.tbCatalogueJournal"};
 const char* const kAdministratorTables[] = {"patient_data.tbUserProfile",
-                                            "inventory.tbSchemaVersion"};
+                                            "inventory.tbSchemaVersion", "inventory.tbAtcIndex"};
 // Journal rows of a client's own making, which no role but the owner's may write.
 const char* const kForgedRows[] = {
     "INSERT INTO inventory.tbCatalogueJournal (Action, EntryType) VALUES ('forged', '3')",

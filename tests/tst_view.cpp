@@ -5,6 +5,8 @@
 #include "fixtures/TestDatabase.h"
 #include "platform/FileSystemObject.h"
 #include "platform/catalog/Pharvel.h"
+#include "platform/db/AtcCode.h"
+#include "platform/db/Formulary.h"
 #include "platform/db/Journal.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/ScopedTransaction.h"
@@ -60,6 +62,8 @@ private slots:
     void catalogueChangesOfAPeriod();
     void twoDesktopsPrepareApart_data() { TestDatabase::AddEngineRows(); }
     void twoDesktopsPrepareApart();
+    void formularyReport_data() { TestDatabase::AddEngineRows(); }
+    void formularyReport();
     void imageButtonsExport_data() { TestDatabase::AddEngineRows(); }
     void imageButtonsExport();
     void printsToPdf();
@@ -742,7 +746,7 @@ void tst_view::unknownReportNumberOpensNothing()
     ReportRun r(QStringLiteral("sqlite"));
     MessageLog log(MsgBox::Answer::No);
     frmView view;
-    view.SetWhatReport(5);
+    view.SetWhatReport(6);
     try {
         view.Show();
         QFAIL("a report number without a report opened the window");
@@ -751,8 +755,72 @@ void tst_view::unknownReportNumberOpensNothing()
     }
     QVERIFY(log.messages.isEmpty());
     QVERIFY(!view.isVisible());
-    QCOMPARE(view.WhatReport(), 5);
+    QCOMPARE(view.WhatReport(), 6);
 }
 
 QTEST_MAIN(tst_view)
 #include "tst_view.moc"
+
+void tst_view::formularyReport()
+{
+    QFETCH(QString, engine);
+    ReportRun r(engine);
+    SQLConnection& c = r.db.Connection();
+    const auto s = [](const char* text) { return QString::fromUtf8(text); };
+    FormularyRecord morphine{r.catalogue.morphine, FormularyStatus::Restricted,
+                             s("Pain team only; review after 3 days.")};
+    morphine.codes = {{AtcCode::kSystem, s("N02AA01")}, {s("HOSP"), s("M-10")}};
+    morphine.alternatives = {{r.catalogue.paracetamol, AlternativeKind::Preferred}};
+    FormularyRecord amoxicillin{r.catalogue.amoxicillin, FormularyStatus::InFormulary};
+    amoxicillin.codes = {{AtcCode::kSystem, s("J01CA04")}, {AtcCode::kSystem, s("J01CA01")}};
+    ScopedTransaction transaction(c);
+    Formulary::Write(c, {{{morphine.generic}, morphine}, {{amoxicillin.generic}, amoxicillin}});
+    transaction.Commit();
+
+    frmView view;
+    view.SetWhatReport(5);
+    MessageLog log(MsgBox::Answer::Yes);
+    QStringList lines;
+    QStringList header;
+    ModalWindowDriver driver([&](QWidget*) {
+        const ReportContent& content = view.Report()->Content();
+        for (int record = 0; record < content.RecordCount(); ++record) {
+            QStringList cells;
+            for (int column = 0; column < 6; ++column)
+                cells << content.CellText(record, column);
+            lines << cells.join(QLatin1Char('|')) + QLatin1Char('|') + content.Note(record);
+        }
+        for (const ReportTextLine& line : content.Definition().pageHeader)
+            header << content.Expand(line.center, 1, 1);
+    });
+    view.Show();
+    QVERIFY(driver.Ran());
+    // By classification, unfiled names last; each list in its order.
+    const QStringList expected{
+        s("Analgesics|Paracetamol|not yet decided||||"),
+        s("Analgesics / Opioids|Morphine|R restricted|N02AA01|HOSP M-10|"
+          "Paracetamol (preferred alternative)|Pain team only; review after 3 days."),
+        s("antibiotics|Amoxicillin|Y in the formulary|J01CA04; J01CA01|||"),
+        s("no classification|Ibuprofen|not yet decided||||"),
+    };
+    QCOMPARE(lines, expected);
+    QCOMPARE(header.mid(0, 3),
+             (QStringList{s("St Ann's Hospital"), s("1 Main Road, Harbour Town"), s("Formulary")}));
+
+    const QString exported = r.Documents() + QStringLiteral("/Formulary.") +
+                             QDate::currentDate().toString(QStringLiteral("yyyy.MM.dd")) +
+                             QStringLiteral(".xls");
+    QVERIFY(QFile::exists(exported));
+    if (!HaveWorkbookReader())
+        QSKIP("/usr/bin/python3 has no xlrd (Debian package python3-xlrd): not read back");
+    // Status and codes are columns of their own, to filter on; the restriction is the last.
+    const QJsonArray rows = ReadWorkbook(exported);
+    QCOMPARE(rows.size(), expected.size() + 1);
+    QCOMPARE(Column(rows, 2), (QStringList{s("Status"), s("not yet decided"), s("R restricted"),
+                                           s("Y in the formulary"), s("not yet decided")}));
+    QCOMPARE(Column(rows, 3), (QStringList{s("ATC"), {}, s("N02AA01"), s("J01CA04; J01CA01"), {}}));
+    QCOMPARE(Column(rows, 4), (QStringList{s("Other Codes"), {}, s("HOSP M-10"), {}, {}}));
+    QCOMPARE(Column(rows, 6).mid(0, 3),
+             (QStringList{
+                 s("Restriction or guidelines"), {}, s("Pain team only; review after 3 days.")}));
+}

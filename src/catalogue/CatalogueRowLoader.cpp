@@ -1,6 +1,7 @@
 #include "catalogue/CatalogueRowLoader.h"
 
 #include "app/mdlPharvel.h"
+#include "catalogue/StatusMarks.h"
 #include "platform/db/CatalogueTypes.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/RowSet.h"
@@ -27,8 +28,8 @@ struct CatalogueColumns
 
 } // namespace
 
-CatalogueRowLoader::CatalogueRowLoader(KeyedTree& tree, KnownNodes knownNodes)
-    : m_tree(tree), m_knownNodes(std::move(knownNodes))
+CatalogueRowLoader::CatalogueRowLoader(KeyedTree& tree, KnownNodes knownNodes, Statuses statuses)
+    : m_tree(tree), m_knownNodes(std::move(knownNodes)), m_readStatuses(std::move(statuses))
 {}
 
 void CatalogueRowLoader::AddRows(RowSet& rows, const std::function<void()>& rowDone)
@@ -39,10 +40,16 @@ void CatalogueRowLoader::AddRows(RowSet& rows, const std::function<void()>& rowD
         const QString type = rows.Text(column.type);
         QString name;
         QString itemId;
+        QString image = mdlPharvel::NodeImageKey(type);
+        std::optional<QString> status;
         if (type == NodeType::Classification) {
             name = rows.Text(column.classification);
         } else if (type == NodeType::Generic) {
             name = rows.Text(column.generic);
+            if (m_readStatuses) {
+                status = StatusOf(rows.Text(column.key));
+                image = StatusMarks::ImageKey(*status);
+            }
         } else if (type == NodeType::Drug) {
             name = rows.Text(column.drug);
             itemId = rows.Text(column.itemId);
@@ -52,7 +59,6 @@ void CatalogueRowLoader::AddRows(RowSet& rows, const std::function<void()>& rowD
         if (!name.trimmed().isEmpty()) {
             const QString parent = rows.Text(column.parent);
             const QString key = rows.Text(column.key);
-            const QString image = mdlPharvel::NodeImageKey(type);
             if (parent == kRootKey) {
                 added = m_tree.Add(kRootKey, key, name, image);
             } else if (ParentKnown(rows, parent.trimmed())) {
@@ -69,6 +75,11 @@ void CatalogueRowLoader::AddRows(RowSet& rows, const std::function<void()>& rowD
                 added.SetExpandedImage(QStringLiteral("bookopen"));
             if (!itemId.trimmed().isEmpty())
                 added.SetTag(itemId);
+            if (status)
+                added.SetToolTipLine(
+                    m_toolTipLines.contains(*status)
+                        ? m_toolTipLines.value(*status)
+                        : *m_toolTipLines.insert(*status, StatusMarks::ToolTipLine(*status)));
         }
         rowDone();
     }
@@ -88,4 +99,11 @@ bool CatalogueRowLoader::ParentKnown(RowSet& rows, const QString& parentKey)
         m_known = m_knownNodes(QStringList(keys.cbegin(), keys.cend()));
     }
     return m_known->contains(parentKey);
+}
+
+QString CatalogueRowLoader::StatusOf(const QString& nodeKey)
+{
+    if (!m_statuses)
+        m_statuses = m_readStatuses();
+    return m_statuses->value(nodeKey);
 }

@@ -125,6 +125,7 @@ void frmPharvel::CreatePanes()
     trePharvel->setObjectName(QStringLiteral("trePharvel"));
     trePharvel->SetImageList(ilsTree);
     connectGuarded(trePharvel, &KeyedTree::NodeClick, this, &frmPharvel::trePharvel_NodeClick);
+    CreateFormularyPane();
 
     fraPharvel = new QFrame(clientArea);
     fraPharvel->setObjectName(QStringLiteral("fraPharvel"));
@@ -169,6 +170,7 @@ void frmPharvel::CreateMenus()
     mnuNewGeneric = AddItem(mnuNew, tr("&Generic"), QKeySequence(tr("Ctrl+G")));
     mnuNewDrug = AddItem(mnuNew, tr("&Drug"), QKeySequence(tr("Ctrl+D")));
     mnuOther = AddItem(mnuNew, tr("&Other Details"), QKeySequence(tr("Ctrl+R")));
+    mnuFormulary = AddItem(mnuNew, tr("&Formulary…"));
     mnuSep1 = mnuPopup->addSeparator();
     mnuDelete = AddItem(mnuPopup, tr("&Delete"));
     mnuRename = AddItem(mnuPopup, tr("&Rename"));
@@ -194,6 +196,8 @@ void frmPharvel::CreateMenus()
     mnuPharvelReport = AddItem(mnuReport, tr("&Pharvel Structure"));
     mnuDrugsWOGeneric = AddItem(mnuReport, tr("&Drugs with no Generic"));
     mnuDrugsWODetails = AddItem(mnuReport, tr("&Drugs with other Details"));
+    // The formulary stands with the reports of what the catalogue holds, before its changes.
+    mnuFormularyReport = AddItem(mnuReport, tr("&Formulary"));
     mnuCatalogueChanges = AddItem(mnuReport, tr("&Catalogue Changes"));
     connectGuarded(mnuPharvelReport, &QAction::triggered, this,
                    &frmPharvel::mnuPharvelReport_Click);
@@ -201,6 +205,8 @@ void frmPharvel::CreateMenus()
                    &frmPharvel::mnuDrugsWOGeneric_Click);
     connectGuarded(mnuDrugsWODetails, &QAction::triggered, this,
                    &frmPharvel::mnuDrugsWODetails_Click);
+    connectGuarded(mnuFormularyReport, &QAction::triggered, this,
+                   &frmPharvel::mnuFormularyReport_Click);
     connectGuarded(mnuCatalogueChanges, &QAction::triggered, this,
                    &frmPharvel::mnuCatalogueChanges_Click);
 

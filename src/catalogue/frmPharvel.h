@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/PharvelLayout.h"
+#include "platform/db/CatalogueTypes.h"
 #include "platform/widgets/TreeNode.h"
 
 #include <QMainWindow>
@@ -8,6 +9,7 @@
 #include <QStringList>
 
 class FlexGrid;
+class FormularyPane;
 class ImageList;
 class KeyStatePanel;
 class KeyStateTracker;
@@ -25,6 +27,7 @@ class SplitterImage;
 class StretchedPicture;
 class frmDrugInformation;
 class frmDrugList;
+class frmFormulary;
 class frmEntry;
 class frmFind;
 class frmGeneric;
@@ -70,6 +73,7 @@ public:
     void mnuPharvelReport_Click();
     void mnuDrugsWOGeneric_Click();
     void mnuDrugsWODetails_Click();
+    void mnuFormularyReport_Click();
     void mnuCatalogueChanges_Click();
     // "&Help": the manual page (F1, where one is installed) and "&About Pharvel".
     void mnuManual_Click();
@@ -89,6 +93,9 @@ public:
     void mnuNewGeneric_Click();
     void mnuNewDrug_Click();
     void mnuOther_Click();
+    // "&Formulary…": the formulary window for the selected generic name; FormularySaved tells
+    // when it saved.
+    void mnuFormulary_Click();
     void mnuDelete_Click();
     void mnuRename_Click();
     void mnuGenericFiles_Click();
@@ -114,11 +121,17 @@ public:
     frmEntry& EntryWindow();
     frmGeneric& GenericWindow();
     frmDrugInformation& DrugInformationWindow();
+    frmFormulary& FormularyWindow();
     frmMedDetails& MedDetailsWindow();
     frmList& ListWindow();
     frmDrugList& DrugListWindow();
 
     const PharvelLayout& Layout() const { return m_layout; }
+
+    // The right pane over imgBack, showing the selected entry (frmPharvelPane.cpp).
+    FormularyPane* Pane() const { return m_formularyPane; }
+    // Opens the tree down to the node that files the generic name and selects it.
+    void ShowGenericInTree(CatalogueId::Generic generic);
 
     // The client area: everything below the menu bar, toolbar and status bar included.
     QWidget* clientArea;
@@ -149,6 +162,7 @@ public:
     QAction* mnuNewGeneric;
     QAction* mnuNewDrug;
     QAction* mnuOther;
+    QAction* mnuFormulary;
     QAction* mnuSep1;
     QAction* mnuDelete;
     QAction* mnuRename;
@@ -167,6 +181,7 @@ public:
     QAction* mnuPharvelReport;
     QAction* mnuDrugsWOGeneric;
     QAction* mnuDrugsWODetails;
+    QAction* mnuFormularyReport;
     QAction* mnuCatalogueChanges;
     QMenu* mnuHelp;
     QAction* mnuManual = nullptr; // only where the manual page is installed
@@ -185,12 +200,17 @@ public:
     QAction* tbGenericFiles;
     QAction* tbFindEntry;
 
+signals:
+    // The formulary window saved the generic name's formulary.
+    void FormularySaved(int genericCode);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreatePanes();
+    void CreateFormularyPane();
     void CreateMenus();
     void CreateToolbar();
     void CreateStatusBar();
@@ -222,8 +242,10 @@ private:
     frmEntry* m_entryWindow = nullptr;
     frmGeneric* m_genericWindow = nullptr;
     frmDrugInformation* m_drugInformationWindow = nullptr;
+    frmFormulary* m_formularyWindow = nullptr;
     frmMedDetails* m_medDetailsWindow = nullptr;
     frmList* m_listWindow = nullptr;
     frmDrugList* m_drugListWindow = nullptr;
     frmFind* m_find = nullptr;
+    FormularyPane* m_formularyPane = nullptr;
 };

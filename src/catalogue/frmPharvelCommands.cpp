@@ -3,6 +3,7 @@
 #include "app/mdlPharvel.h"
 #include "catalogue/frmPharvel.h"
 #include "details/frmDrugInformation.h"
+#include "details/frmFormulary.h"
 #include "details/frmMedDetails.h"
 #include "platform/catalog/Pharvel.h"
 #include "platform/catalog/ShortId.h"
@@ -40,6 +41,7 @@ void frmPharvel::ConnectCommands()
     connectGuarded(mnuNewGeneric, &QAction::triggered, this, &frmPharvel::mnuNewGeneric_Click);
     connectGuarded(mnuNewDrug, &QAction::triggered, this, &frmPharvel::mnuNewDrug_Click);
     connectGuarded(mnuOther, &QAction::triggered, this, &frmPharvel::mnuOther_Click);
+    connectGuarded(mnuFormulary, &QAction::triggered, this, &frmPharvel::mnuFormulary_Click);
     connectGuarded(mnuDelete, &QAction::triggered, this, &frmPharvel::mnuDelete_Click);
     connectGuarded(mnuRename, &QAction::triggered, this, &frmPharvel::mnuRename_Click);
     connectGuarded(mnuGenericFiles, &QAction::triggered, this, &frmPharvel::mnuGenericFiles_Click);
@@ -173,6 +175,24 @@ void frmPharvel::mnuOther_Click()
     details.exec();
 }
 
+void frmPharvel::mnuFormulary_Click()
+{
+    const QString source = QStringLiteral("frmPharvel.mnuFormulary_Click");
+    const TreeNode selected = SelectedNode(*trePharvel, source);
+    ClassPharvel::clsNode& node = mdlPharvel::objPharvel->NodePharvel();
+    if (!node.SearchNode(selected.Key()) || node.node_type() != NodeType::Generic) {
+        MsgBox::Show(tr("A formulary is kept for generic names. Choose a generic name first."),
+                     MsgBox::Icon::Information, MsgBox::Buttons::OK, tr("MESSAGE"));
+        return;
+    }
+    const int genericCode = node.Node_ID();
+    frmFormulary& formulary = FormularyWindow();
+    formulary.SetGeneric(genericCode, node.NameOfNode().trimmed());
+    formulary.exec();
+    if (formulary.Saved())
+        emit FormularySaved(genericCode);
+}
+
 void frmPharvel::mnuDelete_Click()
 {
     const QString source = QStringLiteral("frmPharvel.mnuDelete_Click");
@@ -245,6 +265,15 @@ frmGeneric& frmPharvel::GenericWindow()
                                          UserConnection(QStringLiteral("frmGeneric")), this);
     }
     return *m_genericWindow;
+}
+
+frmFormulary& frmPharvel::FormularyWindow()
+{
+    if (!m_formularyWindow) {
+        m_formularyWindow = new frmFormulary(mdlPharvel::objPharvel->Formulary(),
+                                             mdlPharvel::objPharvel->Generics(), this);
+    }
+    return *m_formularyWindow;
 }
 
 frmDrugInformation& frmPharvel::DrugInformationWindow()

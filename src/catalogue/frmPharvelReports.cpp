@@ -19,6 +19,12 @@ void frmPharvel::mnuDrugsWODetails_Click()
                                    QStringLiteral("frmPharvel.mnuDrugsWODetails_Click_Err"));
 }
 
+// The formulary is read as it stands: nothing to prepare, so any user who may look may see it.
+void frmPharvel::mnuFormularyReport_Click()
+{
+    ReportCommands::View(ReportCommands::Viewer(*this), 5);
+}
+
 void frmPharvel::mnuCatalogueChanges_Click()
 {
     ReportCommands::ChangesAndView(*this, *staMessage, ReportCommands::Viewer(*this),

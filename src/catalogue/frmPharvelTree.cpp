@@ -99,8 +99,9 @@ qint16 frmPharvel::LoadTreeView(const QString& ParentNode, const QString& Title,
             progress->pb->setMaximum(result);
             progress->ShowPainted();
         }
-        CatalogueRowLoader loader(*trePharvel,
-                                  [this](const QStringList& keys) { return NodesFound(keys); });
+        CatalogueRowLoader loader(
+            *trePharvel, [this](const QStringList& keys) { return NodesFound(keys); },
+            [] { return mdlPharvel::objPharvel->Formulary().Statuses(); });
         loader.AddRows(rows, [&progress] {
             if (progress)
                 progress->Step();
@@ -181,7 +182,7 @@ void frmPharvel::SetCommandsForSelection()
 void frmPharvel::DisableNodeCommands()
 {
     for (QAction* command : {tbNewGeneric, tbNewDrug, mnuNewGeneric, mnuNewDrug, mnuDelete,
-                             mnuRename, tbDelete, tbRename}) {
+                             mnuRename, tbDelete, tbRename, mnuFormulary}) {
         command->setEnabled(false);
     }
 }
@@ -204,4 +205,6 @@ void frmPharvel::SetCommandsForType(const QString& nodeType)
         for (QAction* action : twins[command])
             action->setEnabled(*states[command]);
     }
+    // A formulary is kept for generic names only, and changed by those who may edit.
+    mnuFormulary->setEnabled(nodeType == NodeType::Generic && !viewOnly);
 }

@@ -1,10 +1,13 @@
 #include "demo/CatalogueBuilder.h"
 
+#include "platform/db/AlternativeStore.h"
 #include "platform/db/CatalogueTypes.h"
 #include "platform/db/ClassificationStore.h"
 #include "platform/db/DrugStore.h"
+#include "platform/db/FormularyStore.h"
 #include "platform/db/GenericStore.h"
 #include "platform/db/IdSequences.h"
+#include "platform/db/ReferenceCodeStore.h"
 #include "platform/db/SQLConnection.h"
 
 CatalogueBuilder::CatalogueBuilder(SQLConnection& connection)
@@ -84,6 +87,11 @@ void CatalogueBuilder::AddOtherDetails(int genericCode, const QString& text)
     m_details.Add({genericCode, text});
 }
 
+void CatalogueBuilder::AddFormulary(const FormularyRecord& record)
+{
+    m_formulary << record;
+}
+
 void CatalogueBuilder::SetHospital(const QString& clientName, const QString& company,
                                    const QString& address)
 {
@@ -94,7 +102,8 @@ void CatalogueBuilder::SetHospital(const QString& clientName, const QString& com
 }
 
 // Parents are written before the rows that refer to them: classifications, generic names and
-// drugs first, then the nodes (parents were added before their children), then other details.
+// drugs first, then the nodes (parents were added before their children), then other details
+// and the formulary.
 // The ids were our own, so the server's id generators are moved on past them.
 void CatalogueBuilder::Finish()
 {
@@ -103,5 +112,12 @@ void CatalogueBuilder::Finish()
     m_drugs.Flush();
     m_nodes.Flush();
     m_details.Flush();
+    QList<FormularyRecord> decided;
+    for (const FormularyRecord& record : std::as_const(m_formulary))
+        if (record.HasDecision())
+            decided << record;
+    FormularyStore::InsertAll(m_connection, decided);
+    ReferenceCodeStore::InsertAll(m_connection, m_formulary);
+    AlternativeStore::InsertAll(m_connection, m_formulary);
     IdSequences::Advance(m_connection);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "platform/db/FormularyRecord.h"
 #include "platform/db/PreparedInsert.h"
 
 #include <QHash>
+#include <QList>
 #include <QString>
 
 class SQLConnection;
@@ -24,6 +26,9 @@ public:
                 const QString& preparation); // the drug's item id, filed nowhere yet
     QString FileDrug(const QString& genericKey, int itemId);
     void AddOtherDetails(int genericCode, const QString& text);
+    // A generic name's formulary (record.generic names it), written with the rest unjournaled,
+    // as a catalogue built whole has no history.
+    void AddFormulary(const FormularyRecord& record);
     void SetHospital(const QString& clientName, const QString& company, const QString& address);
 
     void Finish();
@@ -37,6 +42,7 @@ private:
     PreparedInsert m_drugs;
     PreparedInsert m_nodes;
     PreparedInsert m_details;
+    QList<FormularyRecord> m_formulary;
     QHash<QString, int> m_childCount;
     int m_nextClassification = 1;
     int m_nextGeneric = 1;

@@ -1,6 +1,8 @@
 #include "demo/DemoCatalogue.h"
 
 #include "demo/CatalogueBuilder.h"
+#include "platform/db/AtcCode.h"
+#include "platform/db/AtcIndexStore.h"
 #include "platform/db/CatalogueTypes.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
@@ -101,6 +103,94 @@ const Form kForms[] = {
      "Reconstitute with 10 mL water for injection; use within 24 hours."},
 };
 
+// A few decisions of a formulary committee, so that the screens have something to show. The
+// codes are the demo's own, in an ATC group the WHO's index does not use, and the demo's small
+// index names them; a hospital loads its licensed index with pharvel-admin atc import.
+struct Decision
+{
+    const char* generic;
+    const char* status;
+    const char* restriction;
+    const char* ven;
+    const char* atcCode;
+    const char* alternative; // a generic name of the demo, or nullptr
+    const char* kind;
+    const char* note;
+};
+
+const Decision kDecisions[] = {
+    {"Paracetamol", "Y", nullptr, "E", "Z01AA01", nullptr, nullptr, nullptr},
+    {"Ibuprofen", "R", "Short courses of up to 5 days; not in renal impairment.", "E", "Z01AB01",
+     "Paracetamol", "P", "Try first for mild pain."},
+    {"Ketorolac", "N", nullptr, "N", "Z01AB02", "Ibuprofen", "T", "Oral route where possible."},
+    {"Morphine", "G", "Follow the hospital's opioid guideline; review daily.", "V", "Z02AA01",
+     nullptr, nullptr, nullptr},
+    {"Meropenem", "R", "On the advice of the microbiologist only.", "V", "Z03AA01", nullptr,
+     nullptr, nullptr},
+    {"Ranitidine", "N", nullptr, nullptr, nullptr, "Famotidine", "T", nullptr},
+};
+
+const AtcIndexEntry kDemoIndex[] = {
+    {QStringLiteral("Z01"), QStringLiteral("demo analgesics"), {}, {}, {}, {}},
+    {QStringLiteral("Z01AA01"),
+     QStringLiteral("demo paracetamol"),
+     QStringLiteral("3"),
+     QStringLiteral("g"),
+     QStringLiteral("O"),
+     {}},
+    {QStringLiteral("Z01AB01"),
+     QStringLiteral("demo ibuprofen"),
+     QStringLiteral("1.2"),
+     QStringLiteral("g"),
+     QStringLiteral("O"),
+     {}},
+    {QStringLiteral("Z02AA01"),
+     QStringLiteral("demo morphine"),
+     QStringLiteral("30"),
+     QStringLiteral("mg"),
+     QStringLiteral("P"),
+     {}},
+};
+
+QString text(const char* utf8)
+{
+    return utf8 == nullptr ? QString() : QString::fromUtf8(utf8);
+}
+
+void addDecisions(CatalogueBuilder& builder, const QHash<QString, int>& codes)
+{
+    for (const Decision& decision : kDecisions) {
+        FormularyRecord record{codes.value(QString::fromUtf8(decision.generic))};
+        record.status = text(decision.status);
+        record.restriction = text(decision.restriction);
+        record.ven = text(decision.ven);
+        record.decidedOn = QDate(2026, 2, 12);
+        record.decisionRef = QStringLiteral("Drug and Therapeutics Committee, minute 2026/02");
+        record.reviewOn = QDate(2027, 2, 12);
+        if (decision.atcCode)
+            record.codes << ReferenceCode{AtcCode::kSystem, text(decision.atcCode)};
+        record.codes << ReferenceCode{
+            QStringLiteral("HOSP"),
+            QStringLiteral("RGH-%1").arg(record.generic, 4, 10, QLatin1Char('0'))};
+        if (decision.alternative)
+            record.alternatives << Alternative{codes.value(text(decision.alternative)),
+                                               text(decision.kind), text(decision.note)};
+        builder.AddFormulary(record);
+    }
+}
+
+// An ATC code of the form the index uses, one for each synthetic generic name, in a group the
+// WHO's index does not use: Z00AA00, Z00AA01, ... (2,600 under each of Z00A, Z00B, ...).
+QString syntheticAtcCode(int generic)
+{
+    const auto letter = [](int n) { return QChar(QLatin1Char('A').unicode() + n % 26); };
+    return QStringLiteral("Z%1%2%3%4")
+        .arg(generic / 67600 % 100, 2, 10, QLatin1Char('0'))
+        .arg(letter(generic / 2600))
+        .arg(letter(generic / 100))
+        .arg(generic % 100, 2, 10, QLatin1Char('0'));
+}
+
 QString Title(const QString& generic, const Form& form)
 {
     return generic + QLatin1Char(' ') + QLatin1String(form.name);
@@ -119,6 +209,7 @@ void Load(SQLConnection& connection)
     QHash<QString, QString> classificationKeys; // path -> node key
     int drugsMade = 0;
     int genericsMade = 0;
+    QHash<QString, int> genericCodes; // name as the demo spells it -> code
     for (const Therapy& therapy : kTherapies) {
         const QStringList path = QString::fromUtf8(therapy.path).split(QStringLiteral(" > "));
         QString parentKey = kRootKey;
@@ -134,6 +225,7 @@ void Load(SQLConnection& connection)
         const QStringList generics = QString::fromUtf8(therapy.generics).split(QLatin1Char(','));
         for (const QString& generic : generics) {
             const int code = builder.AddGeneric(generic.toUpper());
+            genericCodes.insert(generic, code);
             const QString genericKey = builder.FileGeneric(parentKey, code);
             ++genericsMade;
             if (genericsMade % 5 == 0)
@@ -162,7 +254,10 @@ void Load(SQLConnection& connection)
             QStringLiteral("Supplement and symptomatic relief."), QString::fromUtf8(form.dosage),
             QString::fromUtf8(form.administration), QString::fromUtf8(form.preparation));
     }
+    addDecisions(builder, genericCodes);
     builder.Finish();
+    AtcIndexStore::Replace(connection,
+                           QList<AtcIndexEntry>(std::cbegin(kDemoIndex), std::cend(kDemoIndex)));
     transaction.Commit();
 }
 
@@ -212,6 +307,14 @@ void LoadSynthetic(SQLConnection& connection, int nodes, int drugs)
         const int code =
             builder.AddGeneric(QStringLiteral("GENERIC %1").arg(g + 1, 5, 10, QLatin1Char('0')));
         genericKeys << builder.FileGeneric(leaves.at(g % leaves.size()), code);
+        // Every generic name has a status and an ATC code, as a committee's finished formulary
+        // would.
+        FormularyRecord decision{code};
+        decision.status = FormularyStatus::All().at(g % 4);
+        if (FormularyStatus::NeedsText(decision.status))
+            decision.restriction = QStringLiteral("Synthetic restriction");
+        decision.codes << ReferenceCode{AtcCode::kSystem, syntheticAtcCode(g)};
+        builder.AddFormulary(decision);
     }
     for (int d = 0; d < drugs && !genericKeys.isEmpty(); ++d) {
         const int item = builder.AddDrug(

@@ -1,14 +1,12 @@
 #pragma once
 
-#include <QDialog>
+#include "details/FreshReadDialog.h"
 
 class SQLConnection;
 
 // The shape both drug-details windows share: a fixed-size window over the current user's
-// connection, which reads its data afresh at every opening (Form_Load). An opening whose read
-// fails says why and closes the window again, so that it never shows, or saves over, data it
-// could not read.
-class DetailsWindow : public QDialog
+// connection, which reads its data afresh at every opening.
+class DetailsWindow : public FreshReadDialog
 {
     Q_OBJECT
 
@@ -16,9 +14,6 @@ protected:
     DetailsWindow(SQLConnection& connection, QWidget* parent);
 
     SQLConnection& Connection() const { return m_connection; }
-    virtual void Form_Load() = 0;
-
-    void showEvent(QShowEvent* event) override;
 
 private:
     SQLConnection& m_connection;

@@ -1,6 +1,7 @@
 #include "details/frmDrugInformation.h"
 
 #include "app/StretchedPicture.h"
+#include "details/StaleSaveQuestion.h"
 #include "platform/catalog/ShortId.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
@@ -182,13 +183,7 @@ bool frmDrugInformation::SaveOtherDetails()
         if (outcome.saved)
             break;
         // Another desktop saved after this window read the text: the user chooses.
-        const QString who = outcome.who.isEmpty() ? tr("Another user") : outcome.who;
-        if (MsgBox::Show(tr("The other details were saved by another user after this window "
-                            "read them (%1). Do you wish to overwrite them with yours? Choose "
-                            "No to keep theirs.")
-                             .arg(who),
-                         MsgBox::Icon::Question, MsgBox::Buttons::YesNo,
-                         tr("MESSAGE")) != MsgBox::Answer::Yes) {
+        if (!OverwriteTheirs(tr("the other details"), outcome.who)) {
             ShowAsRead(outcome.theirs);
             return false;
         }

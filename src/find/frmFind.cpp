@@ -4,6 +4,8 @@
 #include "app/mdlPharvel.h"
 #include "find/FoundEntryItem.h"
 #include "find/TraceQuery.h"
+#include "platform/catalog/GenericPlaces.h"
+#include "platform/catalog/Pharvel.h"
 #include "platform/db/ServerProcedures.h"
 #include "platform/widgets/DesignFont.h"
 #include "platform/widgets/ErrorHandler.h"
@@ -154,8 +156,10 @@ void frmFind::cmdFind_Click()
 {
     mdlPharvel::blnQuietLoad = true;
     std::optional<BusyPointer> busy(std::in_place);
-    RowSet found = ServerProcedures::For_SearchNodeList(m_connection, txtFind->text().trimmed());
-    if (found.RecordCount() == 0) {
+    const QString searchText = txtFind->text().trimmed();
+    RowSet found = ServerProcedures::For_SearchNodeList(m_connection, searchText);
+    QList<QTreeWidgetItem*> byCode = FoundByCode(searchText);
+    if (found.RecordCount() == 0 && byCode.isEmpty()) {
         busy.reset();
         // The rows of the last search stay, and with them Go to Treeview.
         MsgBox::Show(tr("Search string not existing!"), MsgBox::Icon::Information,
@@ -173,11 +177,41 @@ void frmFind::cmdFind_Click()
                                     found.Text(QStringLiteral("ParentName")),
                                     found.Text(QStringLiteral("Node_Key"))});
     }
-    lvFind->addTopLevelItems(rows);
+    lvFind->addTopLevelItems(rows + byCode);
     cmdGo->setEnabled(lvFind->topLevelItemCount() > 0);
     lvFind_ColumnClick(EntryColumn);
     m_statusPanel.setText(tr("Select entry from list then click GO TO TREEVIEW."));
     found.Close();
+}
+
+QList<QTreeWidgetItem*> frmFind::FoundByCode(const QString& searchText) const
+{
+    // The window also works on a connection alone, with no catalogue component to ask.
+    if (!mdlPharvel::objPharvel)
+        return {};
+    const QList<ReferenceCodeStore::Carrier> carriers =
+        mdlPharvel::objPharvel->Formulary().FindByCode(searchText);
+    QList<CatalogueId::Generic> generics;
+    for (const ReferenceCodeStore::Carrier& carrier : carriers)
+        generics << carrier.generic;
+    const QHash<CatalogueId::Generic, GenericPlaces::Place> places =
+        GenericPlaces::Of(m_connection, generics);
+    QList<QTreeWidgetItem*> rows;
+    for (const ReferenceCodeStore::Carrier& carrier : carriers) {
+        // A generic name filed nowhere has no node the tree could open.
+        const auto place = places.constFind(carrier.generic);
+        if (place == places.cend())
+            continue;
+        const QString code = carrier.code.system + QLatin1Char(' ') + carrier.code.code;
+        auto* row = new FoundEntryItem({tr("%1 (code %2)").arg(carrier.genericName, code),
+                                        place->classificationName, place->nodeKey});
+        row->SetFoundByCode();
+        row->setToolTip(EntryColumn, carrier.code.indexName.isEmpty()
+                                         ? code
+                                         : code + QStringLiteral(": ") + carrier.code.indexName);
+        rows << row;
+    }
+    return rows;
 }
 
 void frmFind::lvFind_ColumnClick(int column)

@@ -7,13 +7,15 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 class SQLConnection;
 
 // "Find Entry": searches the catalogue by text, lists the matching entries and, for the one the
 // user picks, has the server write its line of ancestry (the trace) for the main window to walk.
 // FindNode tells the opener whether that trace holds anything; it starts False at every opening,
 // so a window closed with Close never sends the main window down an old trace, and it keeps its
-// value after the window closes.
+// value after the window closes. A search text that is a code of any system, or an ATC code
+// that others begin with ("J01"), also lists the generic names carrying it, after the others.
 class frmFind : public QDialog
 {
     Q_OBJECT
@@ -54,6 +56,9 @@ protected:
 
 private:
     void SetColumnWidths();
+    // The generic names that carry the search text as a code (or an ATC code it begins), each
+    // with the code in its text, to be listed after the names found by their text.
+    QList<QTreeWidgetItem*> FoundByCode(const QString& searchText) const;
 
     SQLConnection& m_connection;
     QLabel& m_statusPanel;

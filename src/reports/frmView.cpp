@@ -50,6 +50,8 @@ QString ReportFileName(qint16 whatReport)
         return QStringLiteral("PharvelReportWithOtherDetails.rpt");
     case 4:
         return QStringLiteral("CatalogueChanges.rpt");
+    case 5:
+        return QStringLiteral("Formulary.rpt");
     default:
         return {};
     }

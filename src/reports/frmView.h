@@ -22,7 +22,8 @@ class Report;
 
 // "Drug Pharvel": one of the three catalogue reports in the report viewer, to print and to
 // export to a spreadsheet or rich-text file. The opener sets WhatReport (1 the catalogue
-// structure, 2 the drugs with no generic name, 3 the catalogue with other details) and calls
+// structure, 2 the drugs with no generic name, 3 the catalogue with other details, 4 the
+// catalogue's changes, 5 the formulary) and calls
 // Show. The report is opened afresh at every opening and released when the window closes.
 class frmView : public QDialog
 {

@@ -1,7 +1,9 @@
 // pharvel-admin: the administrator's tool. Creates and upgrades catalogue databases, keeps the
-// accounts, sets the hospital header and loads the demo or a generated catalogue.
+// accounts, sets the hospital header, loads the demo or a generated catalogue and the
+// hospital's ATC index.
 
 #include "AdminCommon.h"
+#include "AtcCommand.h"
 #include "ExchangeCommands.h"
 #include "JournalCommand.h"
 #include "PasswordPrompt.h"
@@ -34,6 +36,7 @@ const char* const kUsage = R"(usage:
   pharvel-admin restore <folder> <file>
   pharvel-admin journal <server> [--since DATE] [--until DATE] [--user ID] [--entry NAME] [--csv]
   pharvel-admin journal prune <server> --before DATE
+  pharvel-admin atc import <server> <file>
 <server> is a folder for the embedded database or a postgresql:// address.
 Passwords are read from the terminal, or from standard input when it is not one.
 )";
@@ -147,6 +150,11 @@ int run(const QCommandLineParser& parser)
     }
     if (ExchangeCommands::Handles(command))
         return ExchangeCommands::Run(parser, arguments);
+    if (command == QLatin1String("atc")) {
+        if (arguments.size() != 4 || arguments.at(1) != QLatin1String("import"))
+            throw UsageError{QStringLiteral("atc takes import, a server and a file")};
+        return AtcCommand::Import(*openExisting(arguments.at(2)), arguments.at(3));
+    }
     if (command == QLatin1String("journal") && arguments.size() == 3 &&
         arguments.at(1) == QLatin1String("prune")) {
         JournalCommand::Prune(*openExisting(arguments.at(2)), parser);

@@ -66,13 +66,12 @@ std::optional<CatalogueNode> NodeStore::FindWhere(const QString& condition,
                          rows.Text(4)};
 }
 
-bool NodeStore::HasChildren(const QString& key)
+int NodeStore::ChildCount(const QString& key)
 {
     return m_connection
-               .Scalar(
-                   QStringLiteral("SELECT count(*) FROM inventory.tbPharvel WHERE Node_Parent = ?"),
-                   {key})
-               .toInt() > 0;
+        .Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbPharvel WHERE Node_Parent = ?"),
+                {key})
+        .toInt();
 }
 
 CatalogueNode NodeStore::Insert(const QString& parentKey, const QString& key, const QString& type,

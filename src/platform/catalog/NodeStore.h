@@ -23,7 +23,8 @@ public:
     std::optional<CatalogueNode> Find(const QString& key);
     // The node that files the classification, generic name or drug with this id, if any.
     std::optional<CatalogueNode> FindFiled(const QString& type, int id);
-    bool HasChildren(const QString& key);
+    bool HasChildren(const QString& key) { return ChildCount(key) > 0; }
+    int ChildCount(const QString& key);
 
     // Returns the parent the node was filed under.
     CatalogueNode Insert(const QString& parentKey, const QString& key, const QString& type, int id);

@@ -25,7 +25,8 @@ Pharvel::Pharvel(QObject* parent)
       m_node(std::make_unique<clsNode>(*m_session)),
       m_classifications(std::make_unique<clsClassifications>(*m_session, *m_node)),
       m_generics(std::make_unique<clsGenerics>(*m_session)),
-      m_drugs(std::make_unique<clsDrugs>(*m_session))
+      m_drugs(std::make_unique<clsDrugs>(*m_session)),
+      m_formulary(std::make_unique<clsFormulary>(*m_session))
 {}
 
 Pharvel::~Pharvel() = default;
@@ -96,6 +97,11 @@ clsGenerics& Pharvel::Generics()
 clsDrugs& Pharvel::Drugs()
 {
     return *m_drugs;
+}
+
+clsFormulary& Pharvel::Formulary()
+{
+    return *m_formulary;
 }
 
 QString Pharvel::ChangedMeanwhile(const QString& nodeType, int id)

@@ -2,6 +2,7 @@
 
 #include "platform/catalog/clsClassifications.h"
 #include "platform/catalog/clsDrugs.h"
+#include "platform/catalog/clsFormulary.h"
 #include "platform/catalog/clsGenerics.h"
 #include "platform/catalog/clsNode.h"
 #include "platform/db/RowSet.h"
@@ -44,7 +45,7 @@ public:
     // The children of parentKey in tree order (each node right after its parent; under one
     // parent classifications, then generic names, then drugs, each by name with letter case
     // ignored); every level below it when loadAll is set. Columns: node_type, ClassificationName,
-    // GenericName, DrugName, ItemID, Node_Parent, Node_Key.
+    // GenericName, DrugName, ItemID, Node_Parent, Node_Key, Node_ID (the entry's id).
     RowSet LoadClassifications(const QString& parentKey, bool loadAll);
 
     // Why a window's move of the entry (node type and id) is refused when another user filed,
@@ -55,6 +56,7 @@ public:
     clsClassifications& Classifications();
     clsGenerics& Generics();
     clsDrugs& Drugs();
+    clsFormulary& Formulary();
 
     // The component's connection, for the administrator's tool and tests.
     SQLConnection& Connection();
@@ -65,6 +67,7 @@ private:
     std::unique_ptr<clsClassifications> m_classifications;
     std::unique_ptr<clsGenerics> m_generics;
     std::unique_ptr<clsDrugs> m_drugs;
+    std::unique_ptr<clsFormulary> m_formulary;
     QString m_lastError;
 };
 

@@ -30,6 +30,17 @@ DrugRecord DrugStore::FromRow(const RowSet& rows, int r)
     return record;
 }
 
+std::optional<DrugRecord> DrugStore::Find(SQLConnection& connection, CatalogueId::Item id)
+{
+    const RowSet rows =
+        connection.OpenRowSet(QStringLiteral("SELECT %1 FROM %2 WHERE itemid = ?")
+                                  .arg(Columns().join(QStringLiteral(", ")), kTable),
+                              {id});
+    if (rows.RecordCount() == 0)
+        return std::nullopt;
+    return FromRow(rows, 0);
+}
+
 std::optional<QString> DrugStore::NameOf(SQLConnection& connection, CatalogueId::Item id)
 {
     const RowSet rows = connection.OpenRowSet(

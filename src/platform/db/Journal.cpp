@@ -72,6 +72,8 @@ QString deed(const RowSet& row)
         return QStringLiteral("deleted it");
     if (action == Action::OtherDetailsSaved)
         return QStringLiteral("saved its other details");
+    if (action == Action::FormularyChanged)
+        return QStringLiteral("changed its formulary");
     return action;
 }
 } // namespace

@@ -29,6 +29,7 @@ inline const QString GenericAdded = QStringLiteral("generic name added");
 inline const QString GenericRenamed = QStringLiteral("generic name renamed");
 inline const QString GenericDeleted = QStringLiteral("generic name deleted");
 inline const QString OtherDetailsSaved = QStringLiteral("other details saved");
+inline const QString FormularyChanged = QStringLiteral("formulary changed");
 inline const QString JournalPruned = QStringLiteral("journal pruned");
 // Taken by an import of a catalogue file and a merge of generic names, or on PostgreSQL by the
 // server's journal of a change made outside the program.

@@ -1,6 +1,7 @@
 #include "platform/db/ServerProcedures.h"
 
 #include "platform/db/CatalogueTypes.h"
+#include "platform/db/Formulary.h"
 #include "platform/db/GenericStore.h"
 #include "platform/db/Journal.h"
 #include "platform/db/NodeEntries.h"
@@ -325,6 +326,7 @@ void Delete_Generic(SQLConnection& connection, int genericCode)
         Journal::Change change =
             Journal::AboutGeneric(connection, Journal::Action::GenericDeleted, genericCode);
         change.oldName = change.entryName;
+        Formulary::Forget(connection, genericCode);
         GenericStore::RemoveAll(connection, {genericCode});
         Journal::Record(connection, change);
     });

@@ -11,3 +11,9 @@ inline QString StoredText(const QVariant& value)
     const QString text = value.toString();
     return text.isNull() ? QStringLiteral("") : text;
 }
+
+// The value to bind for a text whose emptiness means "none": NULL for an empty text.
+inline QVariant NullIfEmpty(const QString& text)
+{
+    return text.isEmpty() ? QVariant(QString()) : QVariant(text);
+}

@@ -14,6 +14,14 @@ inline constexpr qsizetype kDrugField = 4000;
 // The other-details text of a generic name: a few pages of notes.
 inline constexpr qsizetype kOtherDetails = 32000;
 
+// The formulary's texts (the tables refuse longer ones too): a restriction or guidelines text, a
+// decision's reference, a code system's name, a code, an alternative's note.
+inline constexpr qsizetype kRestriction = 4000;
+inline constexpr qsizetype kDecisionRef = 200;
+inline constexpr qsizetype kCodeSystem = 40;
+inline constexpr qsizetype kCode = 40;
+inline constexpr qsizetype kNote = 1000;
+
 // The message that refuses a text over its limit; `what` names the text ("The name").
 inline QString TooLong(const QString& what, qsizetype limit)
 {

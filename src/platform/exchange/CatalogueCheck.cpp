@@ -1,6 +1,7 @@
 #include "platform/exchange/CatalogueCheck.h"
 
 #include "platform/catalog/NodeStore.h"
+#include "platform/db/AtcCode.h"
 #include "platform/db/CatalogueTypes.h"
 #include "platform/exchange/CatalogueState.h"
 #include "platform/exchange/Csv.h"
@@ -59,6 +60,7 @@ private:
     QString NameOf(const QString& type, int id) const;
     void CheckNodes();
     void CheckFindings();
+    void CheckFormulary();
 
     const CatalogueState& m_state;
     Report m_report;
@@ -204,10 +206,63 @@ void Checker::CheckFindings()
               classificationGroups, NodeType::Classification);
 }
 
+// What a formulary committee has still to decide or mend. A restricted name without its text is
+// a broken rule: both engines refuse to store one.
+void Checker::CheckFormulary()
+{
+    const QDate today = QDate::currentDate();
+    const auto statusOf = [&](int generic) { return m_state.formulary.value(generic).status; };
+    const auto nameOf = [&](int generic) { return m_state.generics.value(generic).name; };
+    // Broken rules come before every finding.
+    qsizetype rules = std::count_if(m_report.items.cbegin(), m_report.items.cend(),
+                                    [](const Item& item) { return item.brokenRule; });
+    for (const FormularyRecord& record : m_state.formulary) {
+        if (FormularyStatus::NeedsText(record.status) && record.restriction.trimmed().isEmpty())
+            m_report.items.insert(
+                rules++,
+                Item{true, QStringLiteral("restricted or with guidelines, without its text"),
+                     kGeneric, QString::number(record.generic), nameOf(record.generic),
+                     QStringLiteral("status %1").arg(record.status)});
+    }
+    for (const FormularyRecord& record : m_state.formulary) {
+        if (record.reviewOn.isValid() && record.reviewOn < today)
+            Finding(QStringLiteral("formulary review date passed"), kGeneric, record.generic,
+                    nameOf(record.generic),
+                    QStringLiteral("due %1").arg(record.reviewOn.toString(Qt::ISODate)));
+    }
+    if (!m_state.atcIndexCodes.isEmpty()) {
+        for (const FormularyRecord& record : m_state.formulary)
+            for (const ReferenceCode& code : record.codes)
+                if (code.system == AtcCode::kSystem && !m_state.atcIndexCodes.contains(code.code))
+                    Finding(QStringLiteral("ATC code not in the loaded index"), kGeneric,
+                            record.generic, nameOf(record.generic), code.code);
+    }
+    const auto inFormulary = [](const QString& status) {
+        return status == FormularyStatus::InFormulary || status == FormularyStatus::Restricted ||
+               status == FormularyStatus::WithGuidelines;
+    };
+    for (const FormularyRecord& record : m_state.formulary) {
+        if (record.status == FormularyStatus::NotInFormulary &&
+            std::none_of(record.alternatives.cbegin(), record.alternatives.cend(),
+                         [&](const Alternative& a) { return inFormulary(statusOf(a.generic)); }))
+            Finding(QStringLiteral("not in the formulary, with no formulary alternative"), kGeneric,
+                    record.generic, nameOf(record.generic));
+    }
+    for (const FormularyRecord& record : m_state.formulary)
+        for (const Alternative& alternative : record.alternatives)
+            if (statusOf(alternative.generic) == FormularyStatus::NotInFormulary)
+                Finding(QStringLiteral("an alternative that is not in the formulary"), kGeneric,
+                        record.generic, nameOf(record.generic),
+                        QStringLiteral("alternative %1 %2")
+                            .arg(alternative.generic)
+                            .arg(nameOf(alternative.generic)));
+}
+
 Report Checker::Run()
 {
     CheckNodes();
     CheckFindings();
+    CheckFormulary();
     return m_report;
 }
 } // namespace

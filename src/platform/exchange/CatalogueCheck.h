@@ -8,7 +8,9 @@ class SQLConnection;
 
 // Checks a catalogue: the rules the database must keep (a broken one is damage to mend), and the
 // findings a formulary team wants to clean up (empty classifications, generic names without
-// drugs or classification, unfiled drugs, near-duplicate names). Reads only.
+// drugs or classification, unfiled drugs, near-duplicate names, review dates passed, ATC codes
+// the loaded index lacks, non-formulary names without a formulary alternative, alternatives that
+// are not in the formulary). Reads only.
 namespace CatalogueCheck {
 
 struct Item

@@ -29,6 +29,38 @@ QString number(int value)
 {
     return QString::number(value);
 }
+QString date(const QDate& value)
+{
+    return value.isNull() ? QString() : value.toString(Qt::ISODate);
+}
+
+// A text that is empty is "none" in the formulary, so the file leaves its field empty.
+QString noneIfEmpty(const QString& text)
+{
+    return text.isEmpty() ? QString() : text;
+}
+
+void writeFormulary(const QDir& folder, const CatalogueState& state)
+{
+    QList<QStringList> decisions;
+    QList<QStringList> codes;
+    QList<QStringList> alternatives;
+    for (const FormularyRecord& record : state.formulary) {
+        if (record.HasDecision())
+            decisions << QStringList{number(record.generic),          noneIfEmpty(record.status),
+                                     noneIfEmpty(record.restriction), date(record.decidedOn),
+                                     noneIfEmpty(record.decisionRef), date(record.reviewOn),
+                                     noneIfEmpty(record.ven)};
+        for (const ReferenceCode& code : record.codes)
+            codes << QStringList{number(record.generic), code.system, code.code};
+        for (const Alternative& alternative : record.alternatives)
+            alternatives << QStringList{number(record.generic), number(alternative.generic),
+                                        alternative.kind, noneIfEmpty(alternative.note)};
+    }
+    save(folder, ExchangeFiles::Formulary(), decisions);
+    save(folder, ExchangeFiles::ReferenceCodes(), codes);
+    save(folder, ExchangeFiles::Alternatives(), alternatives);
+}
 } // namespace
 
 void Write(SQLConnection& connection, const QString& folderPath)
@@ -74,6 +106,7 @@ void Write(SQLConnection& connection, const QString& folderPath)
     for (auto it = state.otherDetails.cbegin(); it != state.otherDetails.cend(); ++it)
         records << QStringList{number(it.key()), it.value()};
     save(folder, ExchangeFiles::OtherDetails(), records);
+    writeFormulary(folder, state);
 }
 
 } // namespace CatalogueExport

@@ -81,6 +81,8 @@ void write(SQLConnection& connection, const ImportPlan& plan)
             details.Add({added.generic, added.text});
         details.Flush();
     }
+    // Journaled by its own path, once the generic names it refers to are all there.
+    Formulary::Write(connection, plan.formularyChanged);
     // The ids came from the files, so the server's id generators move on past them.
     IdSequences::Advance(connection);
 }
@@ -92,10 +94,12 @@ void write(SQLConnection& connection, const ImportPlan& plan)
 // minutes instead of seconds. For this transaction the checks use the keys' indexes.
 void lockCatalogue(SQLConnection& connection)
 {
-    SqlDialect::LockAgainstWriters(connection, {QStringLiteral("inventory.tbPharvel"),
-                                                ClassificationStore::kTable, GenericStore::kTable,
-                                                DrugStore::kTable,
-                                                QStringLiteral("inventory.tbPharvelOtherDetails")});
+    SqlDialect::LockAgainstWriters(
+        connection,
+        {QStringLiteral("inventory.tbPharvel"), ClassificationStore::kTable, GenericStore::kTable,
+         DrugStore::kTable, QStringLiteral("inventory.tbPharvelOtherDetails"),
+         QStringLiteral("inventory.tbFormulary"), QStringLiteral("inventory.tbGenericCode"),
+         QStringLiteral("inventory.tbAlternative")});
     SqlDialect::PreferIndexes(connection);
 }
 } // namespace

@@ -1,6 +1,8 @@
 #include "platform/exchange/CatalogueState.h"
 
+#include "platform/db/AtcIndexStore.h"
 #include "platform/db/CatalogueTypes.h"
+#include "platform/db/Formulary.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/StoredText.h"
 
@@ -16,6 +18,9 @@ CatalogueState CatalogueState::Read(SQLConnection& connection)
         QStringLiteral("SELECT GenericID, OtherDetails FROM inventory.tbPharvelOtherDetails"));
     for (int r = 0; r < details.RecordCount(); ++r)
         state.otherDetails.insert(details.At(r, 0).toInt(), StoredText(details.At(r, 1)));
+    state.formulary = Formulary::ReadAll(connection);
+    for (const AtcIndexEntry& entry : AtcIndexStore::All(connection))
+        state.atcIndexCodes.insert(entry.code);
     const RowSet nodes = connection.OpenRowSet(QStringLiteral(
         "SELECT Node_Key, Node_Parent, Node_Type, Node_ID FROM inventory.tbPharvel"));
     state.nodes.reserve(static_cast<size_t>(nodes.RecordCount()));

@@ -2,9 +2,11 @@
 
 #include "platform/db/ClassificationStore.h"
 #include "platform/db/DrugStore.h"
+#include "platform/db/FormularyRecord.h"
 #include "platform/db/GenericStore.h"
 
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <array>
 #include <vector>
@@ -12,8 +14,8 @@
 class SQLConnection;
 
 // The whole catalogue as the database holds it, read in one statement a table: the entries of
-// the three registers, the other details, and the tree's nodes. Texts keep NULL apart from an
-// empty text (a null QString).
+// the three registers, the other details, the formulary, and the tree's nodes. Texts keep NULL
+// apart from an empty text (a null QString).
 struct CatalogueState
 {
     using DrugFields = ::DrugFields;
@@ -30,6 +32,10 @@ struct CatalogueState
     QMap<CatalogueId::Generic, GenericRecord> generics;
     QMap<CatalogueId::Item, DrugRecord> drugs;
     QMap<int, QString> otherDetails; // generic code -> text
+    // Every generic name that has any formulary, by generic code; and the codes of the loaded
+    // ATC index, which no catalogue file carries (the check compares with it).
+    QMap<CatalogueId::Generic, FormularyRecord> formulary;
+    QSet<QString> atcIndexCodes;
     std::vector<Node> nodes;
 
     static CatalogueState Read(SQLConnection& connection);

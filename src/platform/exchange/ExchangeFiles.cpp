@@ -46,9 +46,39 @@ const Kind& OtherDetails()
     return kind;
 }
 
+const Kind& Formulary()
+{
+    static const Kind kind{QStringLiteral("formulary.csv"),
+                           columns({"generic_code", "status", "restriction", "decided_on",
+                                    "decision_ref", "review_on", "ven"})};
+    return kind;
+}
+
+const Kind& ReferenceCodes()
+{
+    static const Kind kind{QStringLiteral("reference_codes.csv"),
+                           columns({"generic_code", "code_system", "code"})};
+    return kind;
+}
+
+const Kind& Alternatives()
+{
+    static const Kind kind{QStringLiteral("alternatives.csv"),
+                           columns({"generic_code", "alternative_code", "kind", "note"})};
+    return kind;
+}
+
+const Kind& AtcIndex()
+{
+    static const Kind kind{QStringLiteral("atc_index.csv"),
+                           columns({"code", "name", "ddd", "unit", "route", "note"})};
+    return kind;
+}
+
 QList<const Kind*> All()
 {
-    return {&Classifications(), &GenericNames(), &Drugs(), &Filing(), &OtherDetails()};
+    return {&Classifications(), &GenericNames(), &Drugs(),          &Filing(),
+            &OtherDetails(),    &Formulary(),    &ReferenceCodes(), &Alternatives()};
 }
 
 } // namespace ExchangeFiles

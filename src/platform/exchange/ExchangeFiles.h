@@ -22,6 +22,15 @@ const Kind& Filing();          // entry, id, filed_under ("generic" under a clas
                                // "drug" under a generic code)
 const Kind& OtherDetails();    // generic_code, other_details
 
+const Kind& Formulary();      // generic_code, status, restriction, decided_on, decision_ref,
+                              // review_on, ven
+const Kind& ReferenceCodes(); // generic_code, code_system, code (in each generic name's order)
+const Kind& Alternatives();   // generic_code, alternative_code, kind, note (in order)
+
+// The hospital's ATC/DDD index, which the administrator loads (no catalogue file): code, name,
+// ddd, unit, route, note.
+const Kind& AtcIndex();
+
 // All of them, in the order an import reads them.
 QList<const Kind*> All();
 

@@ -3,6 +3,7 @@
 #include "platform/catalog/FilingJournal.h"
 #include "platform/catalog/NodeStore.h"
 #include "platform/db/CatalogueTypes.h"
+#include "platform/db/Formulary.h"
 #include "platform/db/GenericStore.h"
 #include "platform/db/Journal.h"
 #include "platform/db/OtherDetailsStore.h"
@@ -135,6 +136,7 @@ Result Merge(SQLConnection& connection, int keepCode, int dropCode)
             ClassPharvel::FilingJournal::TakenOut(nodes, connection, *drop);
         }
         appendDetails(connection, keepCode, dropCode, result.dropName);
+        Formulary::Merge(connection, keepCode, dropCode);
         journalMerge(connection, result, keepCode, dropCode);
         ServerProcedures::Delete_Generic(connection, dropCode);
         transaction.Commit();

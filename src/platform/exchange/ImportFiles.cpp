@@ -1,11 +1,13 @@
 #include "platform/exchange/ImportFiles.h"
 
+#include "platform/db/AtcCode.h"
 #include "platform/db/TextLimits.h"
 #include "platform/exchange/Csv.h"
 #include "platform/exchange/ExchangeFiles.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 
 namespace ImportFiles {
@@ -165,6 +167,93 @@ std::optional<QList<Row>> readKind(const QDir& folder, const ExchangeFiles::Kind
     return rows;
 }
 
+// The formulary's own checks of a row's fields, each noted at its column.
+QDate dateField(FileReader& reader, const Csv::ReadRecord& row, int column)
+{
+    const QString text = row.fields.at(column - 1).trimmed();
+    if (text.isEmpty())
+        return {};
+    const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    if (!date.isValid())
+        reader.Note(row.line, column,
+                    QStringLiteral("\"%1\" is no date (year-month-day, 2026-03-01)").arg(text));
+    return date;
+}
+
+// A text of the formulary: an empty one is none.
+QString textField(FileReader& reader, const Csv::ReadRecord& row, int column, qsizetype longest)
+{
+    reader.Limit(row, column, longest);
+    const QString& text = row.fields.at(column - 1);
+    return text.isEmpty() ? QString() : text;
+}
+
+ImportFiles::FormularyRow formularyRow(FileReader& reader, const Csv::ReadRecord& row,
+                                       QHash<QString, int>& seen)
+{
+    FormularyRecord decision{reader.Id(row, 1)};
+    reader.RequireFirst(seen, QString::number(decision.generic), row, 1);
+    decision.status = row.fields.at(1).trimmed();
+    if (!FormularyStatus::IsValid(decision.status))
+        reader.Note(row.line, 2,
+                    QStringLiteral("status \"%1\" is none of Y, N, R, G (or empty: not yet "
+                                   "decided)")
+                        .arg(decision.status));
+    decision.restriction = textField(reader, row, 3, TextLimits::kRestriction);
+    if (FormularyStatus::NeedsText(decision.status) && decision.restriction.trimmed().isEmpty())
+        reader.Note(row.line, 3,
+                    QStringLiteral("status %1 needs its restriction or guidelines text")
+                        .arg(decision.status));
+    decision.decidedOn = dateField(reader, row, 4);
+    decision.decisionRef = textField(reader, row, 5, TextLimits::kDecisionRef);
+    decision.reviewOn = dateField(reader, row, 6);
+    decision.ven = row.fields.at(6).trimmed();
+    if (!VenCategory::IsValid(decision.ven))
+        reader.Note(
+            row.line, 7,
+            QStringLiteral("VEN category \"%1\" is none of V, E, N (or empty)").arg(decision.ven));
+    return {row.line, decision};
+}
+
+ImportFiles::CodeRow codeRow(FileReader& reader, const Csv::ReadRecord& row,
+                             QHash<QString, int>& seen)
+{
+    const int generic = reader.Id(row, 1);
+    const ReferenceCode code{row.fields.at(1).trimmed(), row.fields.at(2).trimmed()};
+    if (code.system.isEmpty())
+        reader.Note(row.line, 2, QStringLiteral("the code system is blank"));
+    else
+        reader.Limit(row, 2, TextLimits::kCodeSystem);
+    if (code.code.isEmpty())
+        reader.Note(row.line, 3, QStringLiteral("the code is blank"));
+    else if (code.system == AtcCode::kSystem && !AtcCode::IsWellFormed(code.code))
+        reader.Note(row.line, 3, AtcCode::Problem(code.code));
+    else
+        reader.Limit(row, 3, TextLimits::kCode);
+    reader.RequireFirst(seen, QStringLiteral("%1 %2 %3").arg(generic).arg(code.system, code.code),
+                        row, 3);
+    return {row.line, generic, code};
+}
+
+ImportFiles::AlternativeRow alternativeRow(FileReader& reader, const Csv::ReadRecord& row,
+                                           QHash<QString, int>& seen)
+{
+    const int generic = reader.Id(row, 1);
+    const Alternative alternative{reader.Id(row, 2), row.fields.at(2).trimmed(),
+                                  textField(reader, row, 4, TextLimits::kNote)};
+    if (alternative.generic != 0 && alternative.generic == generic)
+        reader.Note(row.line, 2,
+                    QStringLiteral("generic name %1 cannot be its own alternative").arg(generic));
+    reader.RequireFirst(seen, QStringLiteral("%1 %2").arg(generic).arg(alternative.generic), row,
+                        2);
+    if (!AlternativeKind::IsValid(alternative.kind))
+        reader.Note(row.line, 3,
+                    QStringLiteral("kind \"%1\" is neither P (preferred alternative) nor T "
+                                   "(therapeutic equivalent)")
+                        .arg(alternative.kind));
+    return {row.line, generic, alternative};
+}
+
 } // namespace
 
 QString Fault::Describe() const
@@ -239,12 +328,27 @@ Content Read(const QString& folderPath)
             reader.RequireFirst(seen, QString::number(code), record, 1);
             return DetailsRow{record.line, code, record.fields.at(1)};
         });
+    content.formulary =
+        readKind<FormularyRow>(folder, ExchangeFiles::Formulary(), content.faults, formularyRow);
+    content.codes =
+        readKind<CodeRow>(folder, ExchangeFiles::ReferenceCodes(), content.faults, codeRow);
+    content.alternatives = readKind<AlternativeRow>(folder, ExchangeFiles::Alternatives(),
+                                                    content.faults, alternativeRow);
     const bool none = !content.classifications && !content.generics && !content.drugs &&
-                      !content.filing && !content.otherDetails;
+                      !content.filing && !content.otherDetails && !content.formulary &&
+                      !content.codes && !content.alternatives;
     if (none)
         content.faults << Fault{folderPath, 0, 0,
                                 QStringLiteral("holds none of the catalogue files")};
     return content;
+}
+
+QList<Csv::ReadRecord> ReadRows(const QString& path, const ExchangeFiles::Kind& kind,
+                                QList<Fault>& faults)
+{
+    const ExchangeFiles::Kind named{QFileInfo(path).fileName(), kind.header};
+    FileReader reader(named, faults);
+    return reader.Load(path) ? reader.Rows() : QList<Csv::ReadRecord>();
 }
 
 } // namespace ImportFiles

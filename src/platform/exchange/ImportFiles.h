@@ -1,13 +1,17 @@
 #pragma once
 
+#include "platform/db/FormularyRecord.h"
 #include "platform/exchange/CatalogueState.h"
+#include "platform/exchange/Csv.h"
+#include "platform/exchange/ExchangeFiles.h"
 
 #include <QList>
 #include <QString>
 #include <optional>
 
 // The exchange files found in a folder, read and checked row by row: the header, the number of
-// fields, ids within 16 bits, names that are not blank, no id given twice in one file. What a
+// fields, ids within 16 bits, names that are not blank, no id given twice in one file, the
+// formulary's letters, dates, texts and ATC codes. What a
 // row refers to in other files or in the database is checked by the import plan.
 namespace ImportFiles {
 
@@ -55,6 +59,26 @@ struct DetailsRow
     QString text;
 };
 
+// The formulary's rows: a generic name's decision (generic set, no codes, no alternatives), one
+// of its codes, one of its alternatives; codes and alternatives in the file's order.
+struct FormularyRow
+{
+    int line;
+    FormularyRecord decision;
+};
+struct CodeRow
+{
+    int line;
+    int generic;
+    ReferenceCode code;
+};
+struct AlternativeRow
+{
+    int line;
+    int generic;
+    Alternative alternative;
+};
+
 // A file that is missing from the folder is left empty (std::nullopt).
 struct Content
 {
@@ -63,9 +87,17 @@ struct Content
     std::optional<QList<DrugRow>> drugs;
     std::optional<QList<FilingRow>> filing;
     std::optional<QList<DetailsRow>> otherDetails;
+    std::optional<QList<FormularyRow>> formulary;
+    std::optional<QList<CodeRow>> codes;
+    std::optional<QList<AlternativeRow>> alternatives;
     QList<Fault> faults;
 };
 
 Content Read(const QString& folder);
+
+// The rows of one file of kind at path (not the header), its header and every row's length
+// checked, faults noted under the file's own name. Empty when the file cannot be read whole.
+QList<Csv::ReadRecord> ReadRows(const QString& path, const ExchangeFiles::Kind& kind,
+                                QList<Fault>& faults);
 
 } // namespace ImportFiles

@@ -2,6 +2,7 @@
 
 #include "platform/db/CatalogueTypes.h"
 #include "platform/exchange/ExchangeFiles.h"
+#include "platform/exchange/FormularyPlan.h"
 
 #include <QHash>
 #include <QSet>
@@ -87,6 +88,7 @@ private:
     void PlaceNodes();
     QString Place(const QString& type, int id, const QString& parentKey);
     void DiffEntries();
+    void PlanFormulary();
     void Summarise();
     void Fault(const ExchangeFiles::Kind& kind, int line, int column, const QString& text)
     {
@@ -99,6 +101,7 @@ private:
     const CatalogueFiling m_now;
     Target m_target;
     ImportPlan m_plan;
+    FormularyPlan::Result m_formulary;
     QHash<QString, QString> m_placed;    // "type:id" -> key in the new tree
     QHash<QString, QString> m_nowParent; // key -> parent key in the database
     QHash<QString, int> m_highestChild;  // parent key -> highest child number in the database
@@ -349,6 +352,15 @@ void Planner::DiffEntries()
          });
 }
 
+void Planner::PlanFormulary()
+{
+    QSet<CatalogueId::Generic> generics;
+    for (auto it = m_target.generics.cbegin(); it != m_target.generics.cend(); ++it)
+        generics.insert(it.key());
+    m_formulary = FormularyPlan::Make(m_current, m_files, generics, m_prune, m_plan.faults);
+    m_plan.formularyChanged = m_formulary.changes;
+}
+
 // Counts entries by what happens to them; an entry whose node only takes a new key because an
 // ancestor moved is not counted as moved.
 void Planner::Summarise()
@@ -398,6 +410,11 @@ void Planner::Summarise()
                            p.drugsChanged.size(), p.drugsRemoved.size())
                    << line(QStringLiteral("other details"), m_target.details.size(),
                            p.detailsAdded.size(), p.detailsChanged.size(), p.detailsRemoved.size())
+                   << line(QStringLiteral("formulary"),
+                           m_formulary.kept + m_formulary.changes.size() - m_formulary.removed,
+                           m_formulary.added,
+                           m_formulary.changes.size() - m_formulary.added - m_formulary.removed,
+                           m_formulary.removed)
                    << QStringLiteral("tree: %1 filed, %2 moved, %3 taken out, %4 left alone")
                           .arg(filed)
                           .arg(moved)
@@ -411,6 +428,7 @@ ImportPlan Planner::Make()
     ApplyFiles();
     DropWhatLostItsParent();
     RefuseCycles();
+    PlanFormulary();
     // Bad rows are told file by file, in the order of their lines.
     std::stable_sort(m_plan.faults.begin(), m_plan.faults.end(),
                      [](const ImportPlan::Fault& a, const ImportPlan::Fault& b) {

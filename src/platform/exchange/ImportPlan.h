@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/db/Formulary.h"
 #include "platform/exchange/CatalogueState.h"
 #include "platform/exchange/ImportFiles.h"
 
@@ -31,6 +32,8 @@ struct ImportPlan
     QList<CatalogueId::Item> drugsRemoved;
     QList<Details> detailsAdded, detailsChanged;
     QList<CatalogueId::Generic> detailsRemoved;
+    // The formulary of every generic name it changes, before and after (FormularyPlan).
+    QList<Formulary::Change> formularyChanged;
 
     // Nodes: deleted deepest first, inserted parents first. A node whose entry stays under the
     // same parent keeps its key.

@@ -75,8 +75,8 @@ QString reportTables(SQLConnection& connection)
     return tables.join(QStringLiteral(", "));
 }
 
-// A pharmacist changes the catalogue; a view-only user reads it. Nobody but the administrator
-// edits the accounts or the schema's version.
+// A pharmacist changes the catalogue and its formulary; a view-only user reads it. Nobody but the
+// administrator edits the accounts, the schema's version or the hospital's copy of the ATC index.
 void grantRights(SQLConnection& connection, const QString& role, bool viewOnly)
 {
     connection.Execute(QStringLiteral("GRANT USAGE ON SCHEMA inventory, patient_data TO ") + role);
@@ -108,6 +108,11 @@ void grantRights(SQLConnection& connection, const QString& role, bool viewOnly)
     // preparation was given may be changed to one another preparation will get.
     connection.Execute(QStringLiteral("REVOKE UPDATE ON ") + reportTables(connection) +
                        QStringLiteral(" FROM ") + role);
+    // Rights are given again at each version on the way up, before the index was there.
+    if (SqlDialect::TableExists(connection, QStringLiteral("inventory"),
+                                QStringLiteral("tbAtcIndex")))
+        connection.Execute(
+            QStringLiteral("REVOKE INSERT, UPDATE, DELETE ON inventory.tbAtcIndex FROM ") + role);
 }
 
 void revokeRights(SQLConnection& connection, const QString& role)

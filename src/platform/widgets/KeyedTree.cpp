@@ -22,7 +22,8 @@ KeyedTreeItem::KeyedTreeItem(QString nodeKey, const QString& text, QString image
 QVariant KeyedTreeItem::data(int column, int role) const
 {
     if (role == Qt::ToolTipRole)
-        return text(column);
+        return toolTipLine.isEmpty() ? text(column)
+                                     : text(column) + QLatin1Char('\n') + toolTipLine;
     return QTreeWidgetItem::data(column, role);
 }
 

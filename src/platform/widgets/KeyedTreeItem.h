@@ -11,10 +11,11 @@ public:
 
     KeyedTreeItem(QString nodeKey, const QString& text, QString imageKey);
 
-    // The node's whole text is its tooltip.
+    // The node's whole text is its tooltip, with toolTipLine under it when there is one.
     QVariant data(int column, int role) const override;
 
     QString key;
+    QString toolTipLine;
     QString image;
     QString expandedImage;
     QString tag;

@@ -50,6 +50,11 @@ void TreeNode::SetTag(const QString& tag)
     keyedItem(m_item)->tag = tag;
 }
 
+void TreeNode::SetToolTipLine(const QString& line)
+{
+    keyedItem(m_item)->toolTipLine = line;
+}
+
 int TreeNode::Children() const
 {
     return m_item->childCount();

@@ -27,6 +27,8 @@ public:
     void SetExpandedImage(const QString& imageKey);
     QString Tag() const;
     void SetTag(const QString& tag);
+    // A line shown under the node's text in its tooltip; empty for none.
+    void SetToolTipLine(const QString& line);
 
     int Children() const;
     TreeNode Child(int i) const; // 0-based; null outside 0..Children()-1
