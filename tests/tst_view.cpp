@@ -15,6 +15,7 @@
 #include "platform/report/ReportContent.h"
 #include "platform/report/ReportErrorNumber.h"
 #include "platform/report/ReportViewer.h"
+#include "platform/user/clsCurrentUser.h"
 #include "platform/widgets/MsgBox.h"
 #include "platform/widgets/Twips.h"
 #include "reports/CommonDialog.h"
@@ -105,9 +106,8 @@ struct ReportRun
             QStringLiteral("INSERT INTO inventory.tbPharvelOtherDetails (GenericID, OtherDetails) "
                            "VALUES (?, ?)"),
             {catalogue.paracetamol, QStringLiteral("Max 4 g a day.\nHepatotoxic in overdose.")});
-        ServerProcedures::Pharvel_Generate(db.Connection(),
-                                           ServerProcedures::Pharvel_NodeLevel(db.Connection()));
         run = std::make_unique<LoggedInRun>(db);
+        preparation = Prepare();
         mdlPharvel::Hospital = {QStringLiteral("St Ann"), QStringLiteral("St Ann's Hospital"),
                                 QStringLiteral("1 Main Road, Harbour Town")};
         QDir(profile.path()).mkdir(QStringLiteral("My Documents"));
@@ -116,10 +116,19 @@ struct ReportRun
     ~ReportRun() { qunsetenv("USERPROFILE"); }
 
     QString Documents() const { return profile.filePath(QStringLiteral("My Documents")); }
+    // The user's own connection: on a server a report shows the rows its user prepared alone.
+    SQLConnection& User() const { return *mdlPharvel::objCurrentUser->SQLConnection(); }
+    ReportPreparation::Id Prepare() const
+    {
+        const ReportPreparation::Id id = ServerProcedures::Pharvel_NodeLevel(User());
+        ServerProcedures::Pharvel_Generate(User(), id);
+        return id;
+    }
 
     TestDatabase db;
     SampleCatalogue catalogue;
     std::unique_ptr<LoggedInRun> run;
+    ReportPreparation::Id preparation = 0;
     QTemporaryDir profile;
     QTemporaryDir output;
 };
@@ -300,6 +309,7 @@ void tst_view::exportOfferedAtEveryOpening()
     SQLConnection& c = r.db.Connection();
     frmView view;
     view.SetWhatReport(1);
+    view.SetPreparation(r.preparation);
 
     // No: the viewer opens on the report and writes nothing.
     {
@@ -398,13 +408,15 @@ void tst_view::catalogueChangesOfAPeriod()
                                        r.catalogue.ibuprofen));
     const QDate today = QDateTime::currentDateTimeUtc().date();
     // A period that ended before the changes holds none of them.
-    ServerProcedures::Pharvel_Changes(c, today.addDays(-60), today.addDays(-31));
+    ServerProcedures::Pharvel_Changes(r.User(), today.addDays(-60), today.addDays(-31));
     QCOMPARE(c.Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbCatalogueChanges")).toInt(),
              0);
-    ServerProcedures::Pharvel_Changes(c, today.addDays(-29), today);
+    const ReportPreparation::Id preparation =
+        ServerProcedures::Pharvel_Changes(r.User(), today.addDays(-29), today);
 
     frmView view;
     view.SetWhatReport(4);
+    view.SetPreparation(preparation);
     MessageLog log(MsgBox::Answer::Yes);
     QStringList lines;
     QStringList header;
@@ -541,8 +553,9 @@ void tst_view::twoDesktopsPrepareApart()
     SampleCatalogue::AllowWrites(r.db.Connection(), r.db.ConnectionString());
     ClassPharvel::Pharvel first;
     ClassPharvel::Pharvel second;
-    QVERIFY(first.Connect(r.db.ConnectionString()));
-    QVERIFY(second.Connect(r.db.ConnectionString()));
+    // Two desktops of the viewer's user: its role sees the rows of both preparations.
+    QVERIFY(first.Connect(mdlPharvel::objCurrentUser->connectionstr()));
+    QVERIFY(second.Connect(mdlPharvel::objCurrentUser->connectionstr()));
     SQLConnection& a = first.Connection();
     SQLConnection& b = second.Connection();
     const QDate today = QDateTime::currentDateTimeUtc().date();
@@ -611,6 +624,8 @@ void tst_view::imageButtonsExport()
     frmView view;
     const auto open = [&](qint16 whatReport, const std::function<void()>& action) {
         view.SetWhatReport(whatReport);
+        // The drugs with no generic name are read as they stand, the other details as prepared.
+        view.SetPreparation(whatReport == 3 ? std::optional(r.preparation) : std::nullopt);
         ModalWindowDriver driver([&](QWidget*) {
             action();
             QVERIFY(view.isVisible()); // the image buttons leave the window open
@@ -710,11 +725,10 @@ void tst_view::printsToPdf()
     for (int i = 1; i <= 150; ++i)
         r.catalogue.AddDrug(QStringLiteral("DRUG %1").arg(i, 3, 10, QLatin1Char('0')),
                             QStringLiteral("tablet"), QStringLiteral("_1.2.%1").arg(i + 2));
-    ServerProcedures::Pharvel_Generate(r.db.Connection(),
-                                       ServerProcedures::Pharvel_NodeLevel(r.db.Connection()));
     MessageLog log(MsgBox::Answer::No);
     frmView view;
     view.SetWhatReport(1);
+    view.SetPreparation(r.Prepare());
     QStringList pdfs;
     view.CRViewer1->SetPrinterChooser([&](QPrinter& printer) {
         pdfs << r.output.filePath(QStringLiteral("print-%1.pdf").arg(pdfs.size()));
