@@ -49,22 +49,21 @@ ALTER TABLE inventory.tbCatalogueChangesPeriod ADD PRIMARY KEY (PreparationID);
 ALTER TABLE inventory.tbReportPreparation ENABLE ROW LEVEL SECURITY;
 CREATE POLICY plOwnPreparation ON inventory.tbReportPreparation
     USING (PreparedBy = session_user);
-ALTER TABLE inventory.tbPharvelNodeLevel ENABLE ROW LEVEL SECURITY;
-CREATE POLICY plOwnPreparation ON inventory.tbPharvelNodeLevel
-    USING (EXISTS (SELECT 1 FROM inventory.tbReportPreparation p
-                   WHERE p.PreparationID = tbPharvelNodeLevel.PreparationID));
-ALTER TABLE inventory.tbPharvelReport ENABLE ROW LEVEL SECURITY;
-CREATE POLICY plOwnPreparation ON inventory.tbPharvelReport
-    USING (EXISTS (SELECT 1 FROM inventory.tbReportPreparation p
-                   WHERE p.PreparationID = tbPharvelReport.PreparationID));
-ALTER TABLE inventory.tbCatalogueChanges ENABLE ROW LEVEL SECURITY;
-CREATE POLICY plOwnPreparation ON inventory.tbCatalogueChanges
-    USING (EXISTS (SELECT 1 FROM inventory.tbReportPreparation p
-                   WHERE p.PreparationID = tbCatalogueChanges.PreparationID));
-ALTER TABLE inventory.tbCatalogueChangesPeriod ENABLE ROW LEVEL SECURITY;
-CREATE POLICY plOwnPreparation ON inventory.tbCatalogueChangesPeriod
-    USING (EXISTS (SELECT 1 FROM inventory.tbReportPreparation p
-                   WHERE p.PreparationID = tbCatalogueChangesPeriod.PreparationID));
+-- A row of a report table is a role's own when its preparation is: the preparations a role sees.
+DO $$
+DECLARE
+    table_ text;
+BEGIN
+    FOREACH table_ IN ARRAY ARRAY['tbPharvelNodeLevel', 'tbPharvelReport', 'tbCatalogueChanges',
+                                  'tbCatalogueChangesPeriod']
+    LOOP
+        EXECUTE format('ALTER TABLE inventory.%s ENABLE ROW LEVEL SECURITY', table_);
+        EXECUTE format('CREATE POLICY plOwnPreparation ON inventory.%1$s USING (EXISTS ('
+                       'SELECT 1 FROM inventory.tbReportPreparation p '
+                       'WHERE p.PreparationID = %1$s.PreparationID))', table_);
+    END LOOP;
+END
+$$;
 
 -- The roles made before this version prepare reports as before: every role that could write
 -- the report tables may now also begin and remove preparations of its own, and none may
