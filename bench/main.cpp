@@ -11,6 +11,7 @@
 #include "BenchResults.h"
 #include "CatalogueBench.h"
 #include "ExchangeBench.h"
+#include "FhirBench.h"
 #include "FindBench.h"
 #include "PaneBench.h"
 #include "RegisterBench.h"
@@ -117,6 +118,13 @@ void BenchExchange(const QString& engine, const QString& serverUrl, int nodes)
           f.importMs, limit, Verdict(f.importMs < limit), f.bulkLoadMs, f.importMs / f.bulkLoadMs);
     Print("  check:                      %8.1f ms (target < 2000 ms: %s)\n", f.checkMs,
           Verdict(f.checkMs < 2000));
+    const FhirBench::Figures fhir = FhirBench::Measure(synthetic.Target());
+    Print("FHIR R4 export (%d resources): %7.1f ms (target < 2000 ms: %s); bare reads %.1f ms; "
+          "with NDJSON too %.1f ms\n",
+          fhir.resources, fhir.bundleMs, Verdict(fhir.bundleMs < 2000), fhir.readMs, fhir.bothMs);
+    BenchResults::Record(QStringLiteral("fhir export ms"), fhir.bundleMs);
+    BenchResults::Record(QStringLiteral("fhir export bare reads ms"), fhir.readMs);
+    BenchResults::Record(QStringLiteral("fhir export with ndjson ms"), fhir.bothMs);
 }
 
 void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)

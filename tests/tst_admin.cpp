@@ -478,6 +478,11 @@ void tst_admin::badInput()
          {},
          "20000"},
         {args({"--no-such-option"}), {}, "no-such-option"},
+        {args({"hospital"}) << server << QStringLiteral("--fhir-base")
+                            << QStringLiteral("pharmacy.example.org/fhir"),
+         {},
+         "no base URL"},
+        {args({"export"}) << server, {}, "--fhir FILE"},
     };
     for (const Case& c : cases) {
         const Run run = runAdmin(c.arguments, c.input);

@@ -10,8 +10,8 @@
 
 #include <QCoreApplication>
 #include <QDate>
-#include <QFormLayout>
 #include <QFrame>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
@@ -93,10 +93,10 @@ FormularyPane::FormularyPane(QWidget* parent) : QWidget(parent)
     column->addWidget(lblName);
     column->addWidget(lblPath);
 
-    m_fields = new QFormLayout;
-    m_fields->setRowWrapPolicy(QFormLayout::WrapLongRows);
-    m_fields->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-    m_fields->setLabelAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // A grid, not a form layout: a form layout gave the first shown row no height when the rows
+    // above it were hidden and the values wrap.
+    m_fields = new QGridLayout;
+    m_fields->setColumnStretch(1, 1);
     m_fields->setHorizontalSpacing(Twips::ToPixels(180, this));
     m_fields->setVerticalSpacing(Twips::ToPixels(90, this));
     column->addSpacing(Twips::ToPixels(90, this));
@@ -151,7 +151,10 @@ QLabel* FormularyPane::AddRow(const QString& caption)
     value->setTextInteractionFlags(kReadable);
     auto* label = new QLabel(caption);
     label->setBuddy(value);
-    m_fields->addRow(label, value);
+    const int row = m_fields->rowCount();
+    m_fields->addWidget(label, row, 0, Qt::AlignLeft | Qt::AlignTop);
+    m_fields->addWidget(value, row, 1);
+    m_captions.insert(value, label);
     return value;
 }
 
@@ -203,8 +206,8 @@ void FormularyPane::ShowEntry(const QString& nodeKey)
     }
 
     m_shownKey = nodeKey;
-    for (int row = 0; row < m_fields->rowCount(); ++row)
-        ShowRow(m_fields->itemAt(row, QFormLayout::FieldRole)->widget(), false);
+    for (auto row = m_captions.keyBegin(); row != m_captions.keyEnd(); ++row)
+        ShowRow(*row, false);
     lblName->setText(entry->node.name);
     lblPath->setText(entry->path.join(QStringLiteral(" › ")));
     lblPath->setVisible(!entry->path.isEmpty());
@@ -216,11 +219,10 @@ void FormularyPane::ShowEntry(const QString& nodeKey)
     else
         ShowClassification(*entry);
     const bool viewOnly = mdlPharvel::objCurrentUser->UserRights() == AccountStore::kViewOnlyRights;
+    // Offered on a generic name only; a user who may not change the catalogue sees it off.
+    cmdFormulary->setVisible(m_generic != 0);
     cmdFormulary->setEnabled(m_generic != 0 && !viewOnly);
     show();
-    // Rows shown again while the pane was hidden keep their old place until the layout is redone.
-    m_fields->invalidate();
-    m_scroll->widget()->layout()->activate();
     m_scroll->ensureVisible(0, 0);
 }
 
@@ -233,7 +235,7 @@ void FormularyPane::ShowText(QLabel* row, const QString& text)
 void FormularyPane::ShowRow(QWidget* field, bool shown)
 {
     field->setVisible(shown);
-    m_fields->labelForField(field)->setVisible(shown);
+    m_captions.value(field)->setVisible(shown);
 }
 
 void FormularyPane::ShowGeneric(const ClassPharvel::EntryOutline& entry)

@@ -2,10 +2,11 @@
 
 #include "platform/db/CatalogueTypes.h"
 
+#include <QHash>
 #include <QWidget>
 #include <optional>
 
-class QFormLayout;
+class QGridLayout;
 class QLabel;
 class QPushButton;
 class QScrollArea;
@@ -82,7 +83,9 @@ private:
     void ShowNothing();
 
     QScrollArea* m_scroll;
-    QFormLayout* m_fields;
+    QGridLayout* m_fields;
+    // Each row's value and its caption, shown and hidden together.
+    QHash<QWidget*, QLabel*> m_captions;
     QString m_shownKey;
     CatalogueId::Generic m_generic = 0;
     QString m_laterKey;

@@ -10,6 +10,7 @@
 #include "catalogue/SplitterImage.h"
 #include "catalogue/frmAbout.h"
 #include "platform/db/CatalogueTypes.h"
+#include "platform/db/HospitalStore.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/user/AccountStore.h"
@@ -338,17 +339,11 @@ void frmPharvel::Form_Load()
 
 void frmPharvel::ReadHospitalHeader()
 {
-    RowSet header = UserConnection(QStringLiteral("frmPharvel.Form_Load"))
-                        .OpenRowSet(QStringLiteral("SELECT clientname, company, address1 "
-                                                   "FROM patient_data.tbHospitalInfo "
-                                                   "ORDER BY HospitalID LIMIT 1"));
+    const std::optional<HospitalRecord> header =
+        HospitalStore::Read(UserConnection(QStringLiteral("frmPharvel.Form_Load")));
     mdlPharvel::Hospital = {};
-    if (header.RecordCount() > 0) {
-        mdlPharvel::Hospital = {header.Text(QStringLiteral("ClientName")),
-                                header.Text(QStringLiteral("company")),
-                                header.Text(QStringLiteral("address1"))};
-    }
-    header.Close();
+    if (header)
+        mdlPharvel::Hospital = {header->clientName, header->company, header->address};
 }
 
 SQLConnection& frmPharvel::UserConnection(const QString& source) const

@@ -6,6 +6,7 @@
 #include "platform/db/DrugStore.h"
 #include "platform/db/FormularyStore.h"
 #include "platform/db/GenericStore.h"
+#include "platform/db/HospitalStore.h"
 #include "platform/db/IdSequences.h"
 #include "platform/db/ReferenceCodeStore.h"
 #include "platform/db/SQLConnection.h"
@@ -95,10 +96,7 @@ void CatalogueBuilder::AddFormulary(const FormularyRecord& record)
 void CatalogueBuilder::SetHospital(const QString& clientName, const QString& company,
                                    const QString& address)
 {
-    m_connection.Execute(QStringLiteral("DELETE FROM patient_data.tbHospitalInfo"));
-    m_connection.Execute(QStringLiteral("INSERT INTO patient_data.tbHospitalInfo (clientname, "
-                                        "company, address1) VALUES (?, ?, ?)"),
-                         {clientName, company, address});
+    HospitalStore::Replace(m_connection, {0, clientName, company, address});
 }
 
 // Parents are written before the rows that refer to them: classifications, generic names and

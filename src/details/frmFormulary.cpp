@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -162,7 +163,9 @@ frmFormulary::frmFormulary(ClassPharvel::clsFormulary& formulary,
     layout->addWidget(decision);
     layout->addLayout(lists, 1);
     layout->addLayout(buttons);
-    resize(TwipsRect(0, 0, 12600, 9900, this).size());
+    // At a high scale on a small screen the window's own size would run off the screen.
+    const QSize wanted = TwipsRect(0, 0, 12600, 9900, this).size();
+    resize(screen() ? wanted.boundedTo(screen()->availableSize()) : wanted);
 
     connectGuarded(cmdSave, &QPushButton::clicked, this, &frmFormulary::cmdSave_Click);
     connectGuarded(cmdClose, &QPushButton::clicked, this, &frmFormulary::cmdClose_Click);

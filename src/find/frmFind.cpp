@@ -4,7 +4,6 @@
 #include "app/mdlPharvel.h"
 #include "find/FoundEntryItem.h"
 #include "find/TraceQuery.h"
-#include "platform/catalog/GenericPlaces.h"
 #include "platform/catalog/Pharvel.h"
 #include "platform/db/ServerProcedures.h"
 #include "platform/widgets/DesignFont.h"
@@ -191,20 +190,14 @@ QList<QTreeWidgetItem*> frmFind::FoundByCode(const QString& searchText) const
         return {};
     const QList<ReferenceCodeStore::Carrier> carriers =
         mdlPharvel::objPharvel->Formulary().FindByCode(searchText);
-    QList<CatalogueId::Generic> generics;
-    for (const ReferenceCodeStore::Carrier& carrier : carriers)
-        generics << carrier.generic;
-    const QHash<CatalogueId::Generic, GenericPlaces::Place> places =
-        GenericPlaces::Of(m_connection, generics);
     QList<QTreeWidgetItem*> rows;
     for (const ReferenceCodeStore::Carrier& carrier : carriers) {
         // A generic name filed nowhere has no node the tree could open.
-        const auto place = places.constFind(carrier.generic);
-        if (place == places.cend())
+        if (carrier.nodeKey.isEmpty())
             continue;
         const QString code = carrier.code.system + QLatin1Char(' ') + carrier.code.code;
         auto* row = new FoundEntryItem({tr("%1 (code %2)").arg(carrier.genericName, code),
-                                        place->classificationName, place->nodeKey});
+                                        carrier.classificationName, carrier.nodeKey});
         row->SetFoundByCode();
         row->setToolTip(EntryColumn, carrier.code.indexName.isEmpty()
                                          ? code

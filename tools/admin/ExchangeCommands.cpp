@@ -7,6 +7,7 @@
 #include "platform/exchange/CatalogueExport.h"
 #include "platform/exchange/CatalogueImport.h"
 #include "platform/exchange/EmbeddedBackup.h"
+#include "platform/exchange/FhirExport.h"
 #include "platform/exchange/GenericMerge.h"
 
 #include <iostream>
@@ -17,6 +18,8 @@ namespace {
 const QString kDryRun = QStringLiteral("dry-run");
 const QString kPrune = QStringLiteral("prune");
 const QString kCsv = QStringLiteral("csv");
+const QString kFhir = QStringLiteral("fhir");
+const QString kNdjson = QStringLiteral("ndjson");
 
 int code(const QString& text)
 {
@@ -49,6 +52,27 @@ int importCommand(const QCommandLineParser& parser, const QString& server, const
     return 0;
 }
 
+// The catalogue files to a folder, and/or the FHIR bundle and NDJSON files, from one server.
+int exportCommand(const QCommandLineParser& parser, const QStringList& arguments)
+{
+    const bool fhir = parser.isSet(kFhir) || parser.isSet(kNdjson);
+    if (arguments.size() != 3 && !(fhir && arguments.size() == 2))
+        throw UsageError{QStringLiteral("export takes a server and a folder, --fhir FILE or "
+                                        "--ndjson FOLDER")};
+    auto connection = openForReading(arguments.at(1));
+    if (arguments.size() == 3) {
+        CatalogueExport::Write(*connection, arguments.at(2));
+        out(QStringLiteral("catalogue exported to %1").arg(arguments.at(2)));
+    }
+    if (fhir) {
+        FhirExport::Write(*connection, {parser.value(kFhir), parser.value(kNdjson)});
+        for (const QString& option : {kFhir, kNdjson})
+            if (parser.isSet(option))
+                out(QStringLiteral("FHIR R4 written to %1").arg(parser.value(option)));
+    }
+    return 0;
+}
+
 int mergeCommand(const QString& server, int keep, int drop)
 {
     const GenericMerge::Result result = GenericMerge::Merge(*openExisting(server), keep, drop);
@@ -65,7 +89,9 @@ int mergeCommand(const QString& server, int keep, int drop)
 QList<QCommandLineOption> Options()
 {
     // --csv is the journal listing's option too, and added with it.
-    return {QCommandLineOption(kDryRun), QCommandLineOption(kPrune)};
+    return {QCommandLineOption(kDryRun), QCommandLineOption(kPrune),
+            QCommandLineOption(kFhir, QString(), QStringLiteral("FILE")),
+            QCommandLineOption(kNdjson, QString(), QStringLiteral("FOLDER"))};
 }
 
 bool Handles(const QString& command)
@@ -92,15 +118,14 @@ int Run(const QCommandLineParser& parser, const QStringList& arguments)
         requireArguments(arguments, 4);
         return mergeCommand(arguments.at(1), code(arguments.at(2)), code(arguments.at(3)));
     }
+    if (command == QLatin1String("export"))
+        return exportCommand(parser, arguments);
     requireArguments(arguments, 3);
     const QString& server = arguments.at(1);
     const QString& path = arguments.at(2);
     if (command == QLatin1String("import"))
         return importCommand(parser, server, path);
-    if (command == QLatin1String("export")) {
-        CatalogueExport::Write(*openForReading(server), path);
-        out(QStringLiteral("catalogue exported to %1").arg(path));
-    } else if (command == QLatin1String("backup")) {
+    if (command == QLatin1String("backup")) {
         EmbeddedBackup::Backup(server, path);
         out(QStringLiteral("backup written to %1").arg(path));
     } else {

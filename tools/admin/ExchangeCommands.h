@@ -6,8 +6,8 @@
 #include <QString>
 #include <QStringList>
 
-// The commands that take a hospital's catalogue in and out and look after it: export, import,
-// check, merge-generics, backup and restore.
+// The commands that take a hospital's catalogue in and out and look after it: export (the
+// catalogue files and FHIR R4), import, check, merge-generics, backup and restore.
 namespace ExchangeCommands {
 
 QList<QCommandLineOption> Options();

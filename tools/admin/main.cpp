@@ -1,17 +1,17 @@
 // pharvel-admin: the administrator's tool. Creates and upgrades catalogue databases, keeps the
-// accounts, sets the hospital header, loads the demo or a generated catalogue and the
-// hospital's ATC index.
+// accounts, sets the hospital header and the base URL of its FHIR names, loads the demo or a
+// generated catalogue and the hospital's ATC index, and exports the catalogue.
 
 #include "AdminCommon.h"
 #include "AtcCommand.h"
 #include "ExchangeCommands.h"
+#include "HospitalCommand.h"
 #include "JournalCommand.h"
 #include "PasswordPrompt.h"
 #include "demo/DemoCatalogue.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/db/Schema.h"
-#include "platform/db/ScopedTransaction.h"
 #include "platform/user/AccountStore.h"
 
 #include <QCommandLineParser>
@@ -25,10 +25,10 @@ const char* const kUsage = R"(usage:
   pharvel-admin user add <server> <userid> --initials XX [--rights BB] [--dept PH]
   pharvel-admin user remove <server> <userid>
   pharvel-admin user list <server>
-  pharvel-admin hospital <server> --client NAME --company NAME --address LINE
+  pharvel-admin hospital <server> [--client NAME --company NAME --address LINE] [--fhir-base URL]
   pharvel-admin demo <server>
   pharvel-admin synthetic <server> [--nodes N] [--drugs M]
-  pharvel-admin export <server> <folder>
+  pharvel-admin export <server> [<folder>] [--fhir FILE] [--ndjson FOLDER]
   pharvel-admin import <server> <folder> [--dry-run] [--prune]
   pharvel-admin check <server> [--csv]
   pharvel-admin merge-generics <server> <keep code> <drop code>
@@ -166,19 +166,7 @@ int run(const QCommandLineParser& parser)
         openCreated(server);
         out(QStringLiteral("database ready: %1").arg(server));
     } else if (command == QLatin1String("hospital")) {
-        for (const char* part : {"client", "company", "address"})
-            if (!parser.isSet(QString::fromLatin1(part)))
-                throw UsageError{
-                    QStringLiteral("hospital needs --client, --company and --address")};
-        auto connection = openExisting(server);
-        ScopedTransaction transaction(*connection);
-        connection->Execute(QStringLiteral("DELETE FROM patient_data.tbHospitalInfo"));
-        connection->Execute(QStringLiteral("INSERT INTO patient_data.tbHospitalInfo (clientname, "
-                                           "company, address1) VALUES (?, ?, ?)"),
-                            {parser.value(QStringLiteral("client")),
-                             parser.value(QStringLiteral("company")),
-                             parser.value(QStringLiteral("address"))});
-        transaction.Commit();
+        HospitalCommand::Run(*openExisting(server), parser);
     } else if (command == QLatin1String("demo")) {
         auto connection = openCreated(server);
         if (!catalogueIsEmpty(*connection))
@@ -243,12 +231,11 @@ int main(int argc, char* argv[])
                                   QString::fromLatin1(valueName));
     };
     parser.addOptions({option("initials", "XX"), option("rights", "CODE"), option("dept", "CODE"),
-                       option("client", "NAME"), option("company", "NAME"),
-                       option("address", "LINE"), option("nodes", "N"), option("drugs", "M"),
-                       option("since", "DATE"), option("until", "DATE"), option("user", "ID"),
-                       option("entry", "NAME"), option("before", "DATE"),
-                       QCommandLineOption(QStringLiteral("csv"))});
+                       option("nodes", "N"), option("drugs", "M"), option("since", "DATE"),
+                       option("until", "DATE"), option("user", "ID"), option("entry", "NAME"),
+                       option("before", "DATE"), QCommandLineOption(QStringLiteral("csv"))});
     parser.addOptions(ExchangeCommands::Options());
+    parser.addOptions(HospitalCommand::Options());
     parser.addHelpOption();
     if (!parser.parse(application.arguments())) {
         std::cerr << "pharvel-admin: " << parser.errorText().toStdString() << '\n' << kUsage;

@@ -3,7 +3,7 @@
 #include "platform/db/ClassificationStore.h"
 #include "platform/db/DrugStore.h"
 #include "platform/db/GenericStore.h"
-#include "platform/db/SqlDialect.h"
+#include "platform/db/HospitalStore.h"
 
 namespace IdSequences {
 
@@ -12,8 +12,7 @@ void Advance(SQLConnection& connection)
     ClassificationStore::AdvanceIdentity(connection);
     GenericStore::AdvanceIdentity(connection);
     DrugStore::AdvanceIdentity(connection);
-    SqlDialect::AdvanceIdentity(connection, QStringLiteral("patient_data.tbHospitalInfo"),
-                                QStringLiteral("hospitalid"));
+    HospitalStore::AdvanceIdentity(connection);
 }
 
 } // namespace IdSequences

@@ -10,6 +10,7 @@
 #include "platform/db/SqlDialect.h"
 
 #include <QSysInfo>
+#include <QTimeZone>
 
 namespace Journal {
 
@@ -207,6 +208,22 @@ QString LastChangeOf(SQLConnection& connection, const QString& entryType, int en
         return {};
     return QStringLiteral("%1 %2 at %3 UTC from the desktop %4")
         .arg(row.Text(1), deed(row), row.Text(0), row.Text(2));
+}
+
+QMap<std::pair<QString, int>, QDateTime> LatestChanges(SQLConnection& connection)
+{
+    const RowSet rows = connection.OpenRowSet(
+        QStringLiteral("SELECT EntryType, EntryID, %1 FROM inventory.tbCatalogueJournal "
+                       "GROUP BY EntryType, EntryID")
+            .arg(SqlDialect::UtcTimeText(connection, QStringLiteral("max(ChangedAt)"))));
+    QMap<std::pair<QString, int>, QDateTime> latest;
+    for (int r = 0; r < rows.RecordCount(); ++r) {
+        QDateTime at =
+            QDateTime::fromString(rows.At(r, 2).toString(), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        at.setTimeZone(QTimeZone::utc());
+        latest.insert({rows.At(r, 0).toString(), rows.At(r, 1).toInt()}, at);
+    }
+    return latest;
 }
 
 int Prune(SQLConnection& connection, const QDateTime& before)

@@ -4,7 +4,9 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QMap>
 #include <QString>
+#include <utility>
 
 class SQLConnection;
 
@@ -93,6 +95,10 @@ QString BeforeAfter(const RowSet& rows);
 // ("ab moved it under X at 2026-12-09 14:03:11 UTC from the desktop pc7"); empty when the
 // journal holds none.
 QString LastChangeOf(SQLConnection& connection, const QString& entryType, int entryId);
+
+// The time (UTC, to the second) of the newest row about each entry that the journal names, by
+// entry type and id: the entries that exist today and those that went.
+QMap<std::pair<QString, int>, QDateTime> LatestChanges(SQLConnection& connection);
 
 // Deletes the rows older than before, and journals the pruning, in one transaction. Returns the
 // number of rows deleted. The administrator's tool only: on PostgreSQL no other role may.

@@ -1,7 +1,10 @@
 #include "platform/db/ReferenceCodeStore.h"
 
 #include "platform/db/AtcCode.h"
+#include "platform/db/AtcIndexStore.h"
+#include "platform/db/ClassificationStore.h"
 #include "platform/db/GenericParts.h"
+#include "platform/db/GenericStore.h"
 #include "platform/db/PreparedInsert.h"
 #include "platform/db/SQLConnection.h"
 
@@ -52,10 +55,16 @@ QList<Carrier> Carrying(SQLConnection& connection, const QString& text)
     if (code.isEmpty())
         return {};
     QString sql =
-        QStringLiteral("SELECT c.GenericCode, g.genericname, c.CodeSystem, c.Code, a.Name "
-                       "FROM inventory.tbGenericCode c JOIN inventory.tbforgeneric g "
-                       "ON g.GenericCode = c.GenericCode LEFT JOIN inventory.tbAtcIndex a "
-                       "ON c.CodeSystem = 'ATC' AND a.Code = c.Code WHERE c.Code = ?");
+        QStringLiteral("SELECT c.GenericCode, g.genericname, c.CodeSystem, c.Code, a.Name, "
+                       "n.Node_Key, k.ClassificationName "
+                       "FROM inventory.tbGenericCode c JOIN %1 g "
+                       "ON g.GenericCode = c.GenericCode LEFT JOIN %2 a "
+                       "ON c.CodeSystem = 'ATC' AND a.Code = c.Code "
+                       "LEFT JOIN inventory.tbPharvel n ON n.Node_Type = '2' "
+                       "AND n.Node_ID = c.GenericCode "
+                       "LEFT JOIN inventory.tbPharvel p ON p.Node_Key = n.Node_Parent "
+                       "LEFT JOIN %3 k ON k.ClassificationID = p.Node_ID WHERE c.Code = ?")
+            .arg(GenericStore::kTable, AtcIndexStore::kTable, ClassificationStore::kTable);
     QVariantList values{code};
     const QString atcPrefix = code.toUpper();
     if (AtcCode::IsWellFormed(atcPrefix)) {
@@ -72,7 +81,9 @@ QList<Carrier> Carrying(SQLConnection& connection, const QString& text)
         carriers << Carrier{
             rows.At(r, 0).toInt(),
             rows.At(r, 1).toString(),
-            {rows.At(r, 2).toString(), rows.At(r, 3).toString(), rows.At(r, 4).toString()}};
+            {rows.At(r, 2).toString(), rows.At(r, 3).toString(), rows.At(r, 4).toString()},
+            rows.At(r, 5).toString(),
+            rows.At(r, 6).toString()};
     return carriers;
 }
 

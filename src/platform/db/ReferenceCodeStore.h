@@ -28,10 +28,14 @@ struct Carrier
     CatalogueId::Generic generic = 0;
     QString genericName;
     ReferenceCode code;
+    // Where the generic name is filed in the tree; both empty when it is filed nowhere.
+    QString nodeKey;
+    QString classificationName;
 };
 // The generic names carrying text as a code of any system, exactly; and, when text (in capitals)
 // is an ATC code of any level, those whose ATC codes begin with it ("J01" finds J01CA04). By
-// code, then by generic name.
+// code, then by generic name. Each comes with its place in the tree, read in the same statement,
+// so that a find listing thousands of them costs one round trip.
 QList<Carrier> Carrying(SQLConnection& connection, const QString& text);
 
 } // namespace ReferenceCodeStore
