@@ -100,14 +100,14 @@ ReportFigures MeasureStructureReport(const QString& target, const QString& userI
                                      const QString& password)
 {
     const LoggedIn user(target, userId, password);
-    // Each run replaces the report tables whole, so the command's own run finds them as before.
+    // The command's own run then replaces this session's preparation, as a second one would.
     SQLConnection& connection = *mdlPharvel::objCurrentUser->SQLConnection();
     QElapsedTimer timer;
     timer.start();
-    ServerProcedures::Pharvel_NodeLevel(connection);
+    const ReportPreparation::Id preparation = ServerProcedures::Pharvel_NodeLevel(connection);
     const double nodeLevelMs = Milliseconds(timer);
     timer.start();
-    ServerProcedures::Pharvel_Generate(connection);
+    ServerProcedures::Pharvel_Generate(connection, preparation);
     const double generateMs = Milliseconds(timer);
     QTemporaryDir folder;
     ReportFigures structure = TimeFirstPage(
@@ -150,8 +150,8 @@ ReportFigures MeasureChangesReport(const QString& target, const QString& userId,
     // The command as the menu runs it once its period is chosen.
     return TimeFirstPage(
         [&](QLabel&, frmView& view) {
-            ServerProcedures::Pharvel_Changes(connection, today.addDays(-29), today);
-            ReportCommands::View(view, 4);
+            ReportCommands::View(
+                view, 4, ServerProcedures::Pharvel_Changes(connection, today.addDays(-29), today));
         },
         [](frmView&, ReportFigures&) {});
 }
