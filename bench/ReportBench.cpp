@@ -131,7 +131,10 @@ ReportFigures MeasureChangesReport(const QString& target, const QString& userId,
     const LoggedIn user(target, userId, password);
     SQLConnection& connection = *mdlPharvel::objCurrentUser->SQLConnection();
     {
-        ScopedTransaction transaction(connection);
+        // On a server a pharmacist's own journal rows are the server's to write, so the made-up
+        // history is written as the database's owner, whose rows the program journals itself.
+        const auto owner = SQLConnection::Open(target);
+        ScopedTransaction transaction(*owner);
         Journal::Change moved;
         moved.action = Journal::Action::DrugMoved;
         moved.entryType = QStringLiteral("3");
@@ -142,7 +145,7 @@ ReportFigures MeasureChangesReport(const QString& target, const QString& userId,
         for (int row = 0; row < journalRows; ++row) {
             moved.entryId = row % 30000 + 1;
             moved.entryName = QStringLiteral("DRUG %1").arg(row);
-            Journal::Record(connection, moved);
+            Journal::Record(*owner, moved);
         }
         transaction.Commit();
     }
