@@ -100,14 +100,14 @@ ReportFigures MeasureStructureReport(const QString& target, const QString& userI
                                      const QString& password)
 {
     const LoggedIn user(target, userId, password);
-    // Each run replaces the report tables whole, so the command's own run finds them as before.
+    // The command's own run then replaces this session's preparation, as a second one would.
     SQLConnection& connection = *mdlPharvel::objCurrentUser->SQLConnection();
     QElapsedTimer timer;
     timer.start();
-    ServerProcedures::Pharvel_NodeLevel(connection);
+    const ReportPreparation::Id preparation = ServerProcedures::Pharvel_NodeLevel(connection);
     const double nodeLevelMs = Milliseconds(timer);
     timer.start();
-    ServerProcedures::Pharvel_Generate(connection);
+    ServerProcedures::Pharvel_Generate(connection, preparation);
     const double generateMs = Milliseconds(timer);
     QTemporaryDir folder;
     ReportFigures structure = TimeFirstPage(
@@ -131,7 +131,10 @@ ReportFigures MeasureChangesReport(const QString& target, const QString& userId,
     const LoggedIn user(target, userId, password);
     SQLConnection& connection = *mdlPharvel::objCurrentUser->SQLConnection();
     {
-        ScopedTransaction transaction(connection);
+        // On a server a pharmacist's own journal rows are the server's to write, so the made-up
+        // history is written as the database's owner, whose rows the program journals itself.
+        const auto owner = SQLConnection::Open(target);
+        ScopedTransaction transaction(*owner);
         Journal::Change moved;
         moved.action = Journal::Action::DrugMoved;
         moved.entryType = QStringLiteral("3");
@@ -142,7 +145,7 @@ ReportFigures MeasureChangesReport(const QString& target, const QString& userId,
         for (int row = 0; row < journalRows; ++row) {
             moved.entryId = row % 30000 + 1;
             moved.entryName = QStringLiteral("DRUG %1").arg(row);
-            Journal::Record(connection, moved);
+            Journal::Record(*owner, moved);
         }
         transaction.Commit();
     }
@@ -150,8 +153,8 @@ ReportFigures MeasureChangesReport(const QString& target, const QString& userId,
     // The command as the menu runs it once its period is chosen.
     return TimeFirstPage(
         [&](QLabel&, frmView& view) {
-            ServerProcedures::Pharvel_Changes(connection, today.addDays(-29), today);
-            ReportCommands::View(view, 4);
+            ReportCommands::View(
+                view, 4, ServerProcedures::Pharvel_Changes(connection, today.addDays(-29), today));
         },
         [](frmView&, ReportFigures&) {});
 }

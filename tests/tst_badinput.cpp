@@ -115,8 +115,8 @@ void tst_badinput::awkwardNamesAreStoredExactly()
         QVERIFY2(found.RecordCount() >= 1, what);
         QCOMPARE(found.Text(s("ItemName")), name + s(" "));
     }
-    ServerProcedures::Pharvel_NodeLevel(c.db.Connection());
-    ServerProcedures::Pharvel_Generate(c.db.Connection());
+    ServerProcedures::Pharvel_Generate(c.db.Connection(),
+                                       ServerProcedures::Pharvel_NodeLevel(c.db.Connection()));
     QCOMPARE(c.db.Connection()
                  .Scalar(s("SELECT ItemName FROM inventory.tbPharvelReport WHERE Node_Key = ?"),
                          {s("_10")})

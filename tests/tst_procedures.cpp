@@ -1,7 +1,9 @@
+#include "fixtures/CatalogueInvariants.h"
 #include "fixtures/TestDatabase.h"
 #include "platform/db/PharvelError.h"
 #include "platform/db/ScopedTransaction.h"
 #include "platform/db/ServerProcedures.h"
+#include "platform/db/SqlDialect.h"
 
 #include <QTest>
 #include <thread>
@@ -84,6 +86,14 @@ void addSmallTree(SQLConnection& c)
     addNode(c, QStringLiteral("_10.1"), QStringLiteral("_10"), QStringLiteral("2"), 2);
 }
 
+// A test's database on its engine, holding the small tree.
+struct SmallTree
+{
+    explicit SmallTree(const QString& engine) : db(engine) { addSmallTree(c); }
+    TestDatabase db;
+    SQLConnection& c = db.Connection();
+};
+
 QStringList column(RowSet rows, const QString& field)
 {
     QStringList values;
@@ -109,9 +119,8 @@ int count(SQLConnection& c, const QString& table)
 void tst_procedures::foundNodeIsExact()
 {
     QFETCH(QString, engine);
-    TestDatabase db(engine);
-    SQLConnection& c = db.Connection();
-    addSmallTree(c);
+    SmallTree tree(engine);
+    SQLConnection& c = tree.c;
     QVERIFY(ServerProcedures::For_FoundNode(c, QStringLiteral("_1.1")).RecordCount() >= 1);
     QVERIFY(ServerProcedures::For_FoundNode(c, QStringLiteral("_0")).RecordCount() >= 1);
     for (const QString& absent :
@@ -123,9 +132,8 @@ void tst_procedures::foundNodeIsExact()
 void tst_procedures::existingNodeKeysAnswersManyKeys()
 {
     QFETCH(QString, engine);
-    TestDatabase db(engine);
-    SQLConnection& c = db.Connection();
-    addSmallTree(c);
+    SmallTree tree(engine);
+    SQLConnection& c = tree.c;
     // More keys than one statement takes, with repeats and near misses.
     QStringList asked;
     for (int i = 0; i < 1200; ++i)
@@ -145,9 +153,8 @@ void tst_procedures::existingNodeKeysAnswersManyKeys()
 void tst_procedures::searchMatchesNamesAnywhereAnyCase()
 {
     QFETCH(QString, engine);
-    TestDatabase db(engine);
-    SQLConnection& c = db.Connection();
-    addSmallTree(c);
+    SmallTree tree(engine);
+    SQLConnection& c = tree.c;
 
     RowSet rows = ServerProcedures::For_SearchNodeList(c, QStringLiteral("PARA"));
     QCOMPARE(rows.RecordCount(), 1);
@@ -203,9 +210,8 @@ void tst_procedures::searchTreatsPatternLettersLiterally()
 void tst_procedures::traceListsAncestorsTopDown()
 {
     QFETCH(QString, engine);
-    TestDatabase db(engine);
-    SQLConnection& c = db.Connection();
-    addSmallTree(c);
+    SmallTree tree(engine);
+    SQLConnection& c = tree.c;
     ServerProcedures::PrepareSession(c);
     QCOMPARE(trace(c), QStringList());
 
@@ -225,11 +231,10 @@ void tst_procedures::traceListsAncestorsTopDown()
 void tst_procedures::eachSessionReadsItsOwnTrace()
 {
     QFETCH(QString, engine);
-    TestDatabase db(engine);
-    addSmallTree(db.Connection());
-    auto first = db.OpenAnother();
-    auto second = db.OpenAnother();
-    auto third = db.OpenAnother();
+    SmallTree tree(engine);
+    auto first = tree.db.OpenAnother();
+    auto second = tree.db.OpenAnother();
+    auto third = tree.db.OpenAnother();
     ServerProcedures::For_TraceParent(*first, QStringLiteral("_1.1.1"));
     ServerProcedures::For_TraceParent(*second, QStringLiteral("_10.1"));
     ServerProcedures::PrepareSession(*third);
@@ -242,9 +247,8 @@ void tst_procedures::eachSessionReadsItsOwnTrace()
 void tst_procedures::deleteGenericTakesItsDetails()
 {
     QFETCH(QString, engine);
-    TestDatabase db(engine);
-    SQLConnection& c = db.Connection();
-    addSmallTree(c);
+    SmallTree tree(engine);
+    SQLConnection& c = tree.c;
     c.Execute(QStringLiteral("INSERT INTO inventory.tbPharvelOtherDetails VALUES (?, ?)"),
               {3, QStringLiteral("Not for children under 16.")});
     ServerProcedures::Delete_Generic(c, 3);
@@ -260,9 +264,8 @@ void tst_procedures::deleteGenericTakesItsDetails()
 void tst_procedures::deleteGenericRefusesFiledOrUnknown()
 {
     QFETCH(QString, engine);
-    TestDatabase db(engine);
-    SQLConnection& c = db.Connection();
-    addSmallTree(c);
+    SmallTree tree(engine);
+    SQLConnection& c = tree.c;
     // The refusal names the generic name by its name, never by its code alone.
     const QList<std::pair<int, QString>> refusals = {
         {1, QStringLiteral("The generic name \"Paracetamol\" is still filed")},
@@ -306,8 +309,7 @@ void tst_procedures::reportPreparationOrdersTheTree()
     addNode(c, QStringLiteral("_1.1.2"), QStringLiteral("_1.1"), QStringLiteral("3"), 8);
 
     for (int run = 0; run < 2; ++run) { // a second preparation replaces the first
-        ServerProcedures::Pharvel_NodeLevel(c);
-        ServerProcedures::Pharvel_Generate(c);
+        ServerProcedures::Pharvel_Generate(c, ServerProcedures::Pharvel_NodeLevel(c));
     }
     RowSet levels = c.OpenRowSet(QStringLiteral(
         "SELECT Node_Key, Node_Level FROM inventory.tbPharvelNodeLevel ORDER BY Node_Key"));
@@ -365,6 +367,14 @@ void tst_procedures::concurrentPreparationsStayWhole()
         }
         transaction.Commit();
     }
+    // A preparation of a session gone two days ago goes with the next preparation's start.
+    {
+        auto gone = db.OpenAnother();
+        ServerProcedures::Pharvel_Generate(*gone, ServerProcedures::Pharvel_NodeLevel(*gone));
+    }
+    c.Execute(QStringLiteral("UPDATE inventory.tbReportPreparation SET PreparedAt = %1")
+                  .arg(SqlDialect::TimeParameter(c)),
+              {SqlDialect::BoundTime(c, QDateTime::currentDateTimeUtc().addDays(-2))});
     // Two pharmacists prepare the reports at the same moment, several times over.
     QString failures[2];
     {
@@ -374,8 +384,8 @@ void tst_procedures::concurrentPreparationsStayWhole()
                 try {
                     auto connection = db.OpenAnother();
                     for (int run = 0; run < 4; ++run) {
-                        ServerProcedures::Pharvel_NodeLevel(*connection);
-                        ServerProcedures::Pharvel_Generate(*connection);
+                        ServerProcedures::Pharvel_Generate(
+                            *connection, ServerProcedures::Pharvel_NodeLevel(*connection));
                     }
                 } catch (const PharvelError& error) {
                     failures[u] = QString::fromUtf8(error.what());
@@ -385,8 +395,10 @@ void tst_procedures::concurrentPreparationsStayWhole()
     }
     QVERIFY2(failures[0].isEmpty(), qPrintable(failures[0]));
     QVERIFY2(failures[1].isEmpty(), qPrintable(failures[1]));
-    QCOMPARE(count(c, QStringLiteral("inventory.tbPharvelNodeLevel")), 300);
-    QCOMPARE(count(c, QStringLiteral("inventory.tbPharvelReport")), 300);
+    // Each user's last preparation is left, whole, and nothing of the old one.
+    QCOMPARE(PreparationSizes(c, QStringLiteral("inventory.tbPharvelNodeLevel")),
+             QList<int>(2, 300));
+    QCOMPARE(PreparationSizes(c, QStringLiteral("inventory.tbPharvelReport")), QList<int>(2, 300));
 }
 
 void tst_procedures::largeCatalogueGeneratesInTreeOrder()
@@ -426,8 +438,7 @@ void tst_procedures::largeCatalogueGeneratesInTreeOrder()
     }
     QCOMPARE(count(c, QStringLiteral("inventory.tbPharvel")), 32101);
 
-    ServerProcedures::Pharvel_NodeLevel(c);
-    ServerProcedures::Pharvel_Generate(c);
+    ServerProcedures::Pharvel_Generate(c, ServerProcedures::Pharvel_NodeLevel(c));
     QCOMPARE(count(c, QStringLiteral("inventory.tbPharvelReport")), 32100);
     QCOMPARE(c.Scalar(QStringLiteral("SELECT Node_Key FROM inventory.tbPharvelReport "
                                      "WHERE SortOrder = ?"),
@@ -441,9 +452,12 @@ void tst_procedures::failureNamesTheProcedure()
     QFETCH(QString, engine);
     TestDatabase db(engine);
     SQLConnection& c = db.Connection();
+    addClassification(c, 1, QStringLiteral("Only"));
+    addNode(c, QStringLiteral("_1"), QStringLiteral("_0"), QStringLiteral("1"), 1);
+    const ReportPreparation::Id preparation = ServerProcedures::Pharvel_NodeLevel(c);
     c.Execute(QStringLiteral("DROP TABLE inventory.tbPharvelReport"));
     try {
-        ServerProcedures::Pharvel_Generate(c);
+        ServerProcedures::Pharvel_Generate(c, preparation);
         QFAIL("the report was prepared without its table");
     } catch (const PharvelError& error) {
         QCOMPARE(error.Source(), QStringLiteral("Pharvel_Generate"));

@@ -189,6 +189,22 @@ void pointAtInventory(ReportEngine::Report& report, const TestDatabase& db)
     }
 }
 
+// The probe report over count rows of the probe table, its tables read from the database
+// Inventory and its hospital from the hospital's own table.
+std::shared_ptr<ReportEngine::Report> openProbeReport(TestDatabase& db, const QTemporaryDir& dir,
+                                                      int count, const QString& text = kProbeReport)
+{
+    createProbeTable(db.Connection());
+    fillProbeTable(db.Connection(), count);
+    auto report =
+        ReportEngine::Application().OpenReport(writeFile(dir, QStringLiteral("Probe.rpt"), text));
+    pointAtInventory(*report, db);
+    report->Database()
+        .Table(QStringLiteral("Hospital"))
+        ->SetLocation(QStringLiteral("Patient_Data.dbo.tbHospitalInfo"));
+    return report;
+}
+
 std::vector<int> recordsOn(const ReportLayout& layout, int pageIndex)
 {
     std::vector<int> records;
@@ -439,15 +455,8 @@ void tst_report::relocatedTablesAreReadWithLogOn()
 void tst_report::exportsWithoutAsking()
 {
     TestDatabase db(QStringLiteral("sqlite"));
-    createProbeTable(db.Connection());
-    fillProbeTable(db.Connection(), 500);
     QTemporaryDir dir;
-    auto report = ReportEngine::Application().OpenReport(
-        writeFile(dir, QStringLiteral("Probe.rpt"), kProbeReport));
-    pointAtInventory(*report, db);
-    report->Database()
-        .Table(QStringLiteral("Hospital"))
-        ->SetLocation(QStringLiteral("Patient_Data.dbo.tbHospitalInfo"));
+    auto report = openProbeReport(db, dir, 500);
 
     using namespace ReportEngine;
     ExportOptions& options = report->ExportOptions();
@@ -589,18 +598,10 @@ void tst_report::largeReportShowsItsFirstPage()
 {
     QFETCH(QString, engine);
     TestDatabase db(engine);
-    createProbeTable(db.Connection());
-    fillProbeTable(db.Connection(), 32000);
     QTemporaryDir dir;
-    const QString path = writeFile(
-        dir, QStringLiteral("Large.rpt"),
+    auto report = openProbeReport(
+        db, dir, 32000,
         QString(kProbeReport).replace(QStringLiteral("Where = Node_Type in 1, 2\n"), QString()));
-
-    auto report = ReportEngine::Application().OpenReport(path);
-    pointAtInventory(*report, db);
-    report->Database()
-        .Table(QStringLiteral("Hospital"))
-        ->SetLocation(QStringLiteral("Patient_Data.dbo.tbHospitalInfo"));
     const auto layout = report->Layout(report->Definition().PageLayout());
     QImage image(QSize(850, 1100), QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -624,15 +625,8 @@ void tst_report::largeReportShowsItsFirstPage()
 void tst_report::printsToPdf()
 {
     TestDatabase db(QStringLiteral("sqlite"));
-    createProbeTable(db.Connection());
-    fillProbeTable(db.Connection(), 300);
     QTemporaryDir dir;
-    auto report = ReportEngine::Application().OpenReport(
-        writeFile(dir, QStringLiteral("Probe.rpt"), kProbeReport));
-    pointAtInventory(*report, db);
-    report->Database()
-        .Table(QStringLiteral("Hospital"))
-        ->SetLocation(QStringLiteral("Patient_Data.dbo.tbHospitalInfo"));
+    auto report = openProbeReport(db, dir, 300);
 
     for (const QPageSize::PageSizeId size : {QPageSize::A4, QPageSize::Letter}) {
         QPrinter printer(QPrinter::HighResolution);
@@ -658,15 +652,8 @@ void tst_report::printsToPdf()
 void tst_report::viewerPagesZoomsAndPrints()
 {
     TestDatabase db(QStringLiteral("sqlite"));
-    createProbeTable(db.Connection());
-    fillProbeTable(db.Connection(), 400);
     QTemporaryDir dir;
-    auto report = ReportEngine::Application().OpenReport(
-        writeFile(dir, QStringLiteral("Probe.rpt"), kProbeReport));
-    pointAtInventory(*report, db);
-    report->Database()
-        .Table(QStringLiteral("Hospital"))
-        ->SetLocation(QStringLiteral("Patient_Data.dbo.tbHospitalInfo"));
+    auto report = openProbeReport(db, dir, 400);
 
     ReportViewer viewer;
     viewer.resize(900, 700);
@@ -820,8 +807,8 @@ void tst_report::workbookNumbersAndWrappedChanges()
     TestDatabase db(QStringLiteral("sqlite"));
     SQLConnection& c = db.Connection();
     const QString structure = QStringLiteral(
-        "INSERT INTO inventory.tbPharvelReport (SortOrder, Node_Level, Node_Type, ItemName, "
-        "ItemCode) VALUES (?, ?, ?, ?, ?)");
+        "INSERT INTO inventory.tbPharvelReport (PreparationID, SortOrder, Node_Level, Node_Type, "
+        "ItemName, ItemCode) VALUES (1, ?, ?, ?, ?, ?)");
     c.Execute(structure, {1, 1, QStringLiteral("1"), QStringLiteral("Analgesics"), QVariant()});
     c.Execute(structure, {2, 2, QStringLiteral("2"), QStringLiteral("1021"), QVariant()});
     c.Execute(structure,
@@ -830,12 +817,13 @@ void tst_report::workbookNumbersAndWrappedChanges()
                                QString::fromUtf8("\u2192") +
                                QStringLiteral(" PARACETAMOL 500MG FILM-COATED TABLET, "
                                               "BLISTER PACK OF TWENTY, HOSPITAL SUPPLY ONLY");
-    c.Execute(QStringLiteral("INSERT INTO inventory.tbCatalogueChanges (SortOrder, RowLevel, "
-                             "RowType, ChangeTime, UserName, Action, Entry, Change) VALUES "
-                             "(1, 1, '2', '10:00', 'ph1', 'renamed', 'Paracetamol', ?)"),
+    c.Execute(QStringLiteral("INSERT INTO inventory.tbCatalogueChanges (PreparationID, SortOrder, "
+                             "RowLevel, RowType, ChangeTime, UserName, Action, Entry, Change) "
+                             "VALUES (1, 1, 1, '2', '10:00', 'ph1', 'renamed', 'Paracetamol', ?)"),
               {longChange});
     c.Execute(QStringLiteral(
-        "INSERT INTO inventory.tbCatalogueChangesPeriod (Period, Changes) VALUES ('today', 1)"));
+        "INSERT INTO inventory.tbCatalogueChangesPeriod (PreparationID, Period, Changes) VALUES "
+        "(1, 'today', 1)"));
     const auto open = [&](const char* file) {
         auto report = ReportEngine::Application().OpenReport(
             QFINDTESTDATA(QStringLiteral("../resources/reports/") + QLatin1String(file)));

@@ -36,7 +36,8 @@ private slots:
     void initTestCase();
     void cleanup();
 
-    ON_EVERY_ENGINE(preparedReportsFromMenu);
+    void preparedReportsFromMenu_data();
+    void preparedReportsFromMenu();
     ON_EVERY_ENGINE(drugsWithNoGenericFromMenu);
     void failingProcedureOpensNoViewer_data();
     void failingProcedureOpensNoViewer();
@@ -51,7 +52,8 @@ const QString kReady = QStringLiteral("Ready");
 // and the main window loaded and shown, its first status panel reading "Ready".
 struct MainWindowRun
 {
-    explicit MainWindowRun(const QString& engine) : db(engine), catalogue(db.Connection())
+    explicit MainWindowRun(const QString& engine, const QString& rights = {})
+        : db(engine), catalogue(db.Connection())
     {
         catalogue.Build();
         SQLConnection& c = db.Connection();
@@ -63,7 +65,7 @@ struct MainWindowRun
             QStringLiteral("INSERT INTO inventory.tbPharvelOtherDetails (GenericID, OtherDetails) "
                            "VALUES (?, ?)"),
             {catalogue.paracetamol, QStringLiteral("Max 4 g a day.\nHepatotoxic in overdose.")});
-        run = std::make_unique<LoggedInRun>(db);
+        run = std::make_unique<LoggedInRun>(db, rights);
         window = MainWindowDriver::Open();
         window->staMessage->setText(kReady);
         qputenv("USERPROFILE", profile.path().toLocal8Bit());
@@ -154,10 +156,23 @@ void tst_reportcommands::cleanup()
     QCOMPARE(QApplication::topLevelWidgets().size(), 0);
 }
 
+void tst_reportcommands::preparedReportsFromMenu_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("rights");
+    for (const QString& engine : TestDatabase::Engines()) {
+        QTest::newRow(engine.toUtf8()) << engine << QString();
+        // A view-only user prepares the reports too.
+        QTest::newRow((engine + QStringLiteral(", view only")).toUtf8())
+            << engine << QStringLiteral("BB");
+    }
+}
+
 void tst_reportcommands::preparedReportsFromMenu()
 {
     QFETCH(QString, engine);
-    MainWindowRun r(engine);
+    QFETCH(QString, rights);
+    MainWindowRun r(engine, rights);
     const SampleCatalogue& s = r.catalogue;
     MessageLog log(MessageLog::NoToQuestions);
     QCOMPARE(r.Count(QStringLiteral("SELECT count(*) FROM inventory.tbPharvelReport")), 0);
@@ -255,8 +270,7 @@ void tst_reportcommands::failingProcedureOpensNoViewer()
     MainWindowRun r(engine);
     SQLConnection& c = r.db.Connection();
     // A preparation left from before: a failing first procedure must not replace it.
-    ServerProcedures::Pharvel_NodeLevel(c);
-    ServerProcedures::Pharvel_Generate(c);
+    ServerProcedures::Pharvel_Generate(c, ServerProcedures::Pharvel_NodeLevel(c));
     const int prepared = r.Count(QStringLiteral("SELECT count(*) FROM inventory.tbPharvelReport"));
     c.Execute(QStringLiteral("DROP TABLE inventory.") + table);
 

@@ -82,6 +82,8 @@ class tst_rights : public QObject
 private slots:
     void initTestCase();
     void viewOnlyRoleReadsButCannotChange();
+    void viewOnlyRoleKeepsToItsOwnReports_data();
+    void viewOnlyRoleKeepsToItsOwnReports();
     void pharmacistRoleChangesTheCatalogueOnly();
     void plainSqlIsJournaledByTheServer();
     void upgradeTakesTheJournalFromOlderRoles();
@@ -130,15 +132,92 @@ void tst_rights::viewOnlyRoleReadsButCannotChange()
     QCOMPARE(looker.LoadClassifications(s("_0"), true).RecordCount(), nodes - 1);
     QVERIFY(ServerProcedures::For_SearchNodeList(*viewing, s("mor")).RecordCount() > 0);
     ServerProcedures::For_TraceParent(*viewing, s("_1.1.1"));
-    ServerProcedures::Pharvel_NodeLevel(*viewing);
-    ServerProcedures::Pharvel_Generate(*viewing);
+    ServerProcedures::Pharvel_Generate(*viewing, ServerProcedures::Pharvel_NodeLevel(*viewing));
     ServerProcedures::Pharvel_Changes(*viewing, QDate::currentDate().addDays(-30),
                                       QDate::currentDate());
     QCOMPARE(viewing->Scalar(s("SELECT count(*) FROM inventory.tbPharvelReport")).toInt(),
              nodes - 1);
+    // An id of its own choosing is not taken: the server hands out the next preparation's.
+    Account pharmacist(db.Connection(), "pharmacist", {});
+    auto working = SQLConnection::Open(pharmacist.Url(db.ConnectionString()));
+    const ReportPreparation::Id theirs = ServerProcedures::Pharvel_NodeLevel(*working);
+    ServerProcedures::Pharvel_Generate(*working, theirs);
+    const QString theirRows = s("SELECT count(*) FROM inventory.tbPharvelReport "
+                                "WHERE PreparationID = ?");
+    viewing->Execute(s("INSERT INTO inventory.tbReportPreparation (PreparationID, PreparedBy, "
+                       "PreparedAt) VALUES (?, ?, now())"),
+                     {theirs + 1, pharmacist.id});
+    const ReportPreparation::Id next = ServerProcedures::Pharvel_NodeLevel(*working);
+    ServerProcedures::Pharvel_Generate(*working, next);
+    QVERIFY(next > theirs + 1);
+    QCOMPARE(working->Scalar(theirRows, {next}).toInt(), nodes - 1);
+
     // The component refuses before the server is asked; both say nothing was changed.
     QVERIFY_THROWS_EXCEPTION(PharvelError, looker.Generics().NewGeneric(s("Codeine")));
     QCOMPARE(db.Connection().Scalar(s("SELECT count(*) FROM inventory.tbPharvel")).toInt(), nodes);
+}
+
+void tst_rights::viewOnlyRoleKeepsToItsOwnReports_data()
+{
+    // A row forged into the pharmacist's preparation %1: its structure's, or its changes'.
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<bool>("changes");
+    QTest::addColumn<QString>("forged");
+    QTest::newRow("preparations") << s("inventory.tbReportPreparation") << false
+                                  << s("UPDATE inventory.tbReportPreparation SET PreparedBy = "
+                                       "session_user WHERE PreparationID = %1");
+    QTest::newRow("levels") << s("inventory.tbPharvelNodeLevel") << false
+                            << s("INSERT INTO inventory.tbPharvelNodeLevel (PreparationID, "
+                                 "Node_Key, Node_Level) VALUES (%1, '_9', 1)");
+    QTest::newRow("structure") << s("inventory.tbPharvelReport") << false
+                               << s("INSERT INTO inventory.tbPharvelReport (PreparationID, "
+                                    "SortOrder, Node_Level, Node_Type, ItemName) VALUES (%1, 0, "
+                                    "1, '1', 'FORGED BY GUEST')");
+    QTest::newRow("changes") << s("inventory.tbCatalogueChanges") << true
+                             << s("INSERT INTO inventory.tbCatalogueChanges (PreparationID, "
+                                  "SortOrder, RowLevel, RowType, Entry) VALUES (%1, 0, 2, '2', "
+                                  "'FORGED BY GUEST')");
+    QTest::newRow("period") << s("inventory.tbCatalogueChangesPeriod") << true
+                            << s("INSERT INTO inventory.tbCatalogueChangesPeriod (PreparationID, "
+                                 "Period, Changes) VALUES (%1, 'FORGED BY GUEST', 0)");
+}
+
+// A view-only role prepares reports of its own, and neither puts a row into a pharmacist's nor
+// takes one out of it, whatever its client sends.
+void tst_rights::viewOnlyRoleKeepsToItsOwnReports()
+{
+    QFETCH(QString, table);
+    QFETCH(bool, changes);
+    QFETCH(QString, forged);
+    TestDatabase db(s("postgresql"));
+    SampleCatalogue sample(db.Connection());
+    sample.Build();
+    Account viewer(db.Connection(), "viewer", s("BB"));
+    Account pharmacist(db.Connection(), "pharmacist", {});
+    auto viewing = SQLConnection::Open(viewer.Url(db.ConnectionString()));
+    auto working = SQLConnection::Open(pharmacist.Url(db.ConnectionString()));
+    working->Execute(s("UPDATE inventory.tbforgeneric SET genericname = 'Amoxil' "
+                       "WHERE GenericCode = ?"),
+                     {sample.amoxicillin});
+    const QDate today = QDate::currentDate();
+    // Both prepare both kinds of report; the pharmacist's preparation of the kind is the target.
+    ReportPreparation::Id theirs = 0;
+    for (SQLConnection* role : {viewing.get(), working.get()}) {
+        const ReportPreparation::Id structure = ServerProcedures::Pharvel_NodeLevel(*role);
+        ServerProcedures::Pharvel_Generate(*role, structure);
+        const ReportPreparation::Id changed =
+            ServerProcedures::Pharvel_Changes(*role, today.addDays(-1), today);
+        theirs = changes ? changed : structure;
+    }
+    const QString rows = s("SELECT count(*) FROM %1").arg(table);
+    const int own = viewing->Scalar(rows).toInt();
+    const int others = working->Scalar(rows).toInt();
+    QVERIFY(own > 0 && others > 0);
+    QVERIFY(refusedByServer(*viewing, forged.arg(theirs)));
+    QVERIFY(refusedByServer(*viewing, s("UPDATE %1 SET PreparationID = PreparationID").arg(table)));
+    QCOMPARE(viewing->Execute(s("DELETE FROM %1").arg(table)), own);
+    QCOMPARE(viewing->Scalar(rows).toInt(), 0);
+    QCOMPARE(working->Scalar(rows).toInt(), others);
 }
 
 void tst_rights::pharmacistRoleChangesTheCatalogueOnly()
@@ -162,8 +241,7 @@ void tst_rights::pharmacistRoleChangesTheCatalogueOnly()
     working.Execute(s("INSERT INTO inventory.tbPharvelOtherDetails VALUES (?, ?)"),
                     {sample.amoxicillin, s("Take with food")});
     ServerProcedures::Delete_Generic(working, sample.ibuprofen);
-    ServerProcedures::Pharvel_NodeLevel(working);
-    ServerProcedures::Pharvel_Generate(working);
+    ServerProcedures::Pharvel_Generate(working, ServerProcedures::Pharvel_NodeLevel(working));
 
     // The accounts, the schema and its version are the administrator's.
     for (const char* table : kAdministratorTables)

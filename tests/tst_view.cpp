@@ -15,6 +15,7 @@
 #include "platform/report/ReportContent.h"
 #include "platform/report/ReportErrorNumber.h"
 #include "platform/report/ReportViewer.h"
+#include "platform/user/clsCurrentUser.h"
 #include "platform/widgets/MsgBox.h"
 #include "platform/widgets/Twips.h"
 #include "reports/CommonDialog.h"
@@ -60,6 +61,8 @@ private slots:
     void exportFolderMadeOrFailureSaid();
     void catalogueChangesOfAPeriod_data() { TestDatabase::AddEngineRows(); }
     void catalogueChangesOfAPeriod();
+    void twoDesktopsPrepareApart_data() { TestDatabase::AddEngineRows(); }
+    void twoDesktopsPrepareApart();
     void formularyReport_data() { TestDatabase::AddEngineRows(); }
     void formularyReport();
     void imageButtonsExport_data() { TestDatabase::AddEngineRows(); }
@@ -103,9 +106,8 @@ struct ReportRun
             QStringLiteral("INSERT INTO inventory.tbPharvelOtherDetails (GenericID, OtherDetails) "
                            "VALUES (?, ?)"),
             {catalogue.paracetamol, QStringLiteral("Max 4 g a day.\nHepatotoxic in overdose.")});
-        ServerProcedures::Pharvel_NodeLevel(db.Connection());
-        ServerProcedures::Pharvel_Generate(db.Connection());
         run = std::make_unique<LoggedInRun>(db);
+        preparation = Prepare();
         mdlPharvel::Hospital = {QStringLiteral("St Ann"), QStringLiteral("St Ann's Hospital"),
                                 QStringLiteral("1 Main Road, Harbour Town")};
         QDir(profile.path()).mkdir(QStringLiteral("My Documents"));
@@ -114,10 +116,19 @@ struct ReportRun
     ~ReportRun() { qunsetenv("USERPROFILE"); }
 
     QString Documents() const { return profile.filePath(QStringLiteral("My Documents")); }
+    // The user's own connection: on a server a report shows the rows its user prepared alone.
+    SQLConnection& User() const { return *mdlPharvel::objCurrentUser->SQLConnection(); }
+    ReportPreparation::Id Prepare() const
+    {
+        const ReportPreparation::Id id = ServerProcedures::Pharvel_NodeLevel(User());
+        ServerProcedures::Pharvel_Generate(User(), id);
+        return id;
+    }
 
     TestDatabase db;
     SampleCatalogue catalogue;
     std::unique_ptr<LoggedInRun> run;
+    ReportPreparation::Id preparation = 0;
     QTemporaryDir profile;
     QTemporaryDir output;
 };
@@ -298,6 +309,7 @@ void tst_view::exportOfferedAtEveryOpening()
     SQLConnection& c = r.db.Connection();
     frmView view;
     view.SetWhatReport(1);
+    view.SetPreparation(r.preparation);
 
     // No: the viewer opens on the report and writes nothing.
     {
@@ -396,13 +408,15 @@ void tst_view::catalogueChangesOfAPeriod()
                                        r.catalogue.ibuprofen));
     const QDate today = QDateTime::currentDateTimeUtc().date();
     // A period that ended before the changes holds none of them.
-    ServerProcedures::Pharvel_Changes(c, today.addDays(-60), today.addDays(-31));
+    ServerProcedures::Pharvel_Changes(r.User(), today.addDays(-60), today.addDays(-31));
     QCOMPARE(c.Scalar(QStringLiteral("SELECT count(*) FROM inventory.tbCatalogueChanges")).toInt(),
              0);
-    ServerProcedures::Pharvel_Changes(c, today.addDays(-29), today);
+    const ReportPreparation::Id preparation =
+        ServerProcedures::Pharvel_Changes(r.User(), today.addDays(-29), today);
 
     frmView view;
     view.SetWhatReport(4);
+    view.SetPreparation(preparation);
     MessageLog log(MsgBox::Answer::Yes);
     QStringList lines;
     QStringList header;
@@ -512,6 +526,83 @@ void tst_view::exportFolderMadeOrFailureSaid()
     QVERIFY(QFile::exists(documents + name));
 }
 
+// What the viewer shows of a prepared report: the page header's centre lines and each record's
+// first two cells.
+QStringList Shown(qint16 whatReport, ReportPreparation::Id preparation)
+{
+    frmView view;
+    view.SetWhatReport(whatReport);
+    view.SetPreparation(preparation);
+    MessageLog log(MsgBox::Answer::No);
+    QStringList shown;
+    ModalWindowDriver driver([&](QWidget*) {
+        const ReportContent& content = view.Report()->Content();
+        for (const ReportTextLine& line : content.Definition().pageHeader)
+            shown << content.Expand(line.center, 1, 1);
+        for (int record = 0; record < content.RecordCount(); ++record)
+            shown << content.CellText(record, 0) + QLatin1Char('|') + content.CellText(record, 1);
+    });
+    view.Show();
+    return shown;
+}
+
+void tst_view::twoDesktopsPrepareApart()
+{
+    QFETCH(QString, engine);
+    ReportRun r(engine);
+    SampleCatalogue::AllowWrites(r.db.Connection(), r.db.ConnectionString());
+    ClassPharvel::Pharvel first;
+    ClassPharvel::Pharvel second;
+    // Two desktops of the viewer's user: its role sees the rows of both preparations.
+    QVERIFY(first.Connect(mdlPharvel::objCurrentUser->connectionstr()));
+    QVERIFY(second.Connect(mdlPharvel::objCurrentUser->connectionstr()));
+    SQLConnection& a = first.Connection();
+    SQLConnection& b = second.Connection();
+    const QDate today = QDateTime::currentDateTimeUtc().date();
+
+    // Interleaved: each desktop's structure shows the catalogue as its own preparation read it.
+    const ReportPreparation::Id before = ServerProcedures::Pharvel_NodeLevel(a);
+    const ReportPreparation::Id after = ServerProcedures::Pharvel_NodeLevel(b);
+    ServerProcedures::Pharvel_Generate(a, before);
+    QVERIFY(second.Generics().RenameGeneric(QString::number(r.catalogue.amoxicillin),
+                                            QStringLiteral("Amoxicillin trihydrate")));
+    ServerProcedures::Pharvel_Generate(b, after);
+    // Two periods' changes: the old one holds none, today's the rename.
+    const ReportPreparation::Id old =
+        ServerProcedures::Pharvel_Changes(a, today.addDays(-60), today.addDays(-31));
+    const ReportPreparation::Id recent = ServerProcedures::Pharvel_Changes(b, today, today);
+
+    const QString amoxicillin = QStringLiteral("Amoxicillin|");
+    const QStringList structureBefore = Shown(1, before);
+    const QStringList structureAfter = Shown(1, after);
+    QVERIFY(structureBefore.contains(amoxicillin));
+    QVERIFY(!structureBefore.contains(QStringLiteral("Amoxicillin trihydrate|")));
+    QVERIFY(structureAfter.contains(QStringLiteral("Amoxicillin trihydrate|")));
+    QVERIFY(!structureAfter.contains(amoxicillin));
+    QCOMPARE(structureBefore.size(), structureAfter.size());
+
+    const QString format = QStringLiteral("yyyy-MM-dd");
+    const QStringList oldChanges = Shown(4, old);
+    const QStringList recentChanges = Shown(4, recent);
+    QVERIFY(oldChanges.contains(
+        QStringLiteral("From %1 to %2 (UTC)")
+            .arg(today.addDays(-60).toString(format), today.addDays(-31).toString(format))));
+    QCOMPARE(oldChanges.size(), 5); // the page header alone
+    QVERIFY(
+        recentChanges.contains(QStringLiteral("From %1 to %1 (UTC)").arg(today.toString(format))));
+    QCOMPARE(recentChanges.size(), 5 + 2); // today's date, then the rename
+
+    if (engine == QLatin1String("postgresql")) {
+        // A preparation not yet committed holds back neither another's nor a writer.
+        ScopedTransaction open(a);
+        ServerProcedures::Pharvel_Generate(a, ServerProcedures::Pharvel_NodeLevel(a));
+        b.SetCommandTimeout(2);
+        ServerProcedures::Pharvel_Generate(b, ServerProcedures::Pharvel_NodeLevel(b));
+        QVERIFY(second.Generics().RenameGeneric(QString::number(r.catalogue.amoxicillin),
+                                                QStringLiteral("Amoxicillin")));
+    }
+}
+
 void tst_view::imageButtonsExport()
 {
     QFETCH(QString, engine);
@@ -533,6 +624,8 @@ void tst_view::imageButtonsExport()
     frmView view;
     const auto open = [&](qint16 whatReport, const std::function<void()>& action) {
         view.SetWhatReport(whatReport);
+        // The drugs with no generic name are read as they stand, the other details as prepared.
+        view.SetPreparation(whatReport == 3 ? std::optional(r.preparation) : std::nullopt);
         ModalWindowDriver driver([&](QWidget*) {
             action();
             QVERIFY(view.isVisible()); // the image buttons leave the window open
@@ -632,11 +725,10 @@ void tst_view::printsToPdf()
     for (int i = 1; i <= 150; ++i)
         r.catalogue.AddDrug(QStringLiteral("DRUG %1").arg(i, 3, 10, QLatin1Char('0')),
                             QStringLiteral("tablet"), QStringLiteral("_1.2.%1").arg(i + 2));
-    ServerProcedures::Pharvel_NodeLevel(r.db.Connection());
-    ServerProcedures::Pharvel_Generate(r.db.Connection());
     MessageLog log(MsgBox::Answer::No);
     frmView view;
     view.SetWhatReport(1);
+    view.SetPreparation(r.Prepare());
     QStringList pdfs;
     view.CRViewer1->SetPrinterChooser([&](QPrinter& printer) {
         pdfs << r.output.filePath(QStringLiteral("print-%1.pdf").arg(pdfs.size()));

@@ -39,15 +39,17 @@ frmView& ReportCommands::Viewer(QWidget& mainWindow)
 }
 
 namespace {
-// Prepares the report's data on the user's connection with the busy pointer, then shows it.
+// Prepares the report's data on the user's connection with the busy pointer, then shows the rows
+// of that preparation.
 template <typename Prepare>
 void prepareAndShow(frmView& viewer, qint16 whatReport, const QString& errorSource,
                     Prepare&& prepare)
 {
     try {
         ScreenPointer::SetBusy();
-        prepare(UserConnection(errorSource));
+        const ReportPreparation::Id preparation = prepare(UserConnection(errorSource));
         viewer.SetWhatReport(whatReport);
+        viewer.SetPreparation(preparation);
         viewer.Show();
         ScreenPointer::SetNormal();
     } catch (const PharvelError& error) {
@@ -63,10 +65,11 @@ void ReportCommands::PrepareAndView(QLabel& statusPanel, frmView& viewer, qint16
 {
     prepareAndShow(viewer, whatReport, errorSource, [&](SQLConnection& connection) {
         SetStatus(statusPanel, tr("Gathering Report Information..."));
-        ServerProcedures::Pharvel_NodeLevel(connection);
+        const ReportPreparation::Id preparation = ServerProcedures::Pharvel_NodeLevel(connection);
         SetStatus(statusPanel, tr("Generating Report..."));
-        ServerProcedures::Pharvel_Generate(connection);
+        ServerProcedures::Pharvel_Generate(connection, preparation);
         SetStatus(statusPanel, QString());
+        return preparation;
     });
 }
 
@@ -78,13 +81,17 @@ void ReportCommands::ChangesAndView(QWidget& mainWindow, QLabel& statusPanel, fr
         return;
     prepareAndShow(viewer, 4, errorSource, [&](SQLConnection& connection) {
         SetStatus(statusPanel, tr("Gathering Report Information..."));
-        ServerProcedures::Pharvel_Changes(connection, period.From(), period.To());
+        const ReportPreparation::Id preparation =
+            ServerProcedures::Pharvel_Changes(connection, period.From(), period.To());
         SetStatus(statusPanel, QString());
+        return preparation;
     });
 }
 
-void ReportCommands::View(frmView& viewer, qint16 whatReport)
+void ReportCommands::View(frmView& viewer, qint16 whatReport,
+                          std::optional<ReportPreparation::Id> preparation)
 {
     viewer.SetWhatReport(whatReport);
+    viewer.SetPreparation(preparation);
     viewer.Show();
 }

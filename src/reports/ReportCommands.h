@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/db/ReportPreparation.h"
+
 #include <QCoreApplication>
 #include <QString>
+#include <optional>
 
 class QLabel;
 class QWidget;
@@ -19,8 +22,9 @@ public:
     static frmView& Viewer(QWidget& mainWindow);
 
     // Runs Pharvel_NodeLevel and then Pharvel_Generate on the current user's connection and
-    // shows the report. Any failure is raised again with its number and description and the
-    // source errorSource; the status panel keeps the text it had when the failure came.
+    // shows the report of that preparation. Any failure is raised again with its number and
+    // description and the source errorSource; the status panel keeps the text it had when the
+    // failure came.
     static void PrepareAndView(QLabel& statusPanel, frmView& viewer, qint16 whatReport,
                                const QString& errorSource);
 
@@ -29,6 +33,8 @@ public:
     static void ChangesAndView(QWidget& mainWindow, QLabel& statusPanel, frmView& viewer,
                                const QString& errorSource);
 
-    // Shows the report as it is: no procedure, no status text, no pointer.
-    static void View(frmView& viewer, qint16 whatReport);
+    // Shows the report as it is, or the rows of a preparation made before: no procedure, no
+    // status text, no pointer.
+    static void View(frmView& viewer, qint16 whatReport,
+                     std::optional<ReportPreparation::Id> preparation = std::nullopt);
 };

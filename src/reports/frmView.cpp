@@ -229,6 +229,8 @@ void frmView::LogOnTables()
         const QString location = table->Location();
         table->SetLocation(database + location.mid(location.indexOf(QLatin1Char('.'))));
         table->SetLogOnInfo(server, database, user.userid(), user.serverpassword());
+        if (m_preparation)
+            table->SetSelection(ReportPreparation::kColumn, *m_preparation);
     }
 }
 

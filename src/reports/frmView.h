@@ -1,10 +1,12 @@
 #pragma once
 
+#include "platform/db/ReportPreparation.h"
 #include "platform/report/ExportOptions.h"
 
 #include <QDialog>
 #include <QSize>
 #include <memory>
+#include <optional>
 
 class CommonDialog;
 class QFrame;
@@ -33,6 +35,13 @@ public:
 
     qint16 WhatReport() const { return m_whatReport; }
     void SetWhatReport(qint16 whatReport) { m_whatReport = whatReport; }
+    // The report preparation whose rows a prepared report reads; none for a report that reads
+    // the catalogue itself. Set by the opener with WhatReport.
+    const std::optional<ReportPreparation::Id>& Preparation() const { return m_preparation; }
+    void SetPreparation(std::optional<ReportPreparation::Id> preparation)
+    {
+        m_preparation = preparation;
+    }
 
     // Loads the window and shows it modally until the user closes it. A failure of the load
     // (no report file, a log-on refused) reaches the caller, and the window is not shown; an
@@ -43,7 +52,7 @@ public:
     const std::shared_ptr<ReportEngine::Report>& Report() const { return m_report; }
 
     // Points every table of the report at the database Inventory, whatever database the report
-    // file names, with the current user's log-on.
+    // file names, with the current user's log-on, choosing the rows of the preparation if any.
     void LogOnTables();
 
     // The window's events.
@@ -85,6 +94,7 @@ private:
     void Form_Unload();
 
     qint16 m_whatReport = 0;
+    std::optional<ReportPreparation::Id> m_preparation;
     std::unique_ptr<ReportEngine::Application> m_application;
     std::shared_ptr<ReportEngine::Report> m_report;
 };

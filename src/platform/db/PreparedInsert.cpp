@@ -7,16 +7,16 @@
 #include <QSqlError>
 
 namespace {
-constexpr qsizetype kRowsPerStatement = 25;
 const QString kSource = QStringLiteral("SQLConnection.Execute");
 } // namespace
 
 PreparedInsert::PreparedInsert(SQLConnection& connection, const QString& table,
-                               const QStringList& columns)
+                               const QStringList& columns, qsizetype rowsPerStatement)
     : m_connection(connection),
       m_head(
           QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table, columns.join(QLatin1Char(',')))),
-      m_row(QLatin1Char('(') + Placeholders(columns.size()) + QLatin1Char(')'))
+      m_row(QLatin1Char('(') + Placeholders(columns.size()) + QLatin1Char(')')),
+      m_rowsPerStatement(rowsPerStatement)
 {}
 
 QSqlQuery PreparedInsert::Prepare(qsizetype rows) const
@@ -40,10 +40,10 @@ void PreparedInsert::Run(QSqlQuery& query)
 void PreparedInsert::Add(const QVariantList& row)
 {
     m_values += row;
-    if (++m_rows < kRowsPerStatement)
+    if (++m_rows < m_rowsPerStatement)
         return;
     if (!m_full)
-        m_full = Prepare(kRowsPerStatement);
+        m_full = Prepare(m_rowsPerStatement);
     Run(*m_full);
 }
 

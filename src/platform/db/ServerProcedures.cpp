@@ -82,14 +82,6 @@ template <typename Body> auto AsReadingProcedure(const QString& source, Body bod
     }
 }
 
-// A table that every user's preparation replaces: on PostgreSQL a second preparer waits for the
-// first to commit (readers go on reading the last complete content) instead of mixing its rows
-// with the first one's; SQLite's write lock already queues them.
-void ReplaceContentOf(SQLConnection& connection, const QString& table)
-{
-    SqlDialect::LockAgainstReplacers(connection, table);
-    connection.Execute(QStringLiteral("DELETE FROM %1").arg(table));
-}
 } // namespace
 
 RowSet For_FoundNode(SQLConnection& connection, const QString& nodeKey)
@@ -188,43 +180,56 @@ void For_TraceParent(SQLConnection& connection, const QString& nodeKey)
     });
 }
 
-void Pharvel_NodeLevel(SQLConnection& connection)
+ReportPreparation::Id Pharvel_NodeLevel(SQLConnection& connection)
 {
-    AsProcedure(connection, QStringLiteral("Pharvel_NodeLevel"), [&] {
-        ReplaceContentOf(connection, QStringLiteral("inventory.tbPharvelNodeLevel"));
+    return AsProcedure(connection, QStringLiteral("Pharvel_NodeLevel"), [&] {
+        const ReportPreparation::Id preparation =
+            ReportPreparation::Begin(connection, ReportPreparation::Kind::Catalogue);
+        ReportPreparation::RemoveEarlierRows(connection, ReportPreparation::Kind::Catalogue,
+                                             preparation,
+                                             QStringLiteral("inventory.tbPharvelNodeLevel"));
         connection.Execute(
             QStringLiteral(
                 "INSERT INTO inventory.tbPharvelNodeLevel"
-                " (Node_Key, Node_Parent, Node_Type, Node_ID, Node_Level) "
+                " (PreparationID, Node_Key, Node_Parent, Node_Type, Node_ID, Node_Level) "
                 "WITH RECURSIVE Levels (Node_Key, Node_Parent, Node_Type, Node_ID, Node_Level) AS ("
                 " SELECT Node_Key, Node_Parent, Node_Type, Node_ID, 1 FROM inventory.tbPharvel"
                 "  WHERE Node_Parent = ?"
                 " UNION ALL"
                 " SELECT n.Node_Key, n.Node_Parent, n.Node_Type, n.Node_ID, l.Node_Level + 1"
                 "  FROM inventory.tbPharvel n JOIN Levels l ON n.Node_Parent = l.Node_Key) "
-                "SELECT Node_Key, Node_Parent, Node_Type, Node_ID, Node_Level FROM Levels"),
-            {kRootKey});
+                "SELECT CAST(? AS BIGINT), Node_Key, Node_Parent, Node_Type, Node_ID, Node_Level"
+                " FROM Levels"),
+            {kRootKey, preparation});
+        return preparation;
     });
 }
 
-void Pharvel_Generate(SQLConnection& connection)
+void Pharvel_Generate(SQLConnection& connection, ReportPreparation::Id preparation)
 {
-    AsProcedure(connection, QStringLiteral("Pharvel_Generate"), [&] {
-        ReplaceContentOf(connection, QStringLiteral("inventory.tbPharvelReport"));
-        std::vector<CatalogueNode> nodes = CatalogueNodes(connection);
-        std::sort(nodes.begin(), nodes.end(), NameOrder);
-        // Children in name order under each parent, since the nodes were sorted before.
-        QHash<QString, std::vector<const CatalogueNode*>> childrenOf;
-        for (const CatalogueNode& node : nodes)
-            childrenOf[node.parent].push_back(&node);
+    const QString source = QStringLiteral("Pharvel_Generate");
+    // Read and ordered before the transaction, which then only writes: the embedded engine's
+    // write lock is held for the writing alone.
+    std::vector<CatalogueNode> nodes =
+        AsReadingProcedure(source, [&] { return CatalogueNodes(connection); });
+    std::sort(nodes.begin(), nodes.end(), NameOrder);
+    // Children in name order under each parent, since the nodes were sorted before.
+    QHash<QString, std::vector<const CatalogueNode*>> childrenOf;
+    for (const CatalogueNode& node : nodes)
+        childrenOf[node.parent].push_back(&node);
 
+    AsProcedure(connection, source, [&] {
+        const auto kind = ReportPreparation::Kind::Catalogue;
+        ReportPreparation::RemoveEarlierRows(connection, kind, preparation,
+                                             QStringLiteral("inventory.tbPharvelReport"));
         // Pre-order: each node before its children. The stack holds the children of each open
         // level in reverse, so the first child is taken first.
         PreparedInsert rows(connection, QStringLiteral("inventory.tbPharvelReport"),
-                            {QStringLiteral("SortOrder"), QStringLiteral("Node_Key"),
-                             QStringLiteral("Node_Level"), QStringLiteral("Node_Type"),
-                             QStringLiteral("ItemName"), QStringLiteral("ItemCode"),
-                             QStringLiteral("OtherDetails")});
+                            {QStringLiteral("PreparationID"), QStringLiteral("SortOrder"),
+                             QStringLiteral("Node_Key"), QStringLiteral("Node_Level"),
+                             QStringLiteral("Node_Type"), QStringLiteral("ItemName"),
+                             QStringLiteral("ItemCode"), QStringLiteral("OtherDetails")},
+                            PreparedInsert::kRowsPerReportStatement);
         std::vector<std::pair<const CatalogueNode*, int>> stack;
         const auto pushChildren = [&](const QString& key, int level) {
             const auto found = childrenOf.constFind(key);
@@ -238,49 +243,58 @@ void Pharvel_Generate(SQLConnection& connection)
         while (!stack.empty()) {
             const auto [node, level] = stack.back();
             stack.pop_back();
-            rows.Add({++sortOrder, node->key, level, node->type, node->name,
+            rows.Add({preparation, ++sortOrder, node->key, level, node->type, node->name,
                       node->type == NodeType::Drug ? QString::number(node->id) : QString(),
                       node->type == NodeType::Generic ? node->otherDetails : QString()});
             pushChildren(node->key, level + 1);
         }
         rows.Flush();
+        ReportPreparation::ForgetEarlier(connection, kind, preparation);
     });
 }
 
-void Pharvel_Changes(SQLConnection& connection, const QDate& first, const QDate& last)
+ReportPreparation::Id Pharvel_Changes(SQLConnection& connection, const QDate& first,
+                                      const QDate& last)
 {
-    AsProcedure(connection, QStringLiteral("Pharvel_Changes"), [&] {
-        ReplaceContentOf(connection, QStringLiteral("inventory.tbCatalogueChanges"));
-        ReplaceContentOf(connection, QStringLiteral("inventory.tbCatalogueChangesPeriod"));
+    return AsProcedure(connection, QStringLiteral("Pharvel_Changes"), [&] {
+        const auto kind = ReportPreparation::Kind::Changes;
+        const ReportPreparation::Id preparation = ReportPreparation::Begin(connection, kind);
+        for (const QString& table : {QStringLiteral("inventory.tbCatalogueChanges"),
+                                     QStringLiteral("inventory.tbCatalogueChangesPeriod")})
+            ReportPreparation::RemoveEarlierRows(connection, kind, preparation, table);
         const QDateTime since(first, QTime(0, 0), Qt::UTC);
         const QDateTime until(last.addDays(1), QTime(0, 0), Qt::UTC);
         RowSet rows = Journal::List(connection, {since, until, {}, {}});
         PreparedInsert changes(connection, QStringLiteral("inventory.tbCatalogueChanges"),
-                               {QStringLiteral("SortOrder"), QStringLiteral("RowLevel"),
-                                QStringLiteral("RowType"), QStringLiteral("ChangeTime"),
-                                QStringLiteral("UserName"), QStringLiteral("Action"),
-                                QStringLiteral("Entry"), QStringLiteral("Change")});
+                               {QStringLiteral("PreparationID"), QStringLiteral("SortOrder"),
+                                QStringLiteral("RowLevel"), QStringLiteral("RowType"),
+                                QStringLiteral("ChangeTime"), QStringLiteral("UserName"),
+                                QStringLiteral("Action"), QStringLiteral("Entry"),
+                                QStringLiteral("Change")},
+                               PreparedInsert::kRowsPerReportStatement);
         int sortOrder = 0;
         QString day;
         for (rows.MoveFirst(); !rows.AtEnd(); rows.MoveNext()) {
             const QString at = rows.Text(QStringLiteral("At"));
             if (at.left(10) != day) {
                 day = at.left(10);
-                changes.Add({++sortOrder, 1, QStringLiteral("1"), day, QString(), QString(),
-                             QString(), QString()});
+                changes.Add({preparation, ++sortOrder, 1, QStringLiteral("1"), day, QString(),
+                             QString(), QString(), QString()});
             }
-            changes.Add({++sortOrder, 2, QStringLiteral("2"), at.mid(11),
+            changes.Add({preparation, ++sortOrder, 2, QStringLiteral("2"), at.mid(11),
                          rows.Text(QStringLiteral("User")), rows.Text(QStringLiteral("Action")),
                          rows.Text(QStringLiteral("Entry")), Journal::BeforeAfter(rows)});
         }
         changes.Flush();
         const QString format = QStringLiteral("yyyy-MM-dd");
-        connection.Execute(
-            QStringLiteral("INSERT INTO inventory.tbCatalogueChangesPeriod (Period, Changes) "
-                           "VALUES (?, ?)"),
-            {QStringLiteral("From %1 to %2 (UTC)")
-                 .arg(first.toString(format), last.toString(format)),
-             rows.RecordCount()});
+        connection.Execute(QStringLiteral("INSERT INTO inventory.tbCatalogueChangesPeriod"
+                                          " (PreparationID, Period, Changes) VALUES (?, ?, ?)"),
+                           {preparation,
+                            QStringLiteral("From %1 to %2 (UTC)")
+                                .arg(first.toString(format), last.toString(format)),
+                            rows.RecordCount()});
+        ReportPreparation::ForgetEarlier(connection, kind, preparation);
+        return preparation;
     });
 }
 

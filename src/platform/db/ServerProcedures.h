@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/db/ReportPreparation.h"
 #include "platform/db/RowSet.h"
 
 #include <QDateTime>
@@ -34,16 +35,19 @@ void PrepareSession(SQLConnection& connection);
 void For_TraceParent(SQLConnection& connection, const QString& nodeKey);
 
 // Report preparation, run one after the other: the level of every node below the root
-// (inventory.tbPharvelNodeLevel), then the whole catalogue in the order the reports print it
-// (inventory.tbPharvelReport). Each replaces its table's whole content at once, so a report
-// always reads one complete preparation even while another user prepares.
-void Pharvel_NodeLevel(SQLConnection& connection);
-void Pharvel_Generate(SQLConnection& connection);
+// (inventory.tbPharvelNodeLevel), which begins a preparation and returns its id, then the whole
+// catalogue in the order the reports print it (inventory.tbPharvelReport), into that
+// preparation. Each reads the catalogue in one statement, which sees one committed state of it
+// and holds back no writer, and writes only its preparation's own rows; a report reads them
+// alone (ReportPreparation), so two users prepare at once without waiting or mixing.
+ReportPreparation::Id Pharvel_NodeLevel(SQLConnection& connection);
+void Pharvel_Generate(SQLConnection& connection, ReportPreparation::Id preparation);
 
-// Prepares the report "Catalogue Changes": the journal's rows of the days first to last (UTC,
-// both included), newest first, grouped by day (inventory.tbCatalogueChanges), and the period
-// (inventory.tbCatalogueChangesPeriod), both replaced whole at once.
-void Pharvel_Changes(SQLConnection& connection, const QDate& first, const QDate& last);
+// Prepares the report "Catalogue Changes" as a preparation of its own and returns its id: the
+// journal's rows of the days first to last (UTC, both included), newest first, grouped by day
+// (inventory.tbCatalogueChanges), and the period (inventory.tbCatalogueChangesPeriod).
+ReportPreparation::Id Pharvel_Changes(SQLConnection& connection, const QDate& first,
+                                      const QDate& last);
 
 // Deletes the generic name and its other details. Refuses (ErrorNumber::Refused) a generic name
 // that does not exist or that is still filed in the catalogue.

@@ -89,11 +89,6 @@ void LockAgainstWriters(SQLConnection& connection, const QStringList& tables)
     lock(connection, tables, "SHARE ROW EXCLUSIVE");
 }
 
-void LockAgainstReplacers(SQLConnection& connection, const QString& table)
-{
-    lock(connection, {table}, "EXCLUSIVE");
-}
-
 void LockAgainstChanges(SQLConnection& connection, const QString& table)
 {
     lock(connection, {table}, "SHARE");

@@ -21,9 +21,6 @@ namespace SqlDialect {
 // server's tables, for the rest of the current transaction.
 // Readers go on; no other writer changes the tables.
 void LockAgainstWriters(SQLConnection& connection, const QStringList& tables);
-// Readers go on reading the last committed content; no other transaction takes this lock or
-// writes: for a table that is replaced whole.
-void LockAgainstReplacers(SQLConnection& connection, const QString& table);
 // Readers go on and may take the same lock; nobody writes the table until the transaction ends.
 void LockAgainstChanges(SQLConnection& connection, const QString& table);
 // For the rest of the transaction the server checks keys through their indexes even where its

@@ -4,6 +4,7 @@
 #include "platform/db/PharvelError.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/report/ReportErrorNumber.h"
+#include "platform/report/ReportIdentifier.h"
 
 namespace ReportEngine {
 
@@ -29,6 +30,18 @@ void DatabaseTable::SetLogOnInfo(const QString& server, const QString& database,
     ++m_revision;
 }
 
+void DatabaseTable::SetSelection(const QString& field, const QVariant& value)
+{
+    if (!IsReportIdentifier(field))
+        throw PharvelError(
+            ErrorNumber::ReportTableInvalid,
+            QStringLiteral("\"%1\" is not a field a report can select by.").arg(field),
+            QStringLiteral("DatabaseTable.SetSelection"));
+    m_selectionField = field;
+    m_selectionValue = value;
+    ++m_revision;
+}
+
 RowSet DatabaseTable::Read(const ReportDetail* detail) const
 {
     if (!m_connection)
@@ -40,12 +53,19 @@ RowSet DatabaseTable::Read(const ReportDetail* detail) const
     // the location set; only the condition's values are data, and they are bound.
     QString sql = QStringLiteral("SELECT ") + m_definition.fields.join(QStringLiteral(", ")) +
                   QStringLiteral(" FROM ") + m_location.SqlTable();
+    QStringList conditions;
     QVariantList values;
+    if (!m_selectionField.isEmpty()) {
+        conditions << m_selectionField + QStringLiteral(" = ?");
+        values << m_selectionValue;
+    }
     if (detail && detail->where.IsSet()) {
-        sql += QStringLiteral(" WHERE ") + detail->where.SqlPredicate();
+        conditions << detail->where.SqlPredicate();
         for (const QString& value : detail->where.values)
             values << value;
     }
+    if (!conditions.isEmpty())
+        sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
     if (detail && !detail->sortField.isEmpty())
         sql += QStringLiteral(" ORDER BY ") + detail->sortField +
                (detail->sortDescending ? QStringLiteral(" DESC") : QString());

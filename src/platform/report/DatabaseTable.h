@@ -5,6 +5,7 @@
 #include "platform/report/ReportTableLocation.h"
 
 #include <QString>
+#include <QVariant>
 #include <memory>
 
 class SQLConnection;
@@ -37,7 +38,13 @@ public:
     bool IsLoggedOn() const { return m_connection != nullptr; }
     const QString& LogOnDatabase() const { return m_logOnDatabase; }
 
-    // Grows at every change of location or log-on, so a report knows its data is stale.
+    // Reads only the records whose field holds the value, besides those the detail chooses: a
+    // table of many reports' rows shows this report's own. Raises PharvelError
+    // (ReportTableInvalid) for a field that is not a plain identifier.
+    void SetSelection(const QString& field, const QVariant& value);
+
+    // Grows at every change of location, log-on or selection, so a report knows its data is
+    // stale.
     int Revision() const { return m_revision; }
 
     // The table's fields that the report uses: every record chosen by the detail's condition,
@@ -49,6 +56,8 @@ private:
     ReportTableLocation m_location;
     std::unique_ptr<SQLConnection> m_connection;
     QString m_logOnDatabase;
+    QString m_selectionField;
+    QVariant m_selectionValue;
     int m_revision = 0;
 };
 

@@ -62,6 +62,19 @@ void requireText(const QString& value, const QString& what)
                            kAddSource);
 }
 
+// The tables of report preparation, each role's preparations and their rows, that the database
+// has: one of a version before the preparations had ids of their own lacks the first.
+QString reportTables(SQLConnection& connection)
+{
+    QStringList tables;
+    for (const char* table : {"tbReportPreparation", "tbPharvelNodeLevel", "tbPharvelReport",
+                              "tbCatalogueChanges", "tbCatalogueChangesPeriod"})
+        if (SqlDialect::TableExists(connection, QStringLiteral("inventory"),
+                                    QString::fromLatin1(table)))
+            tables << QStringLiteral("inventory.") + QString::fromLatin1(table);
+    return tables.join(QStringLiteral(", "));
+}
+
 // A pharmacist changes the catalogue and its formulary; a view-only user reads it. Nobody but the
 // administrator edits the accounts, the schema's version or the hospital's copy of the ATC index.
 void grantRights(SQLConnection& connection, const QString& role, bool viewOnly)
@@ -71,12 +84,10 @@ void grantRights(SQLConnection& connection, const QString& role, bool viewOnly)
         connection.Execute(
             QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA inventory, patient_data TO ") +
             role);
-        // Preparing a report rewrites the two tables the reports read, and nothing else.
-        connection.Execute(QStringLiteral("GRANT INSERT, DELETE ON inventory.tbPharvelNodeLevel, "
-                                          "inventory.tbPharvelReport, "
-                                          "inventory.tbCatalogueChanges, "
-                                          "inventory.tbCatalogueChangesPeriod TO ") +
-                           role);
+        // Preparing a report writes and removes the rows of the user's own preparations in the
+        // tables the reports read (the server holds each role to its own), and nothing else.
+        connection.Execute(QStringLiteral("GRANT INSERT, DELETE ON ") + reportTables(connection) +
+                           QStringLiteral(" TO ") + role);
         return;
     }
     connection.Execute(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN "
@@ -93,6 +104,10 @@ void grantRights(SQLConnection& connection, const QString& role, bool viewOnly)
                        "inventory.tbSchemaVersion, patient_data.tbHospitalInfo, "
                        "inventory.tbCatalogueJournal FROM ") +
         role);
+    // A preparation's rows, once written, are its report's as they stand; and no id a
+    // preparation was given may be changed to one another preparation will get.
+    connection.Execute(QStringLiteral("REVOKE UPDATE ON ") + reportTables(connection) +
+                       QStringLiteral(" FROM ") + role);
     // Rights are given again at each version on the way up, before the index was there.
     if (SqlDialect::TableExists(connection, QStringLiteral("inventory"),
                                 QStringLiteral("tbAtcIndex")))
