@@ -36,6 +36,12 @@ void Record(const QString& figure, double value)
     run.sections.insert(run.current, section);
 }
 
+void Record(std::initializer_list<std::pair<const char*, double>> figures)
+{
+    for (const auto& [figure, value] : figures)
+        Record(QString::fromLatin1(figure), value);
+}
+
 bool Write()
 {
     const QString path = qEnvironmentVariable("PHARVEL_BENCH_RESULTS");

@@ -93,51 +93,44 @@ double Baseline(SQLConnection& connection, const ImageList& pictures, int& rows)
 LoadFigures MeasureTreeLoads(const QString& target, const QString& userId, const QString& password)
 {
     LoadFigures figures;
-    BenchLogIn(target, userId, password);
-    {
-        frmPharvel window;
-        window.Form_Load();
-        window.show();
-        QCoreApplication::processEvents();
+    const BenchMainWindow session(target, userId, password);
+    frmPharvel& window = session.Window();
 
-        // One node's children, for each top-level node that holds any.
-        std::vector<double> lazy;
-        const TreeNode root = window.trePharvel->Find(QStringLiteral("_0"));
-        QStringList keys, texts;
-        for (int i = 0; i < root.Children(); ++i) {
-            keys << root.Child(i).Key();
-            texts << root.Child(i).Text();
-        }
-        for (qsizetype i = 0; i < keys.size(); ++i) {
-            QElapsedTimer timer;
-            timer.start();
-            const int loaded = window.LoadTreeView(keys[i], texts[i], false);
-            const double elapsed = Milliseconds(timer);
-            if (loaded > 0)
-                lazy.push_back(elapsed);
-        }
-        std::sort(lazy.begin(), lazy.end());
-        figures.lazyLoads = static_cast<int>(lazy.size());
-        if (!lazy.empty()) {
-            figures.lazyMedianMs = lazy[lazy.size() / 2];
-            figures.lazyWorstMs = lazy.back();
-        }
-
+    // One node's children, for each top-level node that holds any.
+    std::vector<double> lazy;
+    const TreeNode root = window.trePharvel->Find(QStringLiteral("_0"));
+    QStringList keys, texts;
+    for (int i = 0; i < root.Children(); ++i) {
+        keys << root.Child(i).Key();
+        texts << root.Child(i).Text();
+    }
+    for (qsizetype i = 0; i < keys.size(); ++i) {
         QElapsedTimer timer;
         timer.start();
-        figures.rows = window.LoadTreeView(QStringLiteral("_0"),
-                                           QStringLiteral("Loading Pharvel Structure..."), true);
-        QCoreApplication::processEvents();
-        figures.loadAllMs = Milliseconds(timer);
-        figures.peakMemoryMb = PeakResidentMb();
-
-        int baselineRows = 0;
-        figures.baselineMs =
-            Baseline(*mdlPharvel::objCurrentUser->SQLConnection(), *window.ilsTree, baselineRows);
-        if (baselineRows != figures.rows)
-            qWarning("baseline read %d rows, the load %d", baselineRows, figures.rows);
+        const int loaded = window.LoadTreeView(keys[i], texts[i], false);
+        const double elapsed = Milliseconds(timer);
+        if (loaded > 0)
+            lazy.push_back(elapsed);
     }
-    mdlPharvel::ReleaseComponents();
+    std::sort(lazy.begin(), lazy.end());
+    figures.lazyLoads = static_cast<int>(lazy.size());
+    if (!lazy.empty()) {
+        figures.lazyMedianMs = lazy[lazy.size() / 2];
+        figures.lazyWorstMs = lazy.back();
+    }
+
+    QElapsedTimer timer;
+    timer.start();
+    figures.rows = window.LoadTreeView(QStringLiteral("_0"),
+                                       QStringLiteral("Loading Pharvel Structure..."), true);
+    QCoreApplication::processEvents();
+    figures.loadAllMs = Milliseconds(timer);
+    figures.peakMemoryMb = PeakResidentMb();
+
+    int baselineRows = 0;
+    figures.baselineMs = Baseline(session.Connection(), *window.ilsTree, baselineRows);
+    if (baselineRows != figures.rows)
+        qWarning("baseline read %d rows, the load %d", baselineRows, figures.rows);
     return figures;
 }
 

@@ -43,19 +43,6 @@ double Worst(const std::vector<double>& values)
     return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
 }
 
-// The run-wide components of a logged-in pharmacist while it lives.
-struct LoggedIn
-{
-    LoggedIn(const QString& target, const QString& userId, const QString& password)
-    {
-        BenchLogIn(target, userId, password);
-    }
-    ~LoggedIn() { mdlPharvel::ReleaseComponents(); }
-    LoggedIn(const LoggedIn&) = delete;
-    LoggedIn& operator=(const LoggedIn&) = delete;
-    SQLConnection& Connection() const { return *mdlPharvel::objCurrentUser->SQLConnection(); }
-};
-
 struct Drug
 {
     QString key;
@@ -214,11 +201,8 @@ const char* Verdict(bool met)
 FindFigures MeasureFind(const QString& target, const QString& userId, const QString& password)
 {
     FindFigures figures;
-    LoggedIn session(target, userId, password);
-    frmPharvel window;
-    window.Form_Load();
-    window.show();
-    QApplication::processEvents();
+    const BenchMainWindow session(target, userId, password);
+    frmPharvel& window = session.Window();
     MeasureSearch(window, session.Connection(), figures);
     MeasureWalks(window, session.Connection(), figures);
     mdlPharvel::blnQuietLoad = false;
@@ -243,11 +227,11 @@ void Run(const QString& target, const QString& userId, const QString& password)
           f.traceRows, f.walkMs, f.walkWorstMs, f.walks, Verdict(f.walkMs < 100));
     Print("  baseline (the same loads, quiet, no walk): %6.1f ms   ratio %.2f\n", f.walkBaselineMs,
           f.walkMs / f.walkBaselineMs);
-    BenchResults::Record(QStringLiteral("find ms"), f.searchMs);
-    BenchResults::Record(QStringLiteral("find bare ms"), f.searchBaselineMs);
-    BenchResults::Record(QStringLiteral("find by ATC prefix ms"), f.codeSearchMs);
-    BenchResults::Record(QStringLiteral("walk to a drug ms"), f.walkMs);
-    BenchResults::Record(QStringLiteral("walk to a drug bare ms"), f.walkBaselineMs);
+    BenchResults::Record({{"find ms", f.searchMs},
+                          {"find bare ms", f.searchBaselineMs},
+                          {"find by ATC prefix ms", f.codeSearchMs},
+                          {"walk to a drug ms", f.walkMs},
+                          {"walk to a drug bare ms", f.walkBaselineMs}});
 }
 
 } // namespace FindBench

@@ -27,36 +27,31 @@ constexpr int kSelections = 301;
 PaneFigures Measure(const QString& target, const QString& userId, const QString& password)
 {
     PaneFigures figures;
-    BenchLogIn(target, userId, password);
-    {
-        frmPharvel window;
-        window.Form_Load();
-        window.show();
-        window.LoadTreeView(kRootKey, QStringLiteral("Loading Pharvel Structure..."), true);
-        QCoreApplication::processEvents();
+    const BenchMainWindow session(target, userId, password);
+    frmPharvel& window = session.Window();
+    window.LoadTreeView(kRootKey, QStringLiteral("Loading Pharvel Structure..."), true);
+    QCoreApplication::processEvents();
 
-        std::vector<double> all, classifications;
-        const int count = window.trePharvel->Count();
-        for (int i = 0; i < kSelections; ++i) {
-            TreeNode node = window.trePharvel->NodeAt(2 + (count - 2) * i / kSelections);
-            QElapsedTimer timer;
-            timer.start();
-            node.SetSelected(true);
-            QCoreApplication::processEvents();
-            const double elapsed = Milliseconds(timer);
-            if (window.Pane()->ShownKey() != node.Key())
-                std::fprintf(stderr, "pane-bench: the pane did not follow to %s\n",
-                             qPrintable(node.Key()));
-            all.push_back(elapsed);
-            if (window.Pane()->lblKind->text() == FormularyPane::tr("Classification"))
-                classifications.push_back(elapsed);
-        }
-        figures.selections = static_cast<int>(all.size());
-        figures.medianMs = Median(all);
-        figures.worstMs = *std::max_element(all.begin(), all.end());
-        figures.classificationMedianMs = Median(classifications);
+    std::vector<double> all, classifications;
+    const int count = window.trePharvel->Count();
+    for (int i = 0; i < kSelections; ++i) {
+        TreeNode node = window.trePharvel->NodeAt(2 + (count - 2) * i / kSelections);
+        QElapsedTimer timer;
+        timer.start();
+        node.SetSelected(true);
+        QCoreApplication::processEvents();
+        const double elapsed = Milliseconds(timer);
+        if (window.Pane()->ShownKey() != node.Key())
+            std::fprintf(stderr, "pane-bench: the pane did not follow to %s\n",
+                         qPrintable(node.Key()));
+        all.push_back(elapsed);
+        if (window.Pane()->lblKind->text() == FormularyPane::tr("Classification"))
+            classifications.push_back(elapsed);
     }
-    mdlPharvel::ReleaseComponents();
+    figures.selections = static_cast<int>(all.size());
+    figures.medianMs = Median(all);
+    figures.worstMs = *std::max_element(all.begin(), all.end());
+    figures.classificationMedianMs = Median(classifications);
     return figures;
 }
 

@@ -52,11 +52,11 @@ void BenchReports(const QString& engine, const QString& serverUrl, int nodes)
           Verdict(f.xlsExportMs < 1000));
     Print("  export to .rtf: %8.1f ms (target < 1000 ms: %s)\n", f.rtfExportMs,
           Verdict(f.rtfExportMs < 1000));
-    BenchResults::Record(QStringLiteral("report first page ms"), f.firstPageMs);
-    BenchResults::Record(QStringLiteral("Pharvel_NodeLevel ms"), f.nodeLevelMs);
-    BenchResults::Record(QStringLiteral("Pharvel_Generate ms"), f.generateMs);
-    BenchResults::Record(QStringLiteral("report xls export ms"), f.xlsExportMs);
-    BenchResults::Record(QStringLiteral("report rtf export ms"), f.rtfExportMs);
+    BenchResults::Record({{"report first page ms", f.firstPageMs},
+                          {"Pharvel_NodeLevel ms", f.nodeLevelMs},
+                          {"Pharvel_Generate ms", f.generateMs},
+                          {"report xls export ms", f.xlsExportMs},
+                          {"report rtf export ms", f.rtfExportMs}});
     const ReportBench::ReportFigures changes = ReportBench::MeasureChangesReport(
         synthetic.Target(), synthetic.UserId(), BenchDatabase::Password());
     Print("Catalogue Changes (%d records, %d pages), first page: %8.1f ms (target < 3000 ms: %s)\n",
@@ -85,20 +85,17 @@ void PrintDrugWindow(const AssignBench::DrugWindowFigures& d)
     Print("  \"&Add >>\" of %d drugs:       %8.1f ms (target < 1000 ms: %s)\n", d.moved, d.addMs,
           Verdict(d.addMs < 1000));
     Print("    of which the reloads of both grids: %.1f ms\n", d.reloadMs);
-    const std::pair<const char*, double> figures[] = {
-        {"drug window opening ms", d.openMs},
-        {"drug window opening bare ms", d.openBaselineMs},
-        {"drug window left keystroke ms", d.keystroke1Ms},
-        {"drug window left keystroke worst ms", d.keystroke1WorstMs},
-        {"drug window left keystroke bare ms", d.keystroke1BaselineMs},
-        {"drug window right keystroke ms", d.keystroke2Ms},
-        {"drug window right keystroke bare ms", d.keystroke2BaselineMs},
-        {"drug window filter change ms", d.filterMs},
-        {"drug window filter change bare ms", d.filterBaselineMs},
-        {"drug window add ms", d.addMs},
-        {"drug window add reloads ms", d.reloadMs}};
-    for (const auto& [figure, value] : figures)
-        BenchResults::Record(QString::fromLatin1(figure), value);
+    BenchResults::Record({{"drug window opening ms", d.openMs},
+                          {"drug window opening bare ms", d.openBaselineMs},
+                          {"drug window left keystroke ms", d.keystroke1Ms},
+                          {"drug window left keystroke worst ms", d.keystroke1WorstMs},
+                          {"drug window left keystroke bare ms", d.keystroke1BaselineMs},
+                          {"drug window right keystroke ms", d.keystroke2Ms},
+                          {"drug window right keystroke bare ms", d.keystroke2BaselineMs},
+                          {"drug window filter change ms", d.filterMs},
+                          {"drug window filter change bare ms", d.filterBaselineMs},
+                          {"drug window add ms", d.addMs},
+                          {"drug window add reloads ms", d.reloadMs}});
 }
 
 // The administrator's catalogue files: export, import into an empty database, check.
@@ -143,10 +140,10 @@ void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)
               f.lazyMedianMs, f.lazyWorstMs, f.lazyLoads, Verdict(f.lazyMedianMs < 20));
         Print("Peak memory, whole tree:      %8.1f MB (target < 200 MB: %s)\n", f.peakMemoryMb,
               Verdict(f.peakMemoryMb < 200));
-        BenchResults::Record(QStringLiteral("load all ms"), f.loadAllMs);
-        BenchResults::Record(QStringLiteral("load all bare ms"), f.baselineMs);
-        BenchResults::Record(QStringLiteral("lazy load median ms"), f.lazyMedianMs);
-        BenchResults::Record(QStringLiteral("peak memory MB"), f.peakMemoryMb);
+        BenchResults::Record({{"load all ms", f.loadAllMs},
+                              {"load all bare ms", f.baselineMs},
+                              {"lazy load median ms", f.lazyMedianMs},
+                              {"peak memory MB", f.peakMemoryMb}});
         PrintDrugWindow(AssignBench::MeasureDrugWindow(synthetic.Target(), synthetic.UserId(),
                                                        BenchDatabase::Password()));
         FindBench::Run(synthetic.Target(), synthetic.UserId(), BenchDatabase::Password());
@@ -162,8 +159,8 @@ void BenchEngine(const QString& engine, const QString& serverUrl, int nodes)
               "%s)\n",
               f.baselineMs, f.medianMs / f.baselineMs,
               Verdict(f.medianMs < 30 && f.medianMs < 3 * f.baselineMs));
-        BenchResults::Record(QStringLiteral("register keystroke ms"), f.medianMs);
-        BenchResults::Record(QStringLiteral("register keystroke bare ms"), f.baselineMs);
+        BenchResults::Record(
+            {{"register keystroke ms", f.medianMs}, {"register keystroke bare ms", f.baselineMs}});
     }
     BenchReports(engine, serverUrl, nodes);
     BenchExchange(engine, serverUrl, nodes);

@@ -26,16 +26,12 @@ class tst_admin : public QObject
 private slots:
     void demoThroughTheTool();
     void demoTwiceOnOneServer();
-    void demoCatalogueKeepsTheTreeRules_data() { TestDatabase::AddEngineRows(); }
-    void demoCatalogueKeepsTheTreeRules();
-    void syntheticCatalogue_data() { TestDatabase::AddEngineRows(); }
-    void syntheticCatalogue();
-    void accounts_data() { TestDatabase::AddEngineRows(); }
-    void accounts();
+    ON_EVERY_ENGINE(demoCatalogueKeepsTheTreeRules);
+    ON_EVERY_ENGINE(syntheticCatalogue);
+    ON_EVERY_ENGINE(accounts);
     void hospitalHeader();
     void badInput();
-    void otherSchemaVersionRefused_data() { TestDatabase::AddEngineRows(); }
-    void otherSchemaVersionRefused();
+    ON_EVERY_ENGINE(otherSchemaVersionRefused);
     void readOnlyCopyExportedAndChecked();
 };
 

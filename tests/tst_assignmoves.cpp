@@ -4,6 +4,7 @@
 #include "assign/frmList.h"
 #include "catalogue/frmPharvel.h"
 #include "fixtures/AssignmentRun.h"
+#include "fixtures/TestDatabase.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/KeyedTree.h"
@@ -21,8 +22,7 @@ class tst_assignmoves : public QObject
 
 private slots:
     void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
-    void randomMovesKeepCatalogueWhole_data() { TestDatabase::AddEngineRows(); }
-    void randomMovesKeepCatalogueWhole();
+    ON_EVERY_ENGINE(randomMovesKeepCatalogueWhole);
 };
 
 namespace {

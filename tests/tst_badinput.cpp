@@ -73,16 +73,11 @@ class tst_badinput : public QObject
     Q_OBJECT
 
 private slots:
-    void awkwardNamesAreStoredExactly_data() { TestDatabase::AddEngineRows(); }
-    void awkwardNamesAreStoredExactly();
-    void unstorableNamesAreRefused_data() { TestDatabase::AddEngineRows(); }
-    void unstorableNamesAreRefused();
-    void idsBeyondSixteenBitsAreRefused_data() { TestDatabase::AddEngineRows(); }
-    void idsBeyondSixteenBitsAreRefused();
-    void fullIdRangeIsRefusedThenReused_data() { TestDatabase::AddEngineRows(); }
-    void fullIdRangeIsRefusedThenReused();
-    void moreNodesThanSixteenBitsCount_data() { TestDatabase::AddEngineRows(); }
-    void moreNodesThanSixteenBitsCount();
+    ON_EVERY_ENGINE(awkwardNamesAreStoredExactly);
+    ON_EVERY_ENGINE(unstorableNamesAreRefused);
+    ON_EVERY_ENGINE(idsBeyondSixteenBitsAreRefused);
+    ON_EVERY_ENGINE(fullIdRangeIsRefusedThenReused);
+    ON_EVERY_ENGINE(moreNodesThanSixteenBitsCount);
 };
 
 void tst_badinput::awkwardNamesAreStoredExactly()

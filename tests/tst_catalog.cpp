@@ -112,22 +112,14 @@ class tst_catalog : public QObject
 
 private slots:
     void connectFailureIsReported();
-    void treeLoadsAndNodeSearch_data() { TestDatabase::AddEngineRows(); }
-    void treeLoadsAndNodeSearch();
-    void fullLoadOfLargeCatalogue_data() { TestDatabase::AddEngineRows(); }
-    void fullLoadOfLargeCatalogue();
-    void classificationWrites_data() { TestDatabase::AddEngineRows(); }
-    void classificationWrites();
-    void genericGridsAndSearch_data() { TestDatabase::AddEngineRows(); }
-    void genericGridsAndSearch();
-    void genericFilingAndRegister_data() { TestDatabase::AddEngineRows(); }
-    void genericFilingAndRegister();
-    void drugGridsAndFiling_data() { TestDatabase::AddEngineRows(); }
-    void drugGridsAndFiling();
-    void viewOnlyUsersCannotWrite_data() { TestDatabase::AddEngineRows(); }
-    void viewOnlyUsersCannotWrite();
-    void sameKeyTakenAtTheSameMoment_data() { TestDatabase::AddEngineRows(); }
-    void sameKeyTakenAtTheSameMoment();
+    ON_EVERY_ENGINE(treeLoadsAndNodeSearch);
+    ON_EVERY_ENGINE(fullLoadOfLargeCatalogue);
+    ON_EVERY_ENGINE(classificationWrites);
+    ON_EVERY_ENGINE(genericGridsAndSearch);
+    ON_EVERY_ENGINE(genericFilingAndRegister);
+    ON_EVERY_ENGINE(drugGridsAndFiling);
+    ON_EVERY_ENGINE(viewOnlyUsersCannotWrite);
+    ON_EVERY_ENGINE(sameKeyTakenAtTheSameMoment);
 };
 
 void tst_catalog::connectFailureIsReported()

@@ -36,13 +36,10 @@ class tst_commands : public QObject
 private slots:
     void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
 
-    void addClassification_data() { TestDatabase::AddEngineRows(); }
-    void addClassification();
+    ON_EVERY_ENGINE(addClassification);
     void addClassificationRefusedByCatalogue();
-    void deleteAsksFirst_data() { TestDatabase::AddEngineRows(); }
-    void deleteAsksFirst();
-    void deleteRefusedWhileClassificationHoldsEntries_data() { TestDatabase::AddEngineRows(); }
-    void deleteRefusedWhileClassificationHoldsEntries();
+    ON_EVERY_ENGINE(deleteAsksFirst);
+    ON_EVERY_ENGINE(deleteRefusedWhileClassificationHoldsEntries);
     void otherDetailsOfComponentsCurrentNode();
     void refreshAndLoadAll();
     void registerAndToolbar();

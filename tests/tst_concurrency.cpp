@@ -97,16 +97,11 @@ class tst_concurrency : public QObject
     Q_OBJECT
 
 private slots:
-    void deleteWhileAnotherFilesUnder_data() { TestDatabase::AddEngineRows(); }
-    void deleteWhileAnotherFilesUnder();
-    void twoGenericsTakeOneKey_data() { TestDatabase::AddEngineRows(); }
-    void twoGenericsTakeOneKey();
-    void oneDrugMovedToTwoGenerics_data() { TestDatabase::AddEngineRows(); }
-    void oneDrugMovedToTwoGenerics();
-    void renameWhileAnotherDeletes_data() { TestDatabase::AddEngineRows(); }
-    void renameWhileAnotherDeletes();
-    void bothMoveTheDrugTheyRead_data() { TestDatabase::AddEngineRows(); }
-    void bothMoveTheDrugTheyRead();
+    ON_EVERY_ENGINE(deleteWhileAnotherFilesUnder);
+    ON_EVERY_ENGINE(twoGenericsTakeOneKey);
+    ON_EVERY_ENGINE(oneDrugMovedToTwoGenerics);
+    ON_EVERY_ENGINE(renameWhileAnotherDeletes);
+    ON_EVERY_ENGINE(bothMoveTheDrugTheyRead);
 };
 
 void tst_concurrency::deleteWhileAnotherFilesUnder()

@@ -12,10 +12,8 @@ class tst_connection : public QObject
 
 private slots:
     void connectionStrings();
-    void boundTextIsStoredExactly_data() { TestDatabase::AddEngineRows(); }
-    void boundTextIsStoredExactly();
-    void nestedTransactionFailureUndoesAll_data() { TestDatabase::AddEngineRows(); }
-    void nestedTransactionFailureUndoesAll();
+    ON_EVERY_ENGINE(boundTextIsStoredExactly);
+    ON_EVERY_ENGINE(nestedTransactionFailureUndoesAll);
 };
 
 void tst_connection::connectionStrings()

@@ -18,21 +18,16 @@ class tst_database : public QObject
     Q_OBJECT
 
 private slots:
-    void rowSetReadsForward_data() { TestDatabase::AddEngineRows(); }
-    void rowSetReadsForward();
-    void emptyRowSetIsAtEnd_data() { TestDatabase::AddEngineRows(); }
-    void emptyRowSetIsAtEnd();
+    ON_EVERY_ENGINE(rowSetReadsForward);
+    ON_EVERY_ENGINE(emptyRowSetIsAtEnd);
     void bothEnginesHaveTheSameMigrations();
-    void migrationsApplyOnce_data() { TestDatabase::AddEngineRows(); }
-    void migrationsApplyOnce();
+    ON_EVERY_ENGINE(migrationsApplyOnce);
     void schemaRefusesBrokenCatalogue_data();
     void schemaRefusesBrokenCatalogue();
-    void sameKeyAtTheSameMomentWinsOnce_data() { TestDatabase::AddEngineRows(); }
-    void sameKeyAtTheSameMomentWinsOnce();
+    ON_EVERY_ENGINE(sameKeyAtTheSameMomentWinsOnce);
     void serverDownIsNamed();
     void missingFolderIsRefused();
-    void loadedIdsAreNotGivenAgain_data() { TestDatabase::AddEngineRows(); }
-    void loadedIdsAreNotGivenAgain();
+    ON_EVERY_ENGINE(loadedIdsAreNotGivenAgain);
 };
 
 namespace {

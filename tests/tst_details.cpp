@@ -28,16 +28,13 @@ class tst_details : public QObject
 private slots:
     void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
 
-    void otherDetailsInsertThenUpdate_data() { TestDatabase::AddEngineRows(); }
-    void otherDetailsInsertThenUpdate();
-    void otherDetailsSavedFromTwoWindows_data() { TestDatabase::AddEngineRows(); }
-    void otherDetailsSavedFromTwoWindows();
+    ON_EVERY_ENGINE(otherDetailsInsertThenUpdate);
+    ON_EVERY_ENGINE(otherDetailsSavedFromTwoWindows);
     void otherDetailsRefusesEmptyAndDiscardsOnClose();
     void otherDetailsOfNullRow();
     void otherDetailsIdIsSixteenBits();
     void otherDetailsWindowLooksAsDesigned();
-    void medicineDetailsOfItem_data() { TestDatabase::AddEngineRows(); }
-    void medicineDetailsOfItem();
+    ON_EVERY_ENGINE(medicineDetailsOfItem);
     void medicineDetailsWindowIsReadOnly();
 };
 

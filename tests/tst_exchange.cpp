@@ -27,20 +27,15 @@ class tst_exchange : public QObject
     Q_OBJECT
 
 private slots:
-    void roundTripIsExact_data() { TestDatabase::AddEngineRows(); }
-    void roundTripIsExact();
-    void drugMasterAlone_data() { TestDatabase::AddEngineRows(); }
-    void drugMasterAlone();
+    ON_EVERY_ENGINE(roundTripIsExact);
+    ON_EVERY_ENGINE(drugMasterAlone);
     void badInputWritesNothing_data();
     void badInputWritesNothing();
-    void checkFindsEveryKind_data() { TestDatabase::AddEngineRows(); }
-    void checkFindsEveryKind();
-    void mergeIsJournaled_data() { TestDatabase::AddEngineRows(); }
-    void mergeIsJournaled();
+    ON_EVERY_ENGINE(checkFindsEveryKind);
+    ON_EVERY_ENGINE(mergeIsJournaled);
     void backupWhileAnotherWrites();
     void backupOntoFullDiskFails();
-    void adminToolWords_data() { TestDatabase::AddEngineRows(); }
-    void adminToolWords();
+    ON_EVERY_ENGINE(adminToolWords);
 };
 
 namespace {

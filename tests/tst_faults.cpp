@@ -52,6 +52,21 @@ PharvelError failureOf(const std::function<void()>& call)
     return PharvelError(0, {}, {});
 }
 
+// The failure of a change that adds the generic name (code, name) and is cut off by cut before
+// it commits.
+PharvelError failureOfCutOffChange(SQLConnection& connection, int code, const QString& name,
+                                   const std::function<void()>& cut)
+{
+    return failureOf([&] {
+        ScopedTransaction transaction(connection);
+        connection.Execute(s("INSERT INTO inventory.tbforgeneric (GenericCode, genericname) "
+                             "VALUES (?, ?)"),
+                           {code, name});
+        cut();
+        transaction.Commit();
+    });
+}
+
 int count(SQLConnection& connection, const char* table)
 {
     return connection.Scalar(s("SELECT count(*) FROM ") + s(table)).toInt();
@@ -280,15 +295,10 @@ void tst_faults::serverStopsDuringAWrite()
     ServerCatalogue c;
     SQLConnection& connection = *c.user.SQLConnection();
     const int generics = count(*c.admin, "inventory.tbforgeneric");
-    const PharvelError error = failureOf([&] {
-        ScopedTransaction transaction(connection);
-        connection.Execute(s("INSERT INTO inventory.tbforgeneric (GenericCode, genericname) "
-                             "VALUES (?, ?)"),
-                           {30001, s("Half written")});
+    const PharvelError error = failureOfCutOffChange(connection, 30001, s("Half written"), [&] {
         c.server.Stop();
         connection.Execute(s("INSERT INTO inventory.tbPharvelOtherDetails VALUES (?, ?)"),
                            {30001, s("never")});
-        transaction.Commit();
     });
     QCOMPARE(error.Number(), ErrorNumber::ConnectionFailed);
     QVERIFY2(error.Description().contains(c.ServerName()), qPrintable(error.Description()));
@@ -319,14 +329,7 @@ void tst_faults::sessionEndedByTheServer()
     // Inside a change, the change fails whole and says so; the next one works again.
     SQLConnection& connection = *c.user.SQLConnection();
     const int generics = count(*c.admin, "inventory.tbforgeneric");
-    const PharvelError error = failureOf([&] {
-        ScopedTransaction transaction(connection);
-        connection.Execute(s("INSERT INTO inventory.tbforgeneric (GenericCode, genericname) "
-                             "VALUES (?, ?)"),
-                           {30002, s("Cut off")});
-        endSessions();
-        transaction.Commit();
-    });
+    const PharvelError error = failureOfCutOffChange(connection, 30002, s("Cut off"), endSessions);
     QCOMPARE(error.Number(), ErrorNumber::ConnectionFailed);
     QCOMPARE(count(*c.admin, "inventory.tbforgeneric"), generics);
     QCOMPARE(count(connection, "inventory.tbforgeneric"), generics);

@@ -44,21 +44,15 @@ private slots:
 
     void windowOnOpening();
     void typingInSearchBox();
-    void searchListsMatches_data() { TestDatabase::AddEngineRows(); }
-    void searchListsMatches();
+    ON_EVERY_ENGINE(searchListsMatches);
     void failedSearchRestoresPointer();
-    void goToTreeviewWritesTrace_data() { TestDatabase::AddEngineRows(); }
-    void goToTreeviewWritesTrace();
+    ON_EVERY_ENGINE(goToTreeviewWritesTrace);
 
-    void walkOpensUnloadedClassification_data() { TestDatabase::AddEngineRows(); }
-    void walkOpensUnloadedClassification();
-    void walkOverOpenNodesOnlySelects_data() { TestDatabase::AddEngineRows(); }
-    void walkOverOpenNodesOnlySelects();
+    ON_EVERY_ENGINE(walkOpensUnloadedClassification);
+    ON_EVERY_ENGINE(walkOverOpenNodesOnlySelects);
     void closeWalksNoOldTrace();
-    void twoSessionsWalkTheirOwnTrace_data() { TestDatabase::AddEngineRows(); }
-    void twoSessionsWalkTheirOwnTrace();
-    void findByCode_data() { TestDatabase::AddEngineRows(); }
-    void findByCode();
+    ON_EVERY_ENGINE(twoSessionsWalkTheirOwnTrace);
+    ON_EVERY_ENGINE(findByCode);
 };
 
 namespace {

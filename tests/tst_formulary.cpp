@@ -26,12 +26,9 @@ class tst_formulary : public QObject
 private slots:
     void atcCodeLevels_data();
     void atcCodeLevels();
-    void savedAsReadAndRefused_data() { TestDatabase::AddEngineRows(); }
-    void savedAsReadAndRefused();
-    void staleSaveIsRefusedAndNamed_data() { TestDatabase::AddEngineRows(); }
-    void staleSaveIsRefusedAndNamed();
-    void deleteAndMergeLeaveNoOrphans_data() { TestDatabase::AddEngineRows(); }
-    void deleteAndMergeLeaveNoOrphans();
+    ON_EVERY_ENGINE(savedAsReadAndRefused);
+    ON_EVERY_ENGINE(staleSaveIsRefusedAndNamed);
+    ON_EVERY_ENGINE(deleteAndMergeLeaveNoOrphans);
 };
 
 namespace {

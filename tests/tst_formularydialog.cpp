@@ -2,6 +2,7 @@
 #include "catalogue/frmPharvel.h"
 #include "details/frmFormulary.h"
 #include "fixtures/MainWindowDriver.h"
+#include "fixtures/TestDatabase.h"
 #include "platform/catalog/Pharvel.h"
 #include "platform/db/AtcIndexStore.h"
 #include "platform/db/ScopedTransaction.h"
@@ -33,8 +34,7 @@ class tst_formularydialog : public QObject
 
 private slots:
     void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
-    void editedCheckedAndSaved_data() { TestDatabase::AddEngineRows(); }
-    void editedCheckedAndSaved();
+    ON_EVERY_ENGINE(editedCheckedAndSaved);
 };
 
 namespace {

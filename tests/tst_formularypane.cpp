@@ -34,8 +34,7 @@ private slots:
 
     void paneFollowsSelection_data();
     void paneFollowsSelection();
-    void treeMarksStatus_data() { TestDatabase::AddEngineRows(); }
-    void treeMarksStatus();
+    ON_EVERY_ENGINE(treeMarksStatus);
 };
 
 namespace {

@@ -4,6 +4,7 @@
 #include "catalogue/frmPharvel.h"
 #include "fixtures/AssignmentRun.h"
 #include "fixtures/SampleCatalogue.h"
+#include "fixtures/TestDatabase.h"
 #include "platform/catalog/Pharvel.h"
 #include "platform/db/Journal.h"
 #include "platform/db/RowSet.h"
@@ -31,15 +32,12 @@ class tst_frmdruglist : public QObject
 
 private slots:
     void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
-    void addAsksForDrugsFiledElsewhere_data() { TestDatabase::AddEngineRows(); }
-    void addAsksForDrugsFiledElsewhere();
-    void removeAndFailedAdd_data() { TestDatabase::AddEngineRows(); }
-    void removeAndFailedAdd();
+    ON_EVERY_ENGINE(addAsksForDrugsFiledElsewhere);
+    ON_EVERY_ENGINE(removeAndFailedAdd);
     void filtersAndSearchesReloadOnlyTheirGrid();
     void searchFramesStayOpenAndClosePrompts();
     void layoutAndTabOrder();
-    void longListReadsRowsAsNeeded_data() { TestDatabase::AddEngineRows(); }
-    void longListReadsRowsAsNeeded();
+    ON_EVERY_ENGINE(longListReadsRowsAsNeeded);
 };
 
 namespace {
@@ -47,20 +45,6 @@ namespace {
 QString Drug()
 {
     return QStringLiteral("3");
-}
-
-// The window as the main window's "&Drug" command opens it for Paracetamol's node, with the
-// branch down to it opened by clicks.
-frmDrugList* OpenForParacetamol(AssignmentRun& run)
-{
-    run.Click(QStringLiteral("_1"));
-    run.Click(QStringLiteral("_1.2"));
-    auto* form = new frmDrugList(*mdlPharvel::objPharvel, run.window);
-    form->SetGenericID(static_cast<qint16>(run.catalogue.paracetamol));
-    form->SetGenericName(QStringLiteral("Paracetamol"));
-    form->SetTreList(run.window->trePharvel);
-    form->show();
-    return form;
 }
 
 QString Aspirin()
@@ -98,7 +82,7 @@ void tst_frmdruglist::addAsksForDrugsFiledElsewhere()
     run.Click(QStringLiteral("_1"));
     run.Click(QStringLiteral("_1.1"));
     run.Click(QStringLiteral("_1.1.1")); // the injection's node is in the tree
-    frmDrugList* form = OpenForParacetamol(run);
+    frmDrugList* form = run.OpenDrugListForParacetamol();
     QCOMPARE(form->fraDrug2->title(), QStringLiteral("&4. Drugs under [Paracetamol]"));
     QVERIFY(form->optAll->isChecked());
     QCOMPARE(Names(*form->flexMSHList1),
@@ -151,7 +135,7 @@ void tst_frmdruglist::removeAndFailedAdd()
 {
     QFETCH(QString, engine);
     AssignmentRun run(engine);
-    frmDrugList* form = OpenForParacetamol(run);
+    frmDrugList* form = run.OpenDrugListForParacetamol();
 
     // Meanwhile another pharmacist files a drug under Paracetamol, with the key that would have
     // come next, and takes ASPIRIN out of the inventory. ASPIRIN is not filed and the tree does
@@ -233,7 +217,7 @@ void tst_frmdruglist::removeAndFailedAdd()
 void tst_frmdruglist::filtersAndSearchesReloadOnlyTheirGrid()
 {
     AssignmentRun run(QStringLiteral("sqlite"));
-    frmDrugList* form = OpenForParacetamol(run);
+    frmDrugList* form = run.OpenDrugListForParacetamol();
     FlexGrid& left = *form->flexMSHList1;
     Tick(*form->flexMSHList2, Calpol());
     const int calpol = RowOf(*form->flexMSHList2, Calpol());
@@ -277,7 +261,7 @@ void tst_frmdruglist::filtersAndSearchesReloadOnlyTheirGrid()
 void tst_frmdruglist::searchFramesStayOpenAndClosePrompts()
 {
     AssignmentRun run(QStringLiteral("sqlite"));
-    frmDrugList* form = OpenForParacetamol(run);
+    frmDrugList* form = run.OpenDrugListForParacetamol();
     FlexGrid& left = *form->flexMSHList1;
     ClickCheck(left, 1);
     QVERIFY(form->fraSearch1->isEnabled());
@@ -314,7 +298,7 @@ void tst_frmdruglist::searchFramesStayOpenAndClosePrompts()
 void tst_frmdruglist::layoutAndTabOrder()
 {
     AssignmentRun run(QStringLiteral("sqlite"));
-    frmDrugList* form = OpenForParacetamol(run);
+    frmDrugList* form = run.OpenDrugListForParacetamol();
     QCOMPARE(form->size(), TwipsRect(0, 0, 11745, 5745, form).size());
     QCOMPARE(form->windowTitle(), QStringLiteral("Drug Classification"));
     QCOMPARE(form->flexMSHList1->geometry(), TwipsRect(120, 300, 5595, 3135, form));
@@ -362,7 +346,7 @@ void tst_frmdruglist::longListReadsRowsAsNeeded()
     int last = 0;
     for (int n = 0; n < kZinc; ++n)
         last = run.catalogue.AddDrug(zinc(n), QStringLiteral("Tablet"));
-    frmDrugList* form = OpenForParacetamol(run);
+    frmDrugList* form = run.OpenDrugListForParacetamol();
     FlexGrid& grid = *form->flexMSHList1;
     QAbstractItemModelTester tester(grid.GridModel(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);

@@ -3,6 +3,7 @@
 #include "assign/frmList.h"
 #include "catalogue/frmPharvel.h"
 #include "fixtures/AssignmentRun.h"
+#include "fixtures/TestDatabase.h"
 #include "fixtures/WhileOpen.h"
 #include "platform/db/SQLConnection.h"
 #include "platform/widgets/CheckListProcedures.h"
@@ -29,12 +30,9 @@ class tst_frmlist : public QObject
 
 private slots:
     void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
-    void addAsksAndRefusesGenericsWithDrugs_data() { TestDatabase::AddEngineRows(); }
-    void addAsksAndRefusesGenericsWithDrugs();
-    void failedWriteLeavesRowAndTreeAndSaysWhy_data() { TestDatabase::AddEngineRows(); }
-    void failedWriteLeavesRowAndTreeAndSaysWhy();
-    void removeRefusesUnloadedDrugsAndIgnoresBlankRow_data() { TestDatabase::AddEngineRows(); }
-    void removeRefusesUnloadedDrugsAndIgnoresBlankRow();
+    ON_EVERY_ENGINE(addAsksAndRefusesGenericsWithDrugs);
+    ON_EVERY_ENGINE(failedWriteLeavesRowAndTreeAndSaysWhy);
+    ON_EVERY_ENGINE(removeRefusesUnloadedDrugsAndIgnoresBlankRow);
     void keyPositionsInTheTree();
     void gridStaysOnCheckColumnAndHighlightsAndAsksOnClose();
     void buildGenericsReloadsOnlyAfterAChange();

@@ -78,8 +78,7 @@ private slots:
     void eachWriteJournalsOneRow();
     void undoneWriteLeavesNoRow_data() { addEngineAndRoleRows(); }
     void undoneWriteLeavesNoRow();
-    void listNarrowsAndPruneJournalsItself_data() { TestDatabase::AddEngineRows(); }
-    void listNarrowsAndPruneJournalsItself();
+    ON_EVERY_ENGINE(listNarrowsAndPruneJournalsItself);
 };
 
 void tst_journal::eachWriteJournalsOneRow()

@@ -242,8 +242,7 @@ class tst_loadtest : public QObject
     Q_OBJECT
 
 private slots:
-    void pharmacistsAtOnce_data() { TestDatabase::AddEngineRows(); }
-    void pharmacistsAtOnce();
+    ON_EVERY_ENGINE(pharmacistsAtOnce);
 };
 
 void tst_loadtest::pharmacistsAtOnce()

@@ -38,16 +38,13 @@ class tst_mainwindow : public QObject
 private slots:
     void cleanup();
 
-    void frameAfterLoad_data() { TestDatabase::AddEngineRows(); }
-    void frameAfterLoad();
+    ON_EVERY_ENGINE(frameAfterLoad);
     void longLabelsShownWhole();
     void viewOnlyUserAfterLoad();
-    void nodeClickSetsCommandsByType_data() { TestDatabase::AddEngineRows(); }
-    void nodeClickSetsCommandsByType();
+    ON_EVERY_ENGINE(nodeClickSetsCommandsByType);
     void viewOnlyUserNodeClicks();
     void emptyCatalogueSaysNoData();
-    void errorInClickReachesTopLevelHandler_data() { TestDatabase::AddEngineRows(); }
-    void errorInClickReachesTopLevelHandler();
+    ON_EVERY_ENGINE(errorInClickReachesTopLevelHandler);
     void exitReleasesComponents();
     void keyStatePanels();
     void windowDrawsItsArt();
@@ -238,10 +235,8 @@ void tst_mainwindow::longLabelsShownWhole()
 
 void tst_mainwindow::viewOnlyUserAfterLoad()
 {
-    TestDatabase db(QStringLiteral("sqlite"));
-    SampleTree::Fill(db.Connection());
-    LoggedInRun run(db, QStringLiteral("BB"));
-    frmPharvel* window = MainWindowDriver::Open();
+    const MainWindowDriver::SampleTreeWindow w(QStringLiteral("sqlite"), QStringLiteral("BB"));
+    frmPharvel* window = w.window;
 
     QVERIFY(mdlPharvel::Hospital.strCompany.isEmpty());
     QVERIFY(!window->tbPharvel->isEnabled());
@@ -258,10 +253,8 @@ void tst_mainwindow::viewOnlyUserAfterLoad()
 void tst_mainwindow::nodeClickSetsCommandsByType()
 {
     QFETCH(QString, engine);
-    TestDatabase db(engine);
-    SampleTree::Fill(db.Connection());
-    LoggedInRun run(db);
-    frmPharvel* window = MainWindowDriver::Open();
+    const MainWindowDriver::SampleTreeWindow w(engine);
+    frmPharvel* window = w.window;
     ProgressWindowSpy spy;
     MessageLog log;
 
@@ -301,10 +294,8 @@ void tst_mainwindow::nodeClickSetsCommandsByType()
 
 void tst_mainwindow::viewOnlyUserNodeClicks()
 {
-    TestDatabase db(QStringLiteral("sqlite"));
-    SampleTree::Fill(db.Connection());
-    LoggedInRun run(db, QStringLiteral("BB"));
-    frmPharvel* window = MainWindowDriver::Open();
+    const MainWindowDriver::SampleTreeWindow w(QStringLiteral("sqlite"), QStringLiteral("BB"));
+    frmPharvel* window = w.window;
 
     ClickNode(window, QStringLiteral("_1"));
     QCOMPARE(Commands(window), QStringLiteral("000000|000000"));
@@ -337,10 +328,8 @@ void tst_mainwindow::emptyCatalogueSaysNoData()
 void tst_mainwindow::errorInClickReachesTopLevelHandler()
 {
     QFETCH(QString, engine);
-    TestDatabase db(engine);
-    SampleTree::Fill(db.Connection());
-    LoggedInRun run(db);
-    frmPharvel* window = MainWindowDriver::Open();
+    const MainWindowDriver::SampleTreeWindow w(engine);
+    frmPharvel* window = w.window;
     MessageLog log;
 
     mdlPharvel::objCurrentUser->SQLConnection()->Database().close();
@@ -392,10 +381,8 @@ void tst_mainwindow::keyStatePanels()
 // a word; a window drawn without them would still pass every other test.
 void tst_mainwindow::windowDrawsItsArt()
 {
-    TestDatabase db(QStringLiteral("sqlite"));
-    SampleTree::Fill(db.Connection());
-    LoggedInRun run(db);
-    frmPharvel* window = MainWindowDriver::Open();
+    const MainWindowDriver::SampleTreeWindow w(QStringLiteral("sqlite"));
+    frmPharvel* window = w.window;
     ClickNode(window, QStringLiteral("_1"));
 
     const auto colours = [](const QImage& image) {

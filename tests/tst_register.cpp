@@ -85,16 +85,11 @@ class tst_register : public QObject
 
 private slots:
     void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
-    void searchUpperCasesAndReloadsPerLetter_data() { TestDatabase::AddEngineRows(); }
-    void searchUpperCasesAndReloadsPerLetter();
-    void deleteAsksAndSaysWhyNot_data() { TestDatabase::AddEngineRows(); }
-    void deleteAsksAndSaysWhyNot();
-    void newNamesStayOpenAndRefuseDuplicates_data() { TestDatabase::AddEngineRows(); }
-    void newNamesStayOpenAndRefuseDuplicates();
-    void renameRefusesDuplicatesAndKeepsLongNames_data() { TestDatabase::AddEngineRows(); }
-    void renameRefusesDuplicatesAndKeepsLongNames();
-    void classificationEntry_data() { TestDatabase::AddEngineRows(); }
-    void classificationEntry();
+    ON_EVERY_ENGINE(searchUpperCasesAndReloadsPerLetter);
+    ON_EVERY_ENGINE(deleteAsksAndSaysWhyNot);
+    ON_EVERY_ENGINE(newNamesStayOpenAndRefuseDuplicates);
+    ON_EVERY_ENGINE(renameRefusesDuplicatesAndKeepsLongNames);
+    ON_EVERY_ENGINE(classificationEntry);
     void blankAndLongNames();
 };
 

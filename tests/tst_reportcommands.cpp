@@ -38,8 +38,7 @@ private slots:
 
     void preparedReportsFromMenu_data();
     void preparedReportsFromMenu();
-    void drugsWithNoGenericFromMenu_data() { TestDatabase::AddEngineRows(); }
-    void drugsWithNoGenericFromMenu();
+    ON_EVERY_ENGINE(drugsWithNoGenericFromMenu);
     void failingProcedureOpensNoViewer_data();
     void failingProcedureOpensNoViewer();
     void failingViewerReachesTheCommand();

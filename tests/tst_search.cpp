@@ -58,12 +58,9 @@ class tst_search : public QObject
     Q_OBJECT
 
 private slots:
-    void registerSearchMatchesEveryRowSearch_data() { TestDatabase::AddEngineRows(); }
-    void registerSearchMatchesEveryRowSearch();
-    void drugSearchLooksAtNameAndDescription_data() { TestDatabase::AddEngineRows(); }
-    void drugSearchLooksAtNameAndDescription();
-    void findEntrySearchMatchesEveryNodeSearch_data() { TestDatabase::AddEngineRows(); }
-    void findEntrySearchMatchesEveryNodeSearch();
+    ON_EVERY_ENGINE(registerSearchMatchesEveryRowSearch);
+    ON_EVERY_ENGINE(drugSearchLooksAtNameAndDescription);
+    ON_EVERY_ENGINE(findEntrySearchMatchesEveryNodeSearch);
 };
 
 void tst_search::registerSearchMatchesEveryRowSearch()

@@ -35,10 +35,8 @@ private slots:
     void cleanup();
 
     void cancelledLoginEndsCleanly();
-    void startsAndShowsLoadedWindow_data() { TestDatabase::AddEngineRows(); }
-    void startsAndShowsLoadedWindow();
-    void failedConnectEndsCleanly_data() { TestDatabase::AddEngineRows(); }
-    void failedConnectEndsCleanly();
+    ON_EVERY_ENGINE(startsAndShowsLoadedWindow);
+    ON_EVERY_ENGINE(failedConnectEndsCleanly);
     void failedWindowLoadEndsCleanly();
     void messagesStandOverTheirWindow();
 };

@@ -31,16 +31,13 @@ class tst_treeevents : public QObject
 private slots:
     void cleanup() { QCOMPARE(QApplication::topLevelWidgets().size(), 0); }
 
-    void renameInPlace_data() { TestDatabase::AddEngineRows(); }
-    void renameInPlace();
-    void staleTreeIsToldWhatChanged_data() { TestDatabase::AddEngineRows(); }
-    void staleTreeIsToldWhatChanged();
+    ON_EVERY_ENGINE(renameInPlace);
+    ON_EVERY_ENGINE(staleTreeIsToldWhatChanged);
     void keysRunOnlyEnabledCommands();
     void viewOnlyUserKeys();
     void commandsFollowSelectionAfterDelete_data();
     void commandsFollowSelectionAfterDelete();
-    void contextMenuSetsCommands_data() { TestDatabase::AddEngineRows(); }
-    void contextMenuSetsCommands();
+    ON_EVERY_ENGINE(contextMenuSetsCommands);
     void viewOnlyUserContextMenu();
     void doubleClickShowsMedicineDetails();
     void rootStaysOpen();

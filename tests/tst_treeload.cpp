@@ -3,6 +3,7 @@
 #include "catalogue/CatalogueRowLoader.h"
 #include "catalogue/frmPharvel.h"
 #include "fixtures/LoggedInRun.h"
+#include "fixtures/MainWindowDriver.h"
 #include "fixtures/ProgressWindowSpy.h"
 #include "fixtures/SampleTree.h"
 #include "fixtures/TestDatabase.h"
@@ -25,26 +26,19 @@ class tst_treeload : public QObject
 private slots:
     void cleanup();
 
-    void topLevelLoad_data() { TestDatabase::AddEngineRows(); }
-    void topLevelLoad();
-    void childLoadAndLoadAll_data() { TestDatabase::AddEngineRows(); }
-    void childLoadAndLoadAll();
-    void emptyCatalogue_data() { TestDatabase::AddEngineRows(); }
-    void emptyCatalogue();
-    void quietLoadSkipsProgressOnce_data() { TestDatabase::AddEngineRows(); }
-    void quietLoadSkipsProgressOnce();
-    void nodeFound_data() { TestDatabase::AddEngineRows(); }
-    void nodeFound();
-    void failedLoadRemovesProgressWindow_data() { TestDatabase::AddEngineRows(); }
-    void failedLoadRemovesProgressWindow();
+    ON_EVERY_ENGINE(topLevelLoad);
+    ON_EVERY_ENGINE(childLoadAndLoadAll);
+    ON_EVERY_ENGINE(emptyCatalogue);
+    ON_EVERY_ENGINE(quietLoadSkipsProgressOnce);
+    ON_EVERY_ENGINE(nodeFound);
+    ON_EVERY_ENGINE(failedLoadRemovesProgressWindow);
 
     void rowsThatAddNoNode();
     void duplicateTopLevelKeyEndsLoad();
     void parentsAskedOnceForWholeLoad();
 
     void nextNodeKeySequences();
-    void nextNodeKeyReusesGapInCatalogue_data() { TestDatabase::AddEngineRows(); }
-    void nextNodeKeyReusesGapInCatalogue();
+    ON_EVERY_ENGINE(nextNodeKeyReusesGapInCatalogue);
 };
 
 namespace {
@@ -105,9 +99,7 @@ void tst_treeload::cleanup()
 void tst_treeload::topLevelLoad()
 {
     QFETCH(QString, engine);
-    TestDatabase db(engine);
-    SampleTree::Fill(db.Connection());
-    LoggedInRun run(db);
+    const MainWindowDriver::SampleTreeRun sample(engine);
     frmPharvel window;
     ProgressWindowSpy spy;
 
@@ -145,9 +137,7 @@ void tst_treeload::topLevelLoad()
 void tst_treeload::childLoadAndLoadAll()
 {
     QFETCH(QString, engine);
-    TestDatabase db(engine);
-    SampleTree::Fill(db.Connection());
-    LoggedInRun run(db);
+    const MainWindowDriver::SampleTreeRun sample(engine);
     frmPharvel window;
     KeyedTree& tree = *window.trePharvel;
     window.LoadTreeView(kRoot, QString(), false);
@@ -198,9 +188,7 @@ void tst_treeload::emptyCatalogue()
 void tst_treeload::quietLoadSkipsProgressOnce()
 {
     QFETCH(QString, engine);
-    TestDatabase db(engine);
-    SampleTree::Fill(db.Connection());
-    LoggedInRun run(db);
+    const MainWindowDriver::SampleTreeRun sample(engine);
     frmPharvel window;
     ProgressWindowSpy spy;
 
@@ -222,9 +210,7 @@ void tst_treeload::quietLoadSkipsProgressOnce()
 void tst_treeload::nodeFound()
 {
     QFETCH(QString, engine);
-    TestDatabase db(engine);
-    SampleTree::Fill(db.Connection());
-    LoggedInRun run(db);
+    const MainWindowDriver::SampleTreeRun sample(engine);
     frmPharvel window;
 
     QVERIFY(window.NodeFound(QStringLiteral("_1.1.1")));
@@ -245,9 +231,7 @@ void tst_treeload::nodeFound()
 void tst_treeload::failedLoadRemovesProgressWindow()
 {
     QFETCH(QString, engine);
-    TestDatabase db(engine);
-    SampleTree::Fill(db.Connection());
-    LoggedInRun run(db);
+    const MainWindowDriver::SampleTreeRun sample(engine);
     frmPharvel window;
     window.LoadTreeView(kRoot, QString(), false);
     ProgressWindowSpy spy;

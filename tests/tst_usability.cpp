@@ -51,10 +51,8 @@ private slots:
     void accessKeysWorkFromEveryControl();
     void truncatedCellsShowTheirWholeText();
     void medicineDetailsAreReadOnlyText();
-    void progressBarMovesWithTheRows_data() { TestDatabase::AddEngineRows(); }
-    void progressBarMovesWithTheRows();
-    void aboutNamesProgramDatabaseAndUser_data() { TestDatabase::AddEngineRows(); }
-    void aboutNamesProgramDatabaseAndUser();
+    ON_EVERY_ENGINE(progressBarMovesWithTheRows);
+    ON_EVERY_ENGINE(aboutNamesProgramDatabaseAndUser);
 };
 
 namespace {
@@ -68,13 +66,7 @@ struct OpenedWindow
 
 OpenedWindow OpenDrugList(AssignmentRun& run)
 {
-    run.Click(QStringLiteral("_1"));
-    run.Click(QStringLiteral("_1.2"));
-    auto* form = new frmDrugList(*mdlPharvel::objPharvel, run.window);
-    form->SetGenericID(static_cast<qint16>(run.catalogue.paracetamol));
-    form->SetGenericName(QStringLiteral("Paracetamol"));
-    form->SetTreList(run.window->trePharvel);
-    form->show();
+    frmDrugList* form = run.OpenDrugListForParacetamol();
     return {form,
             {form->txtSearch1, form->flexMSHList1, form->optAll, form->optClassified,
              form->optUnClassified, form->cmdClear1, form->txtSearch2, form->flexMSHList2,

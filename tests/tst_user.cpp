@@ -26,8 +26,7 @@ private slots:
     void hashesNeverHoldThePassword();
     void dialogRetriesWithThePasswordCleared();
     void dialogCancelLeavesTheUserOut();
-    void login_data() { TestDatabase::AddEngineRows(); }
-    void login();
+    ON_EVERY_ENGINE(login);
 };
 
 namespace {

@@ -6,19 +6,24 @@
 #include <QPointer>
 #include <memory>
 
+namespace ClassPharvel {
+class Pharvel;
+}
 class FlexGrid;
 class GridPair;
 class RowSet;
 
-// What the two assignment windows share around their grid pair: the opening that starts the
-// controls afresh, the close that asks about ticked rows first and lets go of both row sets, and
-// the main window's tree they keep in step.
+// What the two assignment windows share around their grid pair: the catalogue component they
+// move entries through, the opening that starts the controls afresh, the close that asks about
+// ticked rows first and lets go of both row sets, and the main window's tree they keep in step.
 class AssignmentWindow : public QDialog
 {
     Q_OBJECT
 
 public:
-    using QDialog::QDialog;
+    explicit AssignmentWindow(ClassPharvel::Pharvel& pharvel, QWidget* parent = nullptr)
+        : QDialog(parent), m_pharvel(pharvel)
+    {}
 
     KeyedTree* treList() const { return m_treList.data(); }
     void SetTreList(KeyedTree* tree) { m_treList = tree; }
@@ -28,6 +33,8 @@ public:
     virtual void Form_Load() = 0;
 
 protected:
+    ClassPharvel::Pharvel& m_pharvel;
+
     void showEvent(QShowEvent* event) override;
     // Refused while the user chooses to process the ticked rows first.
     void done(int result) override;

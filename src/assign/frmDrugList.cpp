@@ -59,10 +59,30 @@ int DrugId(const FlexGrid& grid, int row)
                                            frmDrugList::tr("The drug id"));
 }
 
+// Calls move(row, name) for each ticked row of grid that names a drug, in order. Only ticked
+// rows are read: the rows of a long list are fetched as they are needed. The blank row of an
+// empty grid can be ticked; it holds nothing to move.
+template <typename Move> void ForEachTickedDrug(FlexGrid& grid, Move move)
+{
+    for (int row = 1; row < grid.Rows(); ++row) {
+        if (!IsTicked(grid, row))
+            continue;
+        const QString name = grid.TextMatrix(row, kNameColumn).trimmed();
+        if (!name.isEmpty())
+            move(row, name);
+    }
+}
+
+// Where the drug is filed now; empty when it is filed nowhere.
+QString NodeKeyOf(ClassPharvel::clsDrugs& drugs, int drugId)
+{
+    return drugs.SearchDrug(drugId) ? drugs.NodeKey() : QString();
+}
+
 } // namespace
 
 frmDrugList::frmDrugList(ClassPharvel::Pharvel& pharvel, QWidget* parent)
-    : AssignmentWindow(parent), fraGenericList(new QGroupBox(this)),
+    : AssignmentWindow(pharvel, parent), fraGenericList(new QGroupBox(this)),
       fraSearch1(new QGroupBox(tr("&1. Search"), fraGenericList)),
       txtSearch1(new QLineEdit(fraSearch1)),
       fraDrug1(new QGroupBox(tr("&2. Available Drugs"), fraGenericList)),
@@ -78,8 +98,7 @@ frmDrugList::frmDrugList(ClassPharvel::Pharvel& pharvel, QWidget* parent)
       fraDrug2(new QGroupBox(tr("&4. Drugs under [GenericName]"), fraGenericList)),
       flexMSHList2(new FlexGrid(fraDrug2)),
       cmdClear2(new QPushButton(tr("Cl&ear Selection"), fraDrug2)),
-      cmdCancel(new QPushButton(tr("&Close"), this)), ilsCheckList(new CheckListImages(this)),
-      m_pharvel(pharvel)
+      cmdCancel(new QPushButton(tr("&Close"), this)), ilsCheckList(new CheckListImages(this))
 {
     setWindowTitle(tr("Drug Classification"));
     setFont(DesignFont(QStringLiteral("Arial"), 9));
@@ -255,14 +274,7 @@ void frmDrugList::cmdAdd_Click()
     const QString parentKey = generic.Key();
     RowsNotMoved notMoved(tr("These drugs were not moved:"));
     NewChildKeys newKeys(m_pharvel, parentKey);
-    for (int row = 1; row < grid.Rows(); ++row) {
-        // Only ticked rows are read: the rows of a long list are fetched as they are needed.
-        if (!IsTicked(grid, row))
-            continue;
-        const QString name = grid.TextMatrix(row, kNameColumn).trimmed();
-        // The blank row of an empty grid can be ticked; it holds nothing to move.
-        if (name.isEmpty())
-            continue;
+    ForEachTickedDrug(grid, [&](int row, const QString& name) {
         const QString filedUnder = grid.TextMatrix(row, kGenericColumn);
         const QString g = filedUnder.trimmed();
         QString formerKey;
@@ -270,26 +282,24 @@ void frmDrugList::cmdAdd_Click()
         int drugId = 0;
         try {
             drugId = DrugId(grid, row);
-            ClassPharvel::clsDrugs& drugs = m_pharvel.Drugs();
-            if (drugs.SearchDrug(drugId))
-                formerKey = drugs.NodeKey();
+            formerKey = NodeKeyOf(m_pharvel.Drugs(), drugId);
             // The question below would be asked on what the grid read: another desktop may
             // have filed the drug elsewhere since.
             if (formerKey != grid.TextMatrix(row, kNodeKeyColumn).trimmed()) {
                 notMoved.Add(name, m_pharvel.ChangedMeanwhile(NodeType::Drug, drugId));
-                continue;
+                return;
             }
             if (!g.isEmpty() && g != QLatin1String("Unclassified") &&
                 MsgBox::Show(name + tr(" already belongs to ") + filedUnder +
                                  tr(". Do you wish to continue?"),
                              MsgBox::Icon::Question, MsgBox::Buttons::YesNo) != MsgBox::Answer::Yes)
-                continue;
+                return;
             newKey = newKeys.Next(static_cast<qint16>(generic.Children()));
-            drugs.AddDrug(parentKey, newKey, QString(), drugId);
+            m_pharvel.Drugs().AddDrug(parentKey, newKey, QString(), drugId);
             newKeys.Taken(newKey);
         } catch (const PharvelError& error) {
             notMoved.Add(name, error.Description());
-            continue;
+            return;
         }
         // Like a drug node of a tree load, it carries the drug's item id, which the medicine
         // details read.
@@ -302,7 +312,7 @@ void frmDrugList::cmdAdd_Click()
         ResumeNext([&] { tree.SelectedItem().SetExpanded(true); });
         if (!formerKey.isEmpty())
             RemoveTreeNode(formerKey);
-    }
+    });
     ReloadBothGrids();
     cmdAdd->setEnabled(false);
     cmdClear1->setEnabled(false);
@@ -317,26 +327,19 @@ void frmDrugList::cmdRemove_Click()
     if (grid.Rows() < 2)
         return;
     RowsNotMoved notMoved(tr("These drugs were not taken out:"));
-    for (int row = 1; row < grid.Rows(); ++row) {
-        if (!IsTicked(grid, row))
-            continue;
-        const QString name = grid.TextMatrix(row, kNameColumn).trimmed();
-        if (name.isEmpty())
-            continue;
+    ForEachTickedDrug(grid, [&](int row, const QString& name) {
         QString nodeKey;
         try {
             const int drugId = DrugId(grid, row);
-            ClassPharvel::clsDrugs& drugs = m_pharvel.Drugs();
-            if (drugs.SearchDrug(drugId))
-                nodeKey = drugs.NodeKey();
-            drugs.DeleteDrug(drugId);
+            nodeKey = NodeKeyOf(m_pharvel.Drugs(), drugId);
+            m_pharvel.Drugs().DeleteDrug(drugId);
         } catch (const PharvelError& error) {
             notMoved.Add(name, error.Description());
-            continue;
+            return;
         }
         if (!nodeKey.isEmpty())
             RemoveTreeNode(nodeKey);
-    }
+    });
     ReloadBothGrids();
     for (QPushButton* button : {cmdAdd, cmdRemove, cmdClear1, cmdClear2})
         button->setEnabled(false);

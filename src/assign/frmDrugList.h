@@ -5,17 +5,11 @@
 #include <QString>
 #include <memory>
 
-namespace ClassPharvel {
-class Pharvel;
-}
 class CheckListImages;
-class FlexGrid;
-class GridPair;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class RowSet;
 
 // "Drug Classification": which stock drugs are filed under one generic name. The left grid
 // lists the drugs that can be moved in, filtered by "A&LL", "Classi&fied" (filed under another
@@ -102,7 +96,6 @@ private:
     void EmptySearchBoxes();
     void SetTabOrder();
 
-    ClassPharvel::Pharvel& m_pharvel;
     qint16 m_genericId = 0;
     QString m_genericName;
 };

@@ -58,7 +58,7 @@ int GenericCode(const FlexGrid& grid, int row)
 } // namespace
 
 frmList::frmList(ClassPharvel::Pharvel& pharvel, frmGeneric& genericRegister, QWidget* parent)
-    : AssignmentWindow(parent), fraGenericList(new QGroupBox(this)),
+    : AssignmentWindow(pharvel, parent), fraGenericList(new QGroupBox(this)),
       fraSearch1(new QGroupBox(tr("&1. Search"), fraGenericList)),
       txtSearch1(new QLineEdit(fraSearch1)),
       fraGeneric1(new QGroupBox(tr("&2. Available Generic Names"), fraGenericList)),
@@ -73,7 +73,7 @@ frmList::frmList(ClassPharvel::Pharvel& pharvel, frmGeneric& genericRegister, QW
       cmdClear2(new QPushButton(tr("C&lear Selection"), fraGeneric2)),
       Command1(new QPushButton(tr("&Build Generics"), this)),
       cmdCancel(new QPushButton(tr("&Close"), this)), ilsCheckList(new CheckListImages(this)),
-      m_pharvel(pharvel), m_register(genericRegister)
+      m_register(genericRegister)
 {
     setWindowTitle(tr("Generic Classification"));
     setFont(DesignFont(QStringLiteral("Arial"), 9));

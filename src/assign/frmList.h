@@ -5,16 +5,10 @@
 #include <QString>
 #include <memory>
 
-namespace ClassPharvel {
-class Pharvel;
-}
 class CheckListImages;
-class FlexGrid;
-class GridPair;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
-class RowSet;
 class frmGeneric;
 
 // "Generic Classification": which generic names are filed under one classification. Grid 1
@@ -89,7 +83,6 @@ private:
     QString GenericNodeKey(int genericCode);
     void AfterMove();
 
-    ClassPharvel::Pharvel& m_pharvel;
     frmGeneric& m_register;
     qint16 m_itemId = 0;
     QString m_classificationName;

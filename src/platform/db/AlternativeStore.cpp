@@ -1,13 +1,9 @@
 #include "platform/db/AlternativeStore.h"
 
-#include "platform/db/GenericParts.h"
-#include "platform/db/PreparedInsert.h"
-#include "platform/db/SQLConnection.h"
 #include "platform/db/StoredText.h"
 
-namespace AlternativeStore {
-
 namespace {
+// Each read with the alternative's name.
 const QString kAlternatives =
     QStringLiteral("SELECT t.GenericCode, t.AlternativeCode, t.Kind, t.Note, g.genericname "
                    "FROM inventory.tbAlternative t JOIN inventory.tbforgeneric g "
@@ -18,39 +14,26 @@ Alternative alternativeOf(const RowSet& rows, int r)
     return {rows.At(r, 1).toInt(), rows.At(r, 2).toString(), rows.At(r, 3).toString(),
             rows.At(r, 4).toString()};
 }
+
+QVariantList valuesOf(const Alternative& alternative)
+{
+    return {alternative.generic, alternative.kind, NullIfEmpty(alternative.note)};
+}
 } // namespace
 
-QList<Alternative> Of(SQLConnection& connection, CatalogueId::Generic generic)
+const GenericParts::Layout<Alternative>& AlternativeStore::Layout()
 {
-    return GenericParts::Of(connection, kAlternatives, generic, alternativeOf);
+    static const GenericParts::Layout<Alternative> layout{
+        kAlternatives,
+        alternativeOf,
+        {QStringLiteral("AlternativeCode"), QStringLiteral("Kind"), QStringLiteral("Note")},
+        valuesOf,
+        &FormularyRecord::alternatives};
+    return layout;
 }
 
-QMap<CatalogueId::Generic, QList<Alternative>> All(SQLConnection& connection)
-{
-    return GenericParts::All(connection, kAlternatives, alternativeOf);
-}
-
-void RemoveAll(SQLConnection& connection, const QList<CatalogueId::Generic>& generics)
-{
-    GenericParts::RemoveAll(connection, kTable, generics);
-}
-
-void InsertAll(SQLConnection& connection, const QList<FormularyRecord>& records)
-{
-    PreparedInsert rows(connection, kTable,
-                        {QStringLiteral("GenericCode"), QStringLiteral("Position"),
-                         QStringLiteral("AlternativeCode"), QStringLiteral("Kind"),
-                         QStringLiteral("Note")});
-    for (const FormularyRecord& record : records)
-        for (int position = 0; position < record.alternatives.size(); ++position) {
-            const Alternative& alternative = record.alternatives.at(position);
-            rows.Add({record.generic, position + 1, alternative.generic, alternative.kind,
-                      NullIfEmpty(alternative.note)});
-        }
-    rows.Flush();
-}
-
-QList<CatalogueId::Generic> Listing(SQLConnection& connection, CatalogueId::Generic generic)
+QList<CatalogueId::Generic> AlternativeStore::Listing(SQLConnection& connection,
+                                                      CatalogueId::Generic generic)
 {
     const RowSet rows = connection.OpenRowSet(
         QStringLiteral("SELECT DISTINCT GenericCode FROM inventory.tbAlternative "
@@ -61,5 +44,3 @@ QList<CatalogueId::Generic> Listing(SQLConnection& connection, CatalogueId::Gene
         owners << rows.At(r, 0).toInt();
     return owners;
 }
-
-} // namespace AlternativeStore

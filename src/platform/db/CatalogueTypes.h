@@ -5,17 +5,6 @@
 // The catalogue's own constants and types, shared by the database layer, the component, the
 // exchange files and the windows.
 
-// The kind of entry a tree node files, as the tree's table stores it.
-namespace NodeType {
-inline const QString Root = QStringLiteral("0");
-inline const QString Classification = QStringLiteral("1");
-inline const QString Generic = QStringLiteral("2");
-inline const QString Drug = QStringLiteral("3");
-} // namespace NodeType
-
-// The key of the tree's root, "All Classification"; every other key is "_" and a dotted path.
-inline const QString kRootKey = QStringLiteral("_0");
-
 // Ids, codes and counts pass between windows as 16-bit signed integers: the highest of them.
 inline constexpr int kHighestId = 32767;
 
@@ -26,6 +15,17 @@ using Classification = int;
 using Generic = int;
 using Item = int;
 } // namespace CatalogueId
+
+// The kind of entry a tree node files, as the tree's table stores it.
+namespace NodeType {
+inline const QString Root = QStringLiteral("0");
+inline const QString Classification = QStringLiteral("1");
+inline const QString Generic = QStringLiteral("2");
+inline const QString Drug = QStringLiteral("3");
+} // namespace NodeType
+
+// The key of the tree's root, "All Classification"; every other key is "_" and a dotted path.
+inline const QString kRootKey = QStringLiteral("_0");
 
 // One node of the catalogue tree as the database holds it. type is a NodeType; id is the
 // classification's id, the generic code or the drug's item id; name is what the node shows

@@ -1,21 +1,10 @@
 #include "platform/db/ClassificationStore.h"
 
-#include "platform/db/StoredText.h"
-
-const QStringList& ClassificationStore::Columns()
+const QList<RecordField<ClassificationRecord>>& ClassificationStore::Fields()
 {
-    static const QStringList columns{kIdColumn, QStringLiteral("ClassificationName")};
-    return columns;
-}
-
-QVariantList ClassificationStore::Values(const ClassificationRecord& record)
-{
-    return {record.id, record.name};
-}
-
-ClassificationRecord ClassificationStore::FromRow(const RowSet& rows, int r)
-{
-    return {rows.At(r, 0).toInt(), StoredText(rows.At(r, 1))};
+    static const QList<RecordField<ClassificationRecord>> fields = IdAndName<ClassificationRecord>(
+        kIdColumn, QLatin1String("classification_id"), QLatin1String("ClassificationName"));
+    return fields;
 }
 
 bool ClassificationStore::NameTaken(SQLConnection& connection, const QString& name)
@@ -25,11 +14,4 @@ bool ClassificationStore::NameTaken(SQLConnection& connection, const QString& na
                                            "WHERE ClassificationName = ?"),
                             {name})
                 .AtEnd();
-}
-
-void ClassificationStore::Update(SQLConnection& connection, const ClassificationRecord& record)
-{
-    connection.Execute(QStringLiteral("UPDATE inventory.tbForClassification SET "
-                                      "ClassificationName = ? WHERE ClassificationID = ?"),
-                       {record.name, record.id});
 }

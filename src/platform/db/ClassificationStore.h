@@ -1,11 +1,10 @@
 #pragma once
 
 #include "platform/db/CatalogueTypes.h"
-#include "platform/db/RecordRows.h"
+#include "platform/db/RecordFields.h"
 
 // One classification, as its table holds it (where it stands is its node's business). A new
-// column is a new member here, with its place in ClassificationStore's Columns(), Values() and
-// FromRow().
+// column is a new member here and its line in ClassificationStore::Fields().
 struct ClassificationRecord
 {
     CatalogueId::Classification id = 0;
@@ -13,15 +12,12 @@ struct ClassificationRecord
 };
 
 // The classifications (inventory.tbForClassification): the one owner of their SQL.
-struct ClassificationStore : RecordStore<ClassificationStore, ClassificationRecord>
+struct ClassificationStore : FieldStore<ClassificationStore, ClassificationRecord>
 {
     static constexpr QLatin1String kTable{"inventory.tbForClassification"};
     static constexpr QLatin1String kIdColumn{"ClassificationID"};
-    static const QStringList& Columns();
-    static QVariantList Values(const ClassificationRecord& record);
-    static ClassificationRecord FromRow(const RowSet& rows, int r);
+    static const QList<RecordField<ClassificationRecord>>& Fields();
 
     // Whether a classification is already called name, exactly.
     static bool NameTaken(SQLConnection& connection, const QString& name);
-    static void Update(SQLConnection& connection, const ClassificationRecord& record);
 };

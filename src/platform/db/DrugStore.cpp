@@ -30,17 +30,6 @@ DrugRecord DrugStore::FromRow(const RowSet& rows, int r)
     return record;
 }
 
-std::optional<DrugRecord> DrugStore::Find(SQLConnection& connection, CatalogueId::Item id)
-{
-    const RowSet rows =
-        connection.OpenRowSet(QStringLiteral("SELECT %1 FROM %2 WHERE itemid = ?")
-                                  .arg(Columns().join(QStringLiteral(", ")), kTable),
-                              {id});
-    if (rows.RecordCount() == 0)
-        return std::nullopt;
-    return FromRow(rows, 0);
-}
-
 std::optional<QString> DrugStore::NameOf(SQLConnection& connection, CatalogueId::Item id)
 {
     const RowSet rows = connection.OpenRowSet(
@@ -48,13 +37,4 @@ std::optional<QString> DrugStore::NameOf(SQLConnection& connection, CatalogueId:
     if (rows.RecordCount() == 0)
         return std::nullopt;
     return rows.Text(0);
-}
-
-void DrugStore::Update(SQLConnection& connection, const DrugRecord& record)
-{
-    const DrugFields& f = record.fields;
-    connection.Execute(QStringLiteral("UPDATE inventory.tbinvmaster SET DrugName = ?, "
-                                      "Description = ?, Indication = ?, Dosage = ?, "
-                                      "Administration = ?, Preparation = ? WHERE itemid = ?"),
-                       {f[0], f[1], f[2], f[3], f[4], f[5], record.id});
 }

@@ -26,8 +26,6 @@ struct DrugStore : RecordStore<DrugStore, DrugRecord>
     static QVariantList Values(const DrugRecord& record);
     static DrugRecord FromRow(const RowSet& rows, int r);
 
-    static std::optional<DrugRecord> Find(SQLConnection& connection, CatalogueId::Item id);
     // The drug's name, none when no drug has the id.
     static std::optional<QString> NameOf(SQLConnection& connection, CatalogueId::Item id);
-    static void Update(SQLConnection& connection, const DrugRecord& record);
 };

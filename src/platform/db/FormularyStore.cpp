@@ -46,18 +46,6 @@ FormularyRecord FormularyStore::FromRow(const RowSet& rows, int r)
     return record;
 }
 
-std::optional<FormularyRecord> FormularyStore::Find(SQLConnection& connection,
-                                                    CatalogueId::Generic code)
-{
-    const RowSet rows =
-        connection.OpenRowSet(QStringLiteral("SELECT %1 FROM %2 WHERE GenericCode = ?")
-                                  .arg(Columns().join(QStringLiteral(", ")), kTable),
-                              {code});
-    if (rows.RecordCount() == 0)
-        return std::nullopt;
-    return FromRow(rows, 0);
-}
-
 QHash<QString, QString> FormularyStore::Statuses(SQLConnection& connection)
 {
     // By node key, as the tree knows its nodes: the tree's rows carry no generic code.

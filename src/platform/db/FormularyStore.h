@@ -19,8 +19,6 @@ struct FormularyStore : RecordStore<FormularyStore, FormularyRecord>
     // The decision's fields; no codes, no alternatives.
     static FormularyRecord FromRow(const RowSet& rows, int r);
 
-    static std::optional<FormularyRecord> Find(SQLConnection& connection,
-                                               CatalogueId::Generic code);
     // The status of every generic name that has one, by generic code (for the tree's marks).
     static QHash<QString, QString> Statuses(SQLConnection& connection);
     // How many generic names are filed under the classification node classificationKey, at any

@@ -1,33 +1,10 @@
 #include "platform/db/GenericStore.h"
 
-#include "platform/db/StoredText.h"
-
-const QStringList& GenericStore::Columns()
+const QList<RecordField<GenericRecord>>& GenericStore::Fields()
 {
-    static const QStringList columns{kIdColumn, QStringLiteral("genericname")};
-    return columns;
-}
-
-QVariantList GenericStore::Values(const GenericRecord& record)
-{
-    return {record.id, record.name};
-}
-
-GenericRecord GenericStore::FromRow(const RowSet& rows, int r)
-{
-    return {rows.At(r, 0).toInt(), StoredText(rows.At(r, 1))};
-}
-
-std::optional<GenericRecord> GenericStore::Find(SQLConnection& connection,
-                                                CatalogueId::Generic code)
-{
-    const RowSet rows = connection.OpenRowSet(
-        QStringLiteral(
-            "SELECT GenericCode, genericname FROM inventory.tbforgeneric WHERE GenericCode = ?"),
-        {code});
-    if (rows.RecordCount() == 0)
-        return std::nullopt;
-    return FromRow(rows, 0);
+    static const QList<RecordField<GenericRecord>> fields = IdAndName<GenericRecord>(
+        kIdColumn, QLatin1String("generic_code"), QLatin1String("genericname"));
+    return fields;
 }
 
 RowSet GenericStore::Listing(SQLConnection& connection, const QString& condition,
@@ -48,11 +25,4 @@ bool GenericStore::NameTaken(SQLConnection& connection, const QString& name,
                                            "WHERE genericname = ? AND GenericCode <> ?"),
                             {name, except})
                 .AtEnd();
-}
-
-void GenericStore::Update(SQLConnection& connection, const GenericRecord& record)
-{
-    connection.Execute(
-        QStringLiteral("UPDATE inventory.tbforgeneric SET genericname = ? WHERE GenericCode = ?"),
-        {record.name, record.id});
 }

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "platform/db/CatalogueTypes.h"
-#include "platform/db/RecordRows.h"
+#include "platform/db/RecordFields.h"
 
-#include <optional>
-
-// One generic name of the register, as its table holds it. A new column is a new member here,
-// with its place in GenericStore's Columns(), Values() and FromRow(); the catalogue files, the
-// import's plan and its journal take the record whole.
+// One generic name of the register, as its table holds it. A new column is a new member here
+// and its line in GenericStore::Fields(), with its name in the catalogue file where the file
+// carries it; the exchange files, the import's plan, the merge and the journal take it from
+// there.
 struct GenericRecord
 {
     CatalogueId::Generic id = 0; // the generic code
@@ -16,15 +15,12 @@ struct GenericRecord
 
 // The register of generic names (inventory.tbforgeneric): the one owner of its SQL. Other
 // tables' reads join it through kTable.
-struct GenericStore : RecordStore<GenericStore, GenericRecord>
+struct GenericStore : FieldStore<GenericStore, GenericRecord>
 {
     static constexpr QLatin1String kTable{"inventory.tbforgeneric"};
     static constexpr QLatin1String kIdColumn{"GenericCode"};
-    static const QStringList& Columns();
-    static QVariantList Values(const GenericRecord& record);
-    static GenericRecord FromRow(const RowSet& rows, int r);
+    static const QList<RecordField<GenericRecord>>& Fields();
 
-    static std::optional<GenericRecord> Find(SQLConnection& connection, CatalogueId::Generic code);
     // The register's rows for its grid (columns Code, Generic Name) narrowed by condition, a SQL
     // condition over the column genericname with its bound values (empty: every row).
     static RowSet Listing(SQLConnection& connection, const QString& condition,
@@ -32,5 +28,4 @@ struct GenericStore : RecordStore<GenericStore, GenericRecord>
     // Whether another generic name than except (0: none) is already called name, exactly.
     static bool NameTaken(SQLConnection& connection, const QString& name,
                           CatalogueId::Generic except = 0);
-    static void Update(SQLConnection& connection, const GenericRecord& record);
 };

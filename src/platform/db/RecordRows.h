@@ -9,12 +9,39 @@
 #include <QList>
 #include <QMap>
 #include <QStringList>
+#include <optional>
 
 // What every store does alike with the records of its table, whose first column is the record's
 // id. A store derives from RecordStore<itself, its record> and gives kTable, kIdColumn, Columns()
 // (the first one kIdColumn), Values(record) in that order and FromRow(rows, r) back.
 template <typename Store, typename Record> struct RecordStore
 {
+    using RecordType = Record;
+
+    // The record of the id, none when the table holds no row of it.
+    static std::optional<Record> Find(SQLConnection& connection, int id)
+    {
+        const RowSet rows = connection.OpenRowSet(
+            QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                .arg(Store::Columns().join(QStringLiteral(", ")), Store::kTable, Store::kIdColumn),
+            {id});
+        if (rows.RecordCount() == 0)
+            return std::nullopt;
+        return Store::FromRow(rows, 0);
+    }
+
+    // Writes every column of the record but its id.
+    static void Update(SQLConnection& connection, const Record& record)
+    {
+        const QStringList columns = Store::Columns().mid(1);
+        QVariantList values = Store::Values(record);
+        values.append(values.takeFirst());
+        connection.Execute(
+            QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?")
+                .arg(Store::kTable, columns.join(QStringLiteral(" = ?, ")), Store::kIdColumn),
+            values);
+    }
+
     // Every record, by id.
     static QMap<int, Record> All(SQLConnection& connection)
     {

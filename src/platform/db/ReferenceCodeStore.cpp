@@ -3,12 +3,7 @@
 #include "platform/db/AtcCode.h"
 #include "platform/db/AtcIndexStore.h"
 #include "platform/db/ClassificationStore.h"
-#include "platform/db/GenericParts.h"
 #include "platform/db/GenericStore.h"
-#include "platform/db/PreparedInsert.h"
-#include "platform/db/SQLConnection.h"
-
-namespace ReferenceCodeStore {
 
 namespace {
 // The codes with their index names; the ATC index names only its own system's codes.
@@ -22,34 +17,21 @@ ReferenceCode codeOf(const RowSet& rows, int r)
 }
 } // namespace
 
-QList<ReferenceCode> Of(SQLConnection& connection, CatalogueId::Generic generic)
+const GenericParts::Layout<ReferenceCode>& ReferenceCodeStore::Layout()
 {
-    return GenericParts::Of(connection, kCodes, generic, codeOf);
+    static const GenericParts::Layout<ReferenceCode> layout{
+        kCodes,
+        codeOf,
+        {QStringLiteral("CodeSystem"), QStringLiteral("Code")},
+        [](const ReferenceCode& code) {
+            return QVariantList{code.system, code.code};
+        },
+        &FormularyRecord::codes};
+    return layout;
 }
 
-QMap<CatalogueId::Generic, QList<ReferenceCode>> All(SQLConnection& connection)
-{
-    return GenericParts::All(connection, kCodes, codeOf);
-}
-
-void RemoveAll(SQLConnection& connection, const QList<CatalogueId::Generic>& generics)
-{
-    GenericParts::RemoveAll(connection, kTable, generics);
-}
-
-void InsertAll(SQLConnection& connection, const QList<FormularyRecord>& records)
-{
-    PreparedInsert rows(connection, kTable,
-                        {QStringLiteral("GenericCode"), QStringLiteral("Position"),
-                         QStringLiteral("CodeSystem"), QStringLiteral("Code")});
-    for (const FormularyRecord& record : records)
-        for (int position = 0; position < record.codes.size(); ++position)
-            rows.Add({record.generic, position + 1, record.codes.at(position).system,
-                      record.codes.at(position).code});
-    rows.Flush();
-}
-
-QList<Carrier> Carrying(SQLConnection& connection, const QString& text)
+QList<ReferenceCodeStore::Carrier> ReferenceCodeStore::Carrying(SQLConnection& connection,
+                                                                const QString& text)
 {
     const QString code = text.trimmed();
     if (code.isEmpty())
@@ -86,5 +68,3 @@ QList<Carrier> Carrying(SQLConnection& connection, const QString& text)
             rows.At(r, 6).toString()};
     return carriers;
 }
-
-} // namespace ReferenceCodeStore

@@ -76,14 +76,14 @@ void Write(SQLConnection& connection, const QString& folderPath)
     QList<QStringList> records;
     for (const ClassificationRecord& classification : state.classifications) {
         const int parent = filing.classificationParent.value(classification.id, 0);
-        records << QStringList{number(classification.id), classification.name,
-                               parent == 0 ? QString() : number(parent)};
+        records << (ClassificationStore::FileTexts(classification)
+                    << (parent == 0 ? QString() : number(parent)));
     }
     save(folder, ExchangeFiles::Classifications(), records);
 
     records.clear();
     for (const GenericRecord& generic : state.generics)
-        records << QStringList{number(generic.id), generic.name};
+        records << GenericStore::FileTexts(generic);
     save(folder, ExchangeFiles::GenericNames(), records);
 
     records.clear();

@@ -1,5 +1,8 @@
 #include "platform/exchange/ExchangeFiles.h"
 
+#include "platform/db/ClassificationStore.h"
+#include "platform/db/GenericStore.h"
+
 namespace ExchangeFiles {
 
 namespace {
@@ -14,14 +17,15 @@ QStringList columns(std::initializer_list<const char*> names)
 
 const Kind& Classifications()
 {
+    // The record's fields, then where it stands.
     static const Kind kind{QStringLiteral("classifications.csv"),
-                           columns({"classification_id", "name", "parent_id"})};
+                           ClassificationStore::FileHeader() << QStringLiteral("parent_id")};
     return kind;
 }
 
 const Kind& GenericNames()
 {
-    static const Kind kind{QStringLiteral("generic_names.csv"), columns({"generic_code", "name"})};
+    static const Kind kind{QStringLiteral("generic_names.csv"), GenericStore::FileHeader()};
     return kind;
 }
 

@@ -15,12 +15,15 @@ struct Kind
     QStringList header;
 };
 
-const Kind& Classifications(); // classification_id, name, parent_id (empty: at the top)
-const Kind& GenericNames();    // generic_code, name
-const Kind& Drugs();           // item_id, name, description, indication, dosage, ...
-const Kind& Filing();          // entry, id, filed_under ("generic" under a classification id,
-                               // "drug" under a generic code)
-const Kind& OtherDetails();    // generic_code, other_details
+// The fields of a classification's and a generic name's record, as their stores name them
+// (classification_id, name; generic_code, name), a classification's then parent_id (empty: at
+// the top).
+const Kind& Classifications();
+const Kind& GenericNames();
+const Kind& Drugs();        // item_id, name, description, indication, dosage, ...
+const Kind& Filing();       // entry, id, filed_under ("generic" under a classification id,
+                            // "drug" under a generic code)
+const Kind& OtherDetails(); // generic_code, other_details
 
 const Kind& Formulary();      // generic_code, status, restriction, decided_on, decision_ref,
                               // review_on, ven

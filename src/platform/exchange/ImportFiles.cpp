@@ -33,12 +33,12 @@ public:
     // The field of a column as a 16-bit id; 0 and a noted fault when it is not one. An empty
     // field gives 0 without a fault where allowEmpty is set.
     int Id(const Csv::ReadRecord& row, int column, bool allowEmpty = false);
-    // The text of a column; a noted fault when it is blank and must not be.
-    QString Name(const Csv::ReadRecord& row, int column);
-    // A fault when the text of a column is longer than the limit.
+    // The text of a column; a noted fault when it is blank or longer than longest.
+    QString Name(const Csv::ReadRecord& row, int column, qsizetype longest = TextLimits::kName);
+    // A fault when the text of a column is longer than the limit (0: none).
     void Limit(const Csv::ReadRecord& row, int column, qsizetype limit)
     {
-        if (row.fields.at(column - 1).size() > limit)
+        if (limit > 0 && row.fields.at(column - 1).size() > limit)
             Note(row.line, column,
                  QStringLiteral("the text is longer than %1 characters").arg(limit));
     }
@@ -130,13 +130,13 @@ int FileReader::Id(const Csv::ReadRecord& row, int column, bool allowEmpty)
     return 0;
 }
 
-QString FileReader::Name(const Csv::ReadRecord& row, int column)
+QString FileReader::Name(const Csv::ReadRecord& row, int column, qsizetype longest)
 {
     const QString& text = row.fields.at(column - 1);
     if (text.trimmed().isEmpty())
         Note(row.line, column, QStringLiteral("the name is blank"));
     else
-        Limit(row, column, TextLimits::kName);
+        Limit(row, column, longest);
     return text;
 }
 
@@ -148,6 +148,34 @@ void FileReader::RequireFirst(QHash<QString, int>& seen, const QString& id,
              QStringLiteral("%1 is given again (first on line %2)").arg(id).arg(*earlier));
     else
         seen.insert(id, row.line);
+}
+
+// A record of Store's table from the file's row: each field the file carries, read and checked
+// as its store declares it; the id, in the first column, given on one row of the file only.
+template <typename Store>
+typename Store::RecordType recordOf(FileReader& reader, const Csv::ReadRecord& row,
+                                    QHash<QString, int>& seen)
+{
+    using Record = typename Store::RecordType;
+    Record record{};
+    int column = 0;
+    for (const RecordField<Record>& field : Store::FileFields()) {
+        ++column;
+        if (const auto number = std::get_if<int Record::*>(&field.member)) {
+            record.** number = reader.Id(row, column);
+            if (column == 1)
+                reader.RequireFirst(seen, QString::number(record.**number), row, column);
+            continue;
+        }
+        QString& text = record.*std::get<QString Record::*>(field.member);
+        if (field.required) {
+            text = reader.Name(row, column, field.longest);
+            continue;
+        }
+        text = row.fields.at(column - 1);
+        reader.Limit(row, column, field.longest);
+    }
+    return record;
 }
 
 template <typename Row, typename Convert>
@@ -277,17 +305,16 @@ Content Read(const QString& folderPath)
     content.classifications = readKind<ClassificationRow>(
         folder, ExchangeFiles::Classifications(), content.faults,
         [](FileReader& reader, const Csv::ReadRecord& record, QHash<QString, int>& seen) {
-            const int id = reader.Id(record, 1);
-            reader.RequireFirst(seen, QString::number(id), record, 1);
-            return ClassificationRow{record.line, id, reader.Name(record, 2),
-                                     reader.Id(record, 3, true)};
+            const ClassificationRecord classification =
+                recordOf<ClassificationStore>(reader, record, seen);
+            return ClassificationRow{
+                record.line, classification,
+                reader.Id(record, static_cast<int>(record.fields.size()), true)};
         });
     content.generics = readKind<GenericRow>(
         folder, ExchangeFiles::GenericNames(), content.faults,
         [](FileReader& reader, const Csv::ReadRecord& record, QHash<QString, int>& seen) {
-            const int code = reader.Id(record, 1);
-            reader.RequireFirst(seen, QString::number(code), record, 1);
-            return GenericRow{record.line, code, reader.Name(record, 2)};
+            return GenericRow{record.line, recordOf<GenericStore>(reader, record, seen)};
         });
     content.drugs = readKind<DrugRow>(
         folder, ExchangeFiles::Drugs(), content.faults,

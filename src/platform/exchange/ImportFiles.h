@@ -29,15 +29,13 @@ struct Fault
 struct ClassificationRow
 {
     int line;
-    int id;
-    QString name;
+    ClassificationRecord record;
     int parent; // 0: at the top
 };
 struct GenericRow
 {
     int line;
-    int code;
-    QString name;
+    GenericRecord record;
 };
 struct DrugRow
 {

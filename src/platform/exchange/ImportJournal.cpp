@@ -95,17 +95,20 @@ void recordEntries(Changes& changes, const CatalogueState& before, const ImportP
 {
     const auto Record = [&](const Journal::Change& c) { changes << c; };
     namespace A = Journal::Action;
-    const auto added = [&](const QString& action, const QString& type, const QString& name,
-                           int id) {
+    const auto added = [&](const QString& action, const QString& type, const QString& name, int id,
+                           const QString& text) {
         Journal::Change c = change(action, type, id, name);
         c.newName = name;
+        c.newText = text;
         Record(c);
     };
     const auto renamed = [&](const QString& action, const QString& type, int id,
-                             const QString& name) {
+                             const QString& name, const QString& oldText, const QString& text) {
         Journal::Change c = change(action, type, id, names.Old(type, id));
         c.oldName = c.entryName;
         c.newName = name;
+        c.oldText = oldText;
+        c.newText = text;
         Record(c);
     };
     const auto removed = [&](const QString& action, const QString& type, int id) {
@@ -113,28 +116,27 @@ void recordEntries(Changes& changes, const CatalogueState& before, const ImportP
         c.oldName = c.entryName;
         Record(c);
     };
-    // Classifications and generic names alike: each added, renamed and removed record.
-    const auto named = [&](const QString& type, const auto& addedRecords,
-                           const auto& renamedRecords, const QList<int>& removedIds,
-                           const QStringList& actions) {
+    // Classifications and generic names alike: each added, renamed and removed record, its
+    // fields beside its name told before and after.
+    const auto named = [&]<typename Store>(Store, const QString& type, const auto& beforeRecords,
+                                           const auto& addedRecords, const auto& renamedRecords,
+                                           const QList<int>& removedIds,
+                                           const QStringList& actions) {
         for (const auto& record : addedRecords)
-            added(actions.at(0), type, record.name, record.id);
+            added(actions.at(0), type, record.name, record.id, Store::JournalText(record));
         for (const auto& record : renamedRecords)
-            renamed(actions.at(1), type, record.id, record.name);
+            renamed(actions.at(1), type, record.id, record.name,
+                    Store::JournalText(beforeRecords.value(record.id)), Store::JournalText(record));
         for (const int id : removedIds)
             removed(actions.at(2), type, id);
     };
-    named(kClassification, plan.classificationsAdded, plan.classificationsRenamed,
-          plan.classificationsRemoved,
+    named(ClassificationStore{}, kClassification, before.classifications, plan.classificationsAdded,
+          plan.classificationsRenamed, plan.classificationsRemoved,
           {A::ClassificationAdded, A::ClassificationRenamed, A::ClassificationDeleted});
-    named(kGeneric, plan.genericsAdded, plan.genericsRenamed, plan.genericsRemoved,
-          {A::GenericAdded, A::GenericRenamed, A::GenericDeleted});
-    for (const DrugRecord& d : plan.drugsAdded) {
-        Journal::Change c = change(A::DrugAdded, kDrug, d.id, d.fields[0]);
-        c.newName = d.fields[0];
-        c.newText = drugText(d.fields);
-        Record(c);
-    }
+    named(GenericStore{}, kGeneric, before.generics, plan.genericsAdded, plan.genericsRenamed,
+          plan.genericsRemoved, {A::GenericAdded, A::GenericRenamed, A::GenericDeleted});
+    for (const DrugRecord& d : plan.drugsAdded)
+        added(A::DrugAdded, kDrug, d.fields[0], d.id, drugText(d.fields));
     for (const DrugRecord& d : plan.drugsChanged) {
         Journal::Change c = change(A::DrugChanged, kDrug, d.id, names.Old(kDrug, d.id));
         c.oldName = c.entryName;

@@ -134,21 +134,13 @@ void Planner::ApplyFiles()
             keepOnly(records, given);
     };
     const auto nothing = [](const auto&) {};
-    take(
-        m_files.classifications, t.classifications,
-        [](const ImportFiles::ClassificationRow& row) {
-            return ClassificationRecord{row.id, row.name};
-        },
-        [&t](const ImportFiles::ClassificationRow& row) {
-            t.classificationParent.insert(row.id, row.parent);
-            t.classificationLine.insert(row.id, row.line);
-        });
-    take(
-        m_files.generics, t.generics,
-        [](const ImportFiles::GenericRow& row) {
-            return GenericRecord{row.code, row.name};
-        },
-        nothing);
+    const auto record = [](const auto& row) { return row.record; };
+    take(m_files.classifications, t.classifications, record,
+         [&t](const ImportFiles::ClassificationRow& row) {
+             t.classificationParent.insert(row.record.id, row.parent);
+             t.classificationLine.insert(row.record.id, row.line);
+         });
+    take(m_files.generics, t.generics, record, nothing);
     take(
         m_files.drugs, t.drugs,
         [](const ImportFiles::DrugRow& row) {
