@@ -3,6 +3,7 @@
 #include "platform/db/DrugStore.h"
 #include "platform/db/Formulary.h"
 #include "platform/db/GenericStore.h"
+#include "platform/db/Journal.h"
 #include "platform/db/ScopedTransaction.h"
 
 #include <QCoreApplication>
@@ -135,6 +136,25 @@ void tst_fhir::exportValidatesAndReadsBack()
         DemoCatalogue::LoadSynthetic(c, nodes, std::min(20000, nodes * 5 / 8));
     const QList<GenericRecord> generics = GenericStore::All(c).values();
     writeTestFormulary(c, generics);
+    // A drug filed under a generic name the journal knows nothing else of: that name's list of
+    // drugs changed.
+    const GenericRecord& refiled = generics.at(4);
+    {
+        ScopedTransaction transaction(c);
+        Journal::Change filed;
+        filed.action = Journal::Action::DrugFiled;
+        filed.entryType = NodeType::Drug;
+        filed.entryId = DrugStore::All(c).firstKey();
+        filed.entryName = s("a drug");
+        filed.newParentKey = c.OpenRowSet(s("SELECT Node_Key FROM inventory.tbPharvel WHERE "
+                                            "Node_Type = '2' AND Node_ID = ?"),
+                                          {refiled.id})
+                                 .At(0, 0)
+                                 .toString();
+        filed.newParentName = refiled.name;
+        Journal::Record(c, filed);
+        transaction.Commit();
+    }
     const QString server = db.ConnectionString();
     if (!setBase.isEmpty()) {
         const Run set = admin({s("hospital"), server, s("--fhir-base"), setBase});
@@ -205,8 +225,9 @@ void tst_fhir::exportValidatesAndReadsBack()
                 s("/MedicationKnowledge/generic-%1").arg(generic.id))[s("meta")][s("lastUpdated")]
             .toString();
     };
-    QVERIFY2(QDateTime::fromString(lastUpdated(generics.at(1)), Qt::ISODate).isValid(),
-             qPrintable(lastUpdated(generics.at(1))));
+    for (const GenericRecord& changed : {generics.at(1), refiled})
+        QVERIFY2(QDateTime::fromString(lastUpdated(changed), Qt::ISODate).isValid(),
+                 qPrintable(lastUpdated(changed)));
     QCOMPARE(lastUpdated(generics.last()), QString());
 
     // Unchanged, the same bytes; one change, that resource's line alone.

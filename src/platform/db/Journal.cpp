@@ -56,6 +56,14 @@ QList<Change> notJournaledByServer(SQLConnection& connection, const QList<Change
     return rest;
 }
 
+// A time as SqlDialect::UtcTimeText writes it.
+QDateTime utcTime(const QVariant& text)
+{
+    QDateTime at = QDateTime::fromString(text.toString(), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    at.setTimeZone(QTimeZone::utc());
+    return at;
+}
+
 // What the newest row did to the entry, said of "it".
 QString deed(const RowSet& row)
 {
@@ -217,11 +225,29 @@ QMap<std::pair<QString, int>, QDateTime> LatestChanges(SQLConnection& connection
                        "GROUP BY EntryType, EntryID")
             .arg(SqlDialect::UtcTimeText(connection, QStringLiteral("max(ChangedAt)"))));
     QMap<std::pair<QString, int>, QDateTime> latest;
+    for (int r = 0; r < rows.RecordCount(); ++r)
+        latest.insert({rows.At(r, 0).toString(), rows.At(r, 1).toInt()}, utcTime(rows.At(r, 2)));
+    return latest;
+}
+
+QMap<QString, QDateTime> LatestDrugFilings(SQLConnection& connection)
+{
+    const RowSet rows = connection.OpenRowSet(
+        QStringLiteral(
+            "SELECT ParentKey, %1 FROM ("
+            "SELECT OldParentKey AS ParentKey, ChangedAt FROM inventory.tbCatalogueJournal "
+            "WHERE EntryType = '3' UNION ALL "
+            "SELECT NewParentKey, ChangedAt FROM inventory.tbCatalogueJournal "
+            "WHERE EntryType = '3') AS filings "
+            "WHERE ParentKey IS NOT NULL GROUP BY ParentKey")
+            .arg(SqlDialect::UtcTimeText(connection, QStringLiteral("max(ChangedAt)"))));
+    QMap<QString, QDateTime> latest;
     for (int r = 0; r < rows.RecordCount(); ++r) {
-        QDateTime at =
-            QDateTime::fromString(rows.At(r, 2).toString(), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-        at.setTimeZone(QTimeZone::utc());
-        latest.insert({rows.At(r, 0).toString(), rows.At(r, 1).toInt()}, at);
+        // Keys padded differently may name the same node.
+        const QDateTime at = utcTime(rows.At(r, 1));
+        QDateTime& newest = latest[rows.At(r, 0).toString().trimmed()];
+        if (!newest.isValid() || newest < at)
+            newest = at;
     }
     return latest;
 }

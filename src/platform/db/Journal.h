@@ -99,6 +99,9 @@ QString LastChangeOf(SQLConnection& connection, const QString& entryType, int en
 // The time (UTC, to the second) of the newest row about each entry that the journal names, by
 // entry type and id: the entries that exist today and those that went.
 QMap<std::pair<QString, int>, QDateTime> LatestChanges(SQLConnection& connection);
+// The time (UTC, to the second) of the newest drug filed under or taken out of each node, by the
+// node's key as the journal row names it: what changes a generic name's list of drugs.
+QMap<QString, QDateTime> LatestDrugFilings(SQLConnection& connection);
 
 // Deletes the rows older than before, and journals the pruning, in one transaction. Returns the
 // number of rows deleted. The administrator's tool only: on PostgreSQL no other role may.

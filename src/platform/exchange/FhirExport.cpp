@@ -65,7 +65,18 @@ QByteArray bundle(const QString& base, const QList<Lines>& all)
 void Write(SQLConnection& connection, const Targets& targets)
 {
     const CatalogueState state = CatalogueState::Read(connection);
-    const QMap<std::pair<QString, int>, QDateTime> latest = Journal::LatestChanges(connection);
+    QMap<std::pair<QString, int>, QDateTime> latest = Journal::LatestChanges(connection);
+    // A drug filed under or taken out of a generic name changes that name's resource too (its
+    // drugs), though the journal row is the drug's.
+    const QMap<QString, QDateTime> filings = Journal::LatestDrugFilings(connection);
+    for (const CatalogueState::Node& node : state.nodes) {
+        const auto filed = filings.constFind(node.key.trimmed());
+        if (node.type == NodeType::Generic && filed != filings.cend()) {
+            QDateTime& at = latest[{node.type, node.id}];
+            if (!at.isValid() || at < filed.value())
+                at = filed.value();
+        }
+    }
     const FhirResources resources(state, HospitalStore::Read(connection), latest);
 
     QList<Lines> all{{QStringLiteral("CodeSystem"), {}},
