@@ -88,15 +88,23 @@ void CatalogueRowLoader::AddRows(RowSet& rows, const std::function<void()>& rowD
 bool CatalogueRowLoader::ParentKnown(RowSet& rows, const QString& parentKey)
 {
     if (!m_known) {
-        // Every parent below the root that this row set names, asked together.
+        // A parent that is itself a row of this load was read by the same statement, so it is
+        // known without asking; the others below the root are asked together. A whole load
+        // names only its own rows and so asks nothing.
         const int parentColumn = rows.ColumnIndex(QStringLiteral("Node_Parent"));
-        QSet<QString> keys;
+        const int keyColumn = rows.ColumnIndex(QStringLiteral("Node_Key"));
+        QSet<QString> loaded;
+        for (int row = 0; row < rows.RecordCount(); ++row)
+            loaded.insert(rows.At(row, keyColumn).toString().trimmed());
+        QSet<QString> asked;
         for (int row = 0; row < rows.RecordCount(); ++row) {
             const QString parent = rows.At(row, parentColumn).toString();
-            if (parent != kRootKey)
-                keys.insert(parent.trimmed());
+            if (parent != kRootKey && !loaded.contains(parent.trimmed()))
+                asked.insert(parent.trimmed());
         }
-        m_known = m_knownNodes(QStringList(keys.cbegin(), keys.cend()));
+        m_known = asked.isEmpty() ? QSet<QString>()
+                                  : m_knownNodes(QStringList(asked.cbegin(), asked.cend()));
+        m_known->unite(loaded);
     }
     return m_known->contains(parentKey);
 }
